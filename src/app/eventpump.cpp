@@ -1,0 +1,8 @@
+#include "app/eventpump.h"
+
+#include <QCoreApplication>
+
+void processPendingEvents()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+}

@@ -1,0 +1,39 @@
+#pragma once
+// Connecting, the connection watch and reconnecting: the commands of the connection bar.
+
+#include <QObject>
+
+class ConnectionBar;
+class QTimer;
+struct AppServices;
+
+class ConnectionController : public QObject
+{
+    Q_OBJECT
+public:
+    ConnectionController(const AppServices &services, ConnectionBar &bar, QObject *parent = nullptr);
+    ~ConnectionController() override;
+
+    // The connect command of the menu and the toolbar.
+    void connectCommand();
+    // Enter in the password field.
+    void quickConnect();
+    // A fresh connection from the connection bar's fields; false when it failed.
+    bool reconnectFtp();
+    // The passive check box was clicked.
+    void setPassive(bool passive);
+
+    // The one-second connection watch (objectName "timIsConnected").
+    QTimer *watchTimer() const { return m_watch; }
+
+signals:
+    // The server list should be emptied (a connect attempt starts).
+    void serverListCleared();
+    // The connection is up and the server's folder should be listed.
+    void serverListRequested();
+
+private:
+    const AppServices &m_services;
+    ConnectionBar &m_bar;
+    QTimer *m_watch = nullptr;
+};

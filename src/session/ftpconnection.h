@@ -1,0 +1,73 @@
+#pragma once
+// One FTP control connection with the blocking, true/false operations the program relies on.
+// Every wait runs a local event loop, so the window stays responsive.
+
+#include "session/remoteentry.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class FtpConnection : public QObject
+{
+    Q_OBJECT
+public:
+    enum class TransferType { Ascii = 1, Binary = 2 };
+
+    struct Timeouts {
+        int connectMs = 20000;
+        int replyMs = 30000;
+        int dataIdleMs = 60000;
+    };
+
+    // Called at most about every 50 ms while data moves; total is -1 when unknown.
+    using ProgressCallback = std::function<void(qint64 done, qint64 total)>;
+
+    explicit FtpConnection(QObject *parent = nullptr);
+    ~FtpConnection() override;
+
+    void setTimeouts(const Timeouts &timeouts);
+    Timeouts timeouts() const;
+    void setProgressCallback(ProgressCallback callback);
+
+    // Connects and logs in; host is a name or an IPv4/IPv6 address.
+    bool connectToHost(const QString &host, quint16 port, const QString &user, const QString &password,
+                       bool passive);
+    bool isConnected() const;
+    // True while an operation is under way; a second call meanwhile returns false at once.
+    bool isBusy() const;
+    // Ends the operation under way; it returns false.
+    void cancel();
+
+    std::optional<QString> currentDirectory();
+    // Absolute, relative or ".."; on failure the current directory is unchanged.
+    bool setCurrentDirectory(const QString &path);
+    // The entries of the current directory; nullopt when it cannot be listed.
+    std::optional<QList<RemoteEntry>> list();
+
+    // Downloads in binary mode, overwriting localPath.
+    bool getFile(const QString &remoteName, const QString &localPath);
+    // Upload: open the remote file, write blocks to it, then close it to finish.
+    bool openFileForWriting(const QString &remoteName, TransferType type);
+    bool writeFile(const QByteArray &block);
+    bool closeFile();
+
+    bool createDirectory(const QString &name);
+    bool removeDirectory(const QString &name);
+    bool deleteFile(const QString &name);
+    bool rename(const QString &from, const QString &to);
+
+    // Sends QUIT when connected and drops the connection.
+    void close();
+
+    // Human-readable reason of the last failure: the server's reply or the socket error.
+    QString lastError() const;
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
