@@ -1,0 +1,61 @@
+#include "local/filetypes.h"
+
+#include <QMimeDatabase>
+#include <QPainter>
+#include <QPixmap>
+
+namespace {
+
+// Drawn once when the icon theme has nothing, so rows never go without a picture.
+QIcon drawnIcon(bool isFolder)
+{
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QColor(90, 90, 90));
+    if (isFolder) {
+        painter.setBrush(QColor(240, 200, 90));
+        painter.drawRect(3, 9, 26, 18);
+        painter.drawRect(3, 5, 11, 5);
+    } else {
+        painter.setBrush(Qt::white);
+        painter.drawRect(7, 3, 18, 26);
+    }
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+QString GetExtension(const QString &name)
+{
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return dot < 0 ? name : name.mid(dot + 1);
+}
+
+QString GetFileTypeName(const QString &fileName)
+{
+    static const QMimeDatabase database;
+    const QMimeType type = database.mimeTypeForFile(fileName, QMimeDatabase::MatchExtension);
+    if (!type.isValid() || type.isDefault())
+        return {};
+    return type.comment();
+}
+
+QIcon GetFileIcon(const QString &fileName, bool isFolder)
+{
+    if (isFolder) {
+        static const QIcon folder = QIcon::fromTheme(QStringLiteral("folder"), drawnIcon(true));
+        return folder;
+    }
+    static const QMimeDatabase database;
+    const QMimeType type = database.mimeTypeForFile(fileName, QMimeDatabase::MatchExtension);
+    QIcon icon = QIcon::fromTheme(type.iconName());
+    if (icon.isNull())
+        icon = QIcon::fromTheme(type.genericIconName());
+    if (icon.isNull()) {
+        static const QIcon document = QIcon::fromTheme(QStringLiteral("text-x-generic"), drawnIcon(false));
+        icon = document;
+    }
+    return icon;
+}
