@@ -8,3 +8,13 @@ LocalPane::LocalPane(const AppServices &services, QWidget *parent) : QWidget(par
 }
 
 LocalPane::~LocalPane() = default;
+
+void LocalPane::upload() {}
+void LocalPane::uploadAs() {}
+void LocalPane::openSelection() {}
+void LocalPane::openSelectionWith() {}
+void LocalPane::renameSelection() {}
+void LocalPane::deleteSelection() {}
+void LocalPane::newFolder() {}
+void LocalPane::refresh() {}
+void LocalPane::showProperties() {}

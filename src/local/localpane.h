@@ -12,6 +12,18 @@ public:
     explicit LocalPane(const AppServices &services, QWidget *parent = nullptr);
     ~LocalPane() override;
 
+public slots:
+    // The commands of the "Mein Computer" menu, the context menu and the toolbar.
+    void upload();
+    void uploadAs();
+    void openSelection();
+    void openSelectionWith();
+    void renameSelection();
+    void deleteSelection();
+    void newFolder();
+    void refresh();
+    void showProperties();
+
 private:
     const AppServices &m_services;
 };

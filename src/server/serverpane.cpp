@@ -8,3 +8,14 @@ ServerPane::ServerPane(const AppServices &services, QWidget *parent) : QWidget(p
 }
 
 ServerPane::~ServerPane() = default;
+
+void ServerPane::RefreshServerList() {}
+void ServerPane::clearList() {}
+void ServerPane::download() {}
+void ServerPane::downloadAs() {}
+void ServerPane::openSelection() {}
+void ServerPane::openSelectionWith() {}
+void ServerPane::renameSelection() {}
+void ServerPane::deleteSelection() {}
+void ServerPane::newFolder() {}
+void ServerPane::refresh() {}

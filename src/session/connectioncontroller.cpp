@@ -15,6 +15,6 @@ ConnectionController::ConnectionController(const AppServices &services, Connecti
 ConnectionController::~ConnectionController() = default;
 
 void ConnectionController::connectCommand() {}
-void ConnectionController::quickConnect() {}
-bool ConnectionController::reconnectFtp() { return false; }
+void ConnectionController::QuickConnect() {}
+bool ConnectionController::ReconnectFtp() { return false; }
 void ConnectionController::setPassive(bool) {}

@@ -17,9 +17,9 @@ public:
     // The connect command of the menu and the toolbar.
     void connectCommand();
     // Enter in the password field.
-    void quickConnect();
+    void QuickConnect();
     // A fresh connection from the connection bar's fields; false when it failed.
-    bool reconnectFtp();
+    bool ReconnectFtp();
     // The passive check box was clicked.
     void setPassive(bool passive);
 

@@ -31,6 +31,20 @@ public:
     bool isBusy() const { return m_busy; }
     void setBusy(bool busy);
 
+    // Marks the session busy for as long as it lives (one command or transfer run).
+    class Run
+    {
+    public:
+        explicit Run(Session &session) : m_session(session), m_wasBusy(session.isBusy()) { session.setBusy(true); }
+        ~Run() { m_session.setBusy(m_wasBusy); }
+        Run(const Run &) = delete;
+        Run &operator=(const Run &) = delete;
+
+    private:
+        Session &m_session;
+        bool m_wasBusy;
+    };
+
 signals:
     void busyChanged(bool busy);
 
