@@ -1,10 +1,27 @@
+#include "app/mainwindow.h"
+#include "app/productinfo.h"
+#include "app/startdialog.h"
 #include "app/textcatalogue.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QString::fromLatin1(ProductInfo::Name));
+    QApplication::setApplicationDisplayName(QString::fromLatin1(ProductInfo::Name));
+    // Desktops outside GNOME and KDE often report no theme (or bare hicolor), which leaves the
+    // toolbars without pictures.
+    if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor"))
+        QIcon::setThemeName(QStringLiteral("Adwaita"));
+
+    // A missing catalogue is no reason to stop: every text then shows the placeholder.
     TextCatalogue::instance().open(TextCatalogue::defaultPath());
-    return 0;
+    if (!StartDialog::askLanguage())
+        return 0;
+
+    MainWindow window;
+    window.show();
+    return app.exec();
 }

@@ -27,21 +27,6 @@ QIcon drawnIcon(bool isFolder)
 
 } // namespace
 
-QString GetExtension(const QString &name)
-{
-    const qsizetype dot = name.lastIndexOf(u'.');
-    return dot < 0 ? name : name.mid(dot + 1);
-}
-
-QString GetFileTypeName(const QString &fileName)
-{
-    static const QMimeDatabase database;
-    const QMimeType type = database.mimeTypeForFile(fileName, QMimeDatabase::MatchExtension);
-    if (!type.isValid() || type.isDefault())
-        return {};
-    return type.comment();
-}
-
 QIcon GetFileIcon(const QString &fileName, bool isFolder)
 {
     if (isFolder) {

@@ -1,16 +1,63 @@
 #pragma once
-// The frmLocal child window of the main window.
+// The frmLocal child window: drive list, lazily filled folder tree, visited-folder box,
+// toolbars and the file list of the folder selected in the tree.
 
+#include "local/localentry.h"
+#include "local/listingvariant.h"
+
+#include <QList>
+#include <QString>
 #include <QWidget>
 
 struct AppServices;
+class LocalCommands;
+class LocalEntryModel;
+class LocalFolderTree;
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QItemSelectionModel;
+class QListView;
+class QMenu;
+class QModelIndex;
+class QStackedWidget;
+class QToolBar;
+class QTreeView;
+class QTreeWidgetItem;
 
 class LocalPane : public QWidget
 {
     Q_OBJECT
 public:
+    // The four views of lsvDirFile, numbered as the view buttons set them.
+    enum class View { LargeIcons = 0, SmallIcons = 1, List = 2, Report = 3 };
+
     explicit LocalPane(const AppServices &services, QWidget *parent = nullptr);
     ~LocalPane() override;
+
+    // The selected tree node's folder with a closing "/", or the volume root when none is
+    // selected.
+    QString TreeNodePath() const;
+    // The selected rows of lsvDirFile in list order.
+    QList<LocalEntry> selectedEntries() const;
+    // Lists the folder into lsvDirFile; false (and an empty list) when it could not be read.
+    bool ViewFolder(const QString &folder, ListingVariant variant = ListingVariant::Pane);
+    // Lists the tree's folder again.
+    void RefreshLocal();
+    // Rebuilds the tree for the volume mounted at root.
+    void ReadDrive(const QString &root);
+    // Expands the tree down to path, selects its node, lists it and adds it to cboLocal;
+    // false when the folder could not be read.
+    bool selectFolder(const QString &path);
+    // Reads the subfolders of the node of path again (after a new folder or a delete).
+    void refreshTreeNode(const QString &path);
+    // Drops tree nodes and cboLocal entries whose folders no longer exist.
+    void pruneVanishedFolders();
+
+    View view() const { return m_view; }
+    void setView(View view);
+    // The volume root the tree shows, with a closing "/".
+    QString driveRoot() const;
 
 public slots:
     // The commands of the "Mein Computer" menu, the context menu and the toolbar.
@@ -24,6 +71,37 @@ public slots:
     void refresh();
     void showProperties();
 
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    void createControls();
+    void createToolBars();
+    void fillDriveList();
+    void changeDrive(int index);
+    void treeNodeChosen(QTreeWidgetItem *node);
+    void pathBoxChosen(int index);
+    void listDoubleClicked(const QModelIndex &index);
+    void showContextMenu(const QPoint &position);
+    void addVisitedFolder(const QString &folder);
+    void placeControls();
+
     const AppServices &m_services;
+    LocalCommands *m_commands = nullptr;
+    LocalEntryModel *m_model = nullptr;
+    QItemSelectionModel *m_selection = nullptr;
+    View m_view = View::Report;
+
+    QGroupBox *m_fraLocal = nullptr;
+    QComboBox *m_drvDrive = nullptr;
+    QToolBar *m_tlbdrvDrive = nullptr;
+    LocalFolderTree *m_trwPaths = nullptr;
+    QComboBox *m_cboLocal = nullptr;
+    QToolBar *m_tlbDirOptions = nullptr;
+    QToolBar *m_tlbLocal = nullptr;
+    QStackedWidget *m_lsvDirFile = nullptr;
+    QTreeView *m_reportView = nullptr;
+    QListView *m_iconView = nullptr;
+    QMenu *m_frmPopUpfrmLocal = nullptr;
 };

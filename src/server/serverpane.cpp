@@ -1,16 +1,321 @@
 #include "server/serverpane.h"
 
 #include "app/appservices.h"
+#include "app/busycursor.h"
+#include "app/eventpump.h"
+#include "app/historylog.h"
+#include "app/prompts.h"
+#include "app/textcatalogue.h"
+#include "server/serverentries.h"
+#include "server/serverlisting.h"
+#include "server/serverlistmodel.h"
+#include "server/serverlistview.h"
+#include "session/session.h"
 
-ServerPane::ServerPane(const AppServices &services, QWidget *parent) : QWidget(parent), m_services(services)
+#include <QActionGroup>
+#include <QBoxLayout>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QMenu>
+#include <QStyle>
+#include <QToolBar>
+
+ServerPane::ServerPane(const AppServices &services, QWidget *parent)
+    : QWidget(parent),
+      m_services(services),
+      m_frame(new QGroupBox(text("FRMSERVER_FRA"), this)),
+      m_commands(new QToolBar(m_frame)),
+      m_paths(new QComboBox(m_frame)),
+      m_views(new QToolBar(m_frame)),
+      m_model(new ServerListModel(this)),
+      m_list(new ServerListView(m_model, m_frame)),
+      m_contextMenu(new QMenu(this))
 {
     setObjectName(QStringLiteral("frmServer"));
+    m_frame->setObjectName(QStringLiteral("fraServer"));
+    m_commands->setObjectName(QStringLiteral("tlbServerLinks"));
+    m_paths->setObjectName(QStringLiteral("cboServer"));
+    m_views->setObjectName(QStringLiteral("tlbServerRechts"));
+    m_paths->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_paths->setMinimumContentsLength(8);
+
+    // The pane fills whatever geometry the main window gives it; the layouts keep the list under
+    // the toolbars and let it take all the room that is left.
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(m_frame);
+    auto *inner = new QVBoxLayout(m_frame);
+    auto *bar = new QHBoxLayout;
+    bar->addWidget(m_commands);
+    bar->addWidget(m_paths, 1);
+    bar->addWidget(m_views);
+    inner->addLayout(bar);
+    inner->addWidget(m_list, 1);
+
+    createToolBars();
+    createContextMenu();
+
+    connect(m_paths, &QComboBox::activated, this, &ServerPane::pathChosen);
+    connect(m_list, &ServerListView::rowDoubleClicked, this, &ServerPane::rowDoubleClicked);
+    connect(m_list, &ServerListView::deletePressed, this, &ServerPane::deleteKeyPressed);
+    connect(m_list, &ServerListView::refreshPressed, this, &ServerPane::RefreshServerList);
+    connect(m_list, &ServerListView::contextMenuRequested, this, &ServerPane::showContextMenu);
+    connect(&m_services.session, &Session::busyChanged, this, [this](bool busy) {
+        m_commands->setEnabled(!busy);
+        m_paths->setEnabled(!busy);
+        if (!busy && m_refreshPending) {
+            m_refreshPending = false;
+            RefreshServerList();
+        }
+    });
 }
 
 ServerPane::~ServerPane() = default;
 
-void ServerPane::RefreshServerList() {}
-void ServerPane::clearList() {}
+void ServerPane::createToolBars()
+{
+    addCommand(QStringLiteral("del"), QStringLiteral("edit-delete"), QStyle::SP_TrashIcon, text("FRMSERVER_DEL"),
+               &ServerPane::deleteSelection);
+    addCommand(QStringLiteral("open"), QStringLiteral("document-open"), QStyle::SP_DialogOpenButton,
+               text("FRMSERVER_OPEN"), &ServerPane::openSelection);
+    addCommand(QStringLiteral("new"), QStringLiteral("folder-new"), QStyle::SP_FileDialogNewFolder,
+               text("FRMSERVER_NEWDIR"), &ServerPane::newFolder);
+    addCommand(QStringLiteral("oben"), QStringLiteral("go-up"), QStyle::SP_FileDialogToParent,
+               text("FRMSERVER_UPPER"), &ServerPane::enterSelectedRow);
+    addCommand(QStringLiteral("actualize"), QStringLiteral("view-refresh"), QStyle::SP_BrowserReload,
+               text("FRMSERVER_REFRESH"), &ServerPane::refresh);
+    addCommand(QStringLiteral("download"), QStringLiteral("go-down"), QStyle::SP_ArrowDown, text("FRMSERVER_DOWN"),
+               &ServerPane::download);
+
+    auto *group = new QActionGroup(this);
+    const struct {
+        const char *key;
+        const char *iconName;
+        QStyle::StandardPixmap fallback;
+        QString toolTip;
+        ServerListView::View view;
+    } views[] = {
+        {"eins", "view-list-icons", QStyle::SP_FileDialogContentsView, text("FRMSERVER_BIG"),
+         ServerListView::View::LargeIcons},
+        {"zwei", "view-list-compact", QStyle::SP_FileDialogListView, text("FRMSERVER_SMALL"),
+         ServerListView::View::SmallIcons},
+        {"drei", "view-list-text", QStyle::SP_FileDialogListView, text("FRMSERVER_LIST"), ServerListView::View::List},
+        {"vier", "view-list-details", QStyle::SP_FileDialogDetailedView, text("FRMSERVER_DETAIL"),
+         ServerListView::View::Details},
+    };
+    for (const auto &view : views) {
+        QAction *action = m_views->addAction(
+            QIcon::fromTheme(QLatin1String(view.iconName), style()->standardIcon(view.fallback)), view.toolTip);
+        action->setObjectName(QLatin1String(view.key));
+        action->setToolTip(view.toolTip);
+        action->setCheckable(true);
+        action->setChecked(view.view == m_list->view());
+        group->addAction(action);
+        connect(action, &QAction::triggered, this, [this, v = view.view] { m_list->setView(v); });
+    }
+}
+
+void ServerPane::addCommand(const QString &key, const QString &iconName, QStyle::StandardPixmap fallback,
+                            const QString &toolTip, void (ServerPane::*command)())
+{
+    QAction *action = m_commands->addAction(QIcon::fromTheme(iconName, style()->standardIcon(fallback)), toolTip);
+    action->setObjectName(key);
+    action->setToolTip(toolTip);
+    connect(action, &QAction::triggered, this, [this, command] {
+        if (!isConnected()) {
+            m_services.prompts.message(text("FRMSERVER_NOCONNECTION"), Prompts::Icon::Information);
+            return;
+        }
+        (this->*command)();
+    });
+}
+
+void ServerPane::createContextMenu()
+{
+    m_contextMenu->setObjectName(QStringLiteral("frmPopUpfrmServer"));
+    const auto add = [this](QMenu *menu, const char *name, const QString &caption, void (ServerPane::*slot)()) {
+        QAction *action = menu->addAction(caption, this, slot);
+        action->setObjectName(QLatin1String(name));
+        return action;
+    };
+    m_contextMenu->setDefaultAction(
+        add(m_contextMenu, "mnuDownload", text("FRMPUSERVER_DOWNLOAD"), &ServerPane::download));
+    add(m_contextMenu, "mnuDownloadAls", text("FRMPUSERVER_DOWNLOADAS"), &ServerPane::downloadAs);
+    m_contextMenu->addSeparator();
+    add(m_contextMenu, "mnuOeffnen", text("FRMPUSERVER_OPEN"), &ServerPane::openSelection);
+    add(m_contextMenu, "mnuOeffnenMit", text("FRMPUSERVER_OPENWITH"), &ServerPane::openSelectionWith);
+    m_contextMenu->addSeparator();
+    add(m_contextMenu, "mnuUmbenennen", text("FRMPUSERVER_RENAME"), &ServerPane::renameSelection);
+    m_contextMenu->addSeparator();
+    add(m_contextMenu, "mnuLoeschen", text("FRMPUSERVER_DELETE"), &ServerPane::deleteSelection);
+    m_contextMenu->addSeparator();
+    QMenu *newMenu = m_contextMenu->addMenu(text("FRMPUSERVER_NEW"));
+    newMenu->menuAction()->setObjectName(QStringLiteral("mnuNeu"));
+    add(newMenu, "mnuNeuVerzeichnis", text("FRMPUSERVER_NEWFOLDER"), &ServerPane::newFolder);
+    m_contextMenu->addSeparator();
+    add(m_contextMenu, "mnuAktualisieren", text("FRMPUSERVER_REFRESH"), &ServerPane::refresh);
+}
+
+bool ServerPane::isConnected() const
+{
+    return m_services.session.isConnected();
+}
+
+void ServerPane::RefreshServerList()
+{
+    if (m_services.session.isBusy()) {
+        m_refreshPending = true;
+        return;
+    }
+    listServerFolder(PathBoxStep::Take);
+}
+
+void ServerPane::RelistServerFolder()
+{
+    listServerFolder(PathBoxStep::Skip);
+}
+
+void ServerPane::listServerFolder(PathBoxStep step)
+{
+    Session::Run run(m_services.session);
+    FtpConnection *connection = m_services.session.connection();
+    auto entries = ReadServerEntries(connection);
+    // An unreadable folder must not pass for an empty one.
+    if (!entries && isConnected()) {
+        m_services.history.appendLine(text("FRMSERVER_LISTFAILED") + u' ' + connection->lastError() +
+                                          QStringLiteral("\r\n"),
+                                      HistoryLog::Colour::Red);
+    }
+    m_model->setEntries(entries ? std::move(*entries) : std::vector<ServerEntry>());
+    if (step == PathBoxStep::Take)
+        takePathBoxStep();
+    processPendingEvents();
+}
+
+void ServerPane::takePathBoxStep()
+{
+    const QString directory = GetServerDirectory(m_services.session.connection());
+    // Without a connection there is no directory to show; an empty entry would lead nowhere.
+    if (directory.isEmpty()) {
+        m_paths->setCurrentIndex(-1);
+        return;
+    }
+    int index = m_paths->findText(directory, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index < 0) {
+        m_paths->addItem(directory);
+        index = m_paths->count() - 1;
+    }
+    m_paths->setCurrentIndex(index);
+}
+
+void ServerPane::prunePathBox()
+{
+    FtpConnection *connection = m_services.session.connection();
+    const QString remembered = GetServerDirectory(connection);
+    // Without a known way back, or when even the root cannot be entered, a failing entry says
+    // nothing about its folder: leave the box alone.
+    if (remembered.isEmpty())
+        return;
+    Session::Run run(m_services.session);
+    const QString root = QStringLiteral("/");
+    for (int index = 0; index < m_paths->count();) {
+        const QString entry = m_paths->itemText(index);
+        if (!entry.isEmpty()) {
+            // Entries are full paths: each is tried from the root.
+            if (!SetServerDirectory(connection, root))
+                break;
+            if (!SetServerDirectory(connection, entry)) {
+                m_paths->removeItem(index);
+                continue;
+            }
+        }
+        ++index;
+    }
+    SetServerDirectory(connection, root);
+    SetServerDirectory(connection, remembered);
+    m_paths->setCurrentIndex(m_paths->findText(remembered, Qt::MatchExactly | Qt::MatchCaseSensitive));
+}
+
+bool ServerPane::enterServerFolder(const QString &path)
+{
+    if (SetServerDirectory(m_services.session.connection(), path))
+        return true;
+    if (!path.isEmpty()) {
+        m_services.history.appendLine(text("FRMSERVER_CDFAILED") + u' ' + path + QStringLiteral("\r\n"),
+                                      HistoryLog::Colour::Red);
+    }
+    return false;
+}
+
+void ServerPane::enterSelectedRow()
+{
+    if (m_services.session.isBusy())
+        return;
+    Session::Run run(m_services.session);
+    // A file row (or none) cannot be entered; the same folder is listed again.
+    enterServerFolder(m_model->rowName(m_list->selectedRow()));
+    listServerFolder(PathBoxStep::Take);
+}
+
+void ServerPane::rowDoubleClicked(int row)
+{
+    if (!isConnected() || m_services.session.isBusy())
+        return;
+    BusyCursor busy;
+    Session::Run run(m_services.session);
+    // Folder rows and ".." have an empty size; a file row is never downloaded or opened here.
+    if (m_model->hasEmptySize(row)) {
+        enterServerFolder(m_model->rowName(row));
+        listServerFolder(PathBoxStep::Take);
+        return;
+    }
+    takePathBoxStep();
+}
+
+void ServerPane::pathChosen(int index)
+{
+    if (m_services.session.isBusy())
+        return;
+    const QString path = m_paths->itemText(index);
+    processPendingEvents();
+    BusyCursor busy;
+    Session::Run run(m_services.session);
+    if (enterServerFolder(path)) {
+        RelistServerFolder();
+    } else {
+        // The folder is gone: show where the server really is, under its own name.
+        listServerFolder(PathBoxStep::Take);
+    }
+}
+
+void ServerPane::deleteKeyPressed()
+{
+    if (m_services.session.isBusy())
+        return;
+    if (m_services.prompts.askYesNo(QStringLiteral("Delete Selection?")))
+        deleteSelection();
+}
+
+void ServerPane::showContextMenu(const QPoint &globalPosition)
+{
+    if (m_list->selectedRow() < 0)
+        return;
+    m_contextMenu->popup(globalPosition);
+}
+
+void ServerPane::clearList()
+{
+    m_model->clear();
+}
+
+void ServerPane::refresh()
+{
+    BusyCursor busy;
+    RefreshServerList();
+}
+
+// The item commands arrive with their own work: downloads, the open commands, rename, the
+// recursive delete and new folders.
 void ServerPane::download() {}
 void ServerPane::downloadAs() {}
 void ServerPane::openSelection() {}
@@ -18,4 +323,3 @@ void ServerPane::openSelectionWith() {}
 void ServerPane::renameSelection() {}
 void ServerPane::deleteSelection() {}
 void ServerPane::newFolder() {}
-void ServerPane::refresh() {}

@@ -1,8 +1,17 @@
 #pragma once
-// The frmServer child window of the main window.
+// The frmServer child window of the main window: the server's current folder with its path box,
+// the command and view toolbars, and the navigation through the server's folders.
 
+#include <QStyle>
 #include <QWidget>
 
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QMenu;
+class QToolBar;
+class ServerListModel;
+class ServerListView;
 struct AppServices;
 
 class ServerPane : public QWidget
@@ -12,8 +21,16 @@ public:
     explicit ServerPane(const AppServices &services, QWidget *parent = nullptr);
     ~ServerPane() override;
 
+    // After a delete: drops the path box's folders that no longer exist on the server. Empty
+    // entries and "/" stay; the server's current directory is the same afterwards.
+    void prunePathBox();
+
+    ServerListModel *model() const { return m_model; }
+    ServerListView *listView() const { return m_list; }
+
 public slots:
-    // Lists the server's current folder and brings the path box in step.
+    // Lists the server's current folder and brings the path box in step. Asked for while another
+    // command holds the session, the listing waits and runs once that command has ended.
     void RefreshServerList();
     // Empties the list (a connect attempt starts).
     void clearList();
@@ -29,5 +46,39 @@ public slots:
     void refresh();
 
 private:
+    enum class PathBoxStep { Skip, Take };
+
+    void createToolBars();
+    void createContextMenu();
+    // A command button: without a connection it says so instead of running command.
+    void addCommand(const QString &key, const QString &iconName, QStyle::StandardPixmap fallback,
+                    const QString &toolTip, void (ServerPane::*command)());
+
+    // The listing itself, under the session's busy mark.
+    void listServerFolder(PathBoxStep step);
+    // The path box's variant: lists without touching the path box.
+    void RelistServerFolder();
+    void takePathBoxStep();
+    // Changes the server's directory; a refusal gets a red history line, so a list that stays
+    // where it was is never taken for the folder that was asked for.
+    bool enterServerFolder(const QString &path);
+    bool isConnected() const;
+    // "oben": into the selected folder, or up with the ".." row.
+    void enterSelectedRow();
+
+    void commandClicked(const QString &key);
+    void rowDoubleClicked(int row);
+    void pathChosen(int index);
+    void deleteKeyPressed();
+    void showContextMenu(const QPoint &globalPosition);
+
     const AppServices &m_services;
+    QGroupBox *m_frame;
+    QToolBar *m_commands;
+    QComboBox *m_paths;
+    QToolBar *m_views;
+    ServerListModel *m_model;
+    ServerListView *m_list;
+    QMenu *m_contextMenu;
+    bool m_refreshPending = false;
 };

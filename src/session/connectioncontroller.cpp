@@ -1,20 +1,253 @@
 #include "session/connectioncontroller.h"
 
 #include "app/appservices.h"
+#include "app/eventpump.h"
+#include "app/historylog.h"
+#include "app/prompts.h"
+#include "app/textcatalogue.h"
 #include "session/connectionbar.h"
+#include "session/ftpconnection.h"
+#include "session/session.h"
 
+#include <QPointer>
 #include <QTimer>
+
+#include <memory>
+#include <utility>
+
+namespace {
+const QString LineEnd = QStringLiteral("\r\n");
+}
 
 ConnectionController::ConnectionController(const AppServices &services, ConnectionBar &bar, QObject *parent)
     : QObject(parent), m_services(services), m_bar(bar), m_watch(new QTimer(this))
 {
     m_watch->setObjectName(QStringLiteral("timIsConnected"));
     m_watch->setInterval(1000);
+    connect(m_watch, &QTimer::timeout, this, &ConnectionController::timIsConnected_Timer);
 }
 
 ConnectionController::~ConnectionController() = default;
 
-void ConnectionController::connectCommand() {}
-void ConnectionController::QuickConnect() {}
-bool ConnectionController::ReconnectFtp() { return false; }
-void ConnectionController::setPassive(bool) {}
+std::optional<quint16> ConnectionController::portNumber(const QString &text)
+{
+    // Blanks around the number are forgiven, as the connect command already checks the trimmed
+    // text; anything else that is not a plain number of a real port is refused.
+    const QString digits = text.trimmed();
+    if (digits.isEmpty() || digits.size() > 5)
+        return std::nullopt;
+    for (const QChar c : digits) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+    }
+    const int port = digits.toInt();
+    if (port < 1 || port > 65535)
+        return std::nullopt;
+    return quint16(port);
+}
+
+void ConnectionController::connectCommand()
+{
+    if (!mayStart(&ConnectionController::connectCommand))
+        return;
+    Prompts &prompts = m_services.prompts;
+    HistoryLog &history = m_services.history;
+    const QString address = m_bar.address();
+    if (address.trimmed().isEmpty()) {
+        prompts.message(text("ENTER_ADRESS"), Prompts::Icon::Critical);
+        m_bar.focusField(ConnectionBar::Field::Address);
+        return;
+    }
+    if (m_bar.port().trimmed().isEmpty()) {
+        prompts.message(text("ENTER_PORT"), Prompts::Icon::Critical);
+        m_bar.focusField(ConnectionBar::Field::Port);
+        return;
+    }
+
+    setFieldsEnabled(false, true);
+    bool connected = false;
+    {
+        Session::Run run(m_services.session);
+        history.clear();
+        emit serverListCleared();
+        history.appendLine(text("CONNECT_WITH") + u' ' + address + QStringLiteral(" ...") + LineEnd);
+        // The connect blocks until the server answers: show the line first.
+        processPendingEvents();
+
+        Initialize_Internet();
+        connected = OpenConnection(address, m_bar.port(), m_bar.user(), m_bar.password());
+        if (connected) {
+            m_services.session.connection()->setCurrentDirectory(QStringLiteral("/"));
+            history.appendLine(text("CONNECTION_TO") + u' ' + address + u' ' + text("ESTABLSHED") + LineEnd,
+                               HistoryLog::Colour::Green);
+        } else {
+            history.appendLine(text("NOT_ESTABLISHED") + LineEnd, HistoryLog::Colour::Red);
+        }
+    }
+    // The listing and the message are steps of their own, after the connect's busy state ended.
+    if (connected) {
+        emit serverListRequested();
+    } else {
+        prompts.message(text("NOT_ESTABLISHED") + LineEnd + text("SPELLING") + LineEnd + text("PROVIDER"),
+                        Prompts::Icon::Exclamation);
+    }
+    setFieldsEnabled(true, true);
+}
+
+void ConnectionController::QuickConnect()
+{
+    if (!mayStart(&ConnectionController::QuickConnect))
+        return;
+    HistoryLog &history = m_services.history;
+    const QString address = m_bar.address();
+    if (address.trimmed().isEmpty()) {
+        m_services.prompts.message(text("ENTER_HOST"), Prompts::Icon::Information);
+        m_bar.focusField(ConnectionBar::Field::Address);
+        return;
+    }
+
+    // The port field stays usable: Enter in the password field does not check it.
+    setFieldsEnabled(false, false);
+    bool connected = false;
+    {
+        Session::Run run(m_services.session);
+        history.clear();
+        emit serverListCleared();
+
+        Initialize_Internet();
+        connected = OpenConnection(address, m_bar.port(), m_bar.user(), m_bar.password());
+        if (connected) {
+            m_services.session.connection()->setCurrentDirectory(QStringLiteral("/"));
+            history.appendLine(text("CONNECT_WITH") + u' ' + address + QStringLiteral(" ...") + LineEnd);
+            history.appendLine(text("CONNECTION_WITH") + u' ' + address + u' ' + text("WAS_ESTABLISHT") + LineEnd,
+                               HistoryLog::Colour::Green);
+        }
+    }
+    if (connected) {
+        emit serverListRequested();
+    } else {
+        m_services.prompts.message(text("NO_CONNECTION") + LineEnd + text("CHECK_PROVIDER"),
+                                   Prompts::Icon::Exclamation);
+    }
+    setFieldsEnabled(true, false);
+}
+
+void ConnectionController::Initialize_Internet()
+{
+    m_services.session.setPassive(m_bar.isPassiveChecked());
+}
+
+bool ConnectionController::OpenConnection(const QString &server, const QString &port, const QString &user,
+                                          const QString &password)
+{
+    if (!ConnectFtp(server, port, user, password))
+        return false;
+    m_watch->start();
+    return true;
+}
+
+bool ConnectionController::ConnectFtp(const QString &server, const QString &port, const QString &user,
+                                      const QString &password)
+{
+    Session &session = m_services.session;
+    // The old connection goes first (with QUIT), so a server that limits logins per user lets the
+    // new one in; a failed attempt leaves no connection, as every caller expects.
+    session.closeConnection();
+    const std::optional<quint16> portValue = portNumber(port);
+    if (!portValue)
+        return false;
+    auto connection = std::make_unique<FtpConnection>();
+    if (!connection->connectToHost(server, *portValue, user, password, session.isPassive())) {
+        qWarning("DEBUGCONN %s", qPrintable(connection->lastError()));
+        return false;
+    }
+    session.setConnection(std::move(connection));
+    return true;
+}
+
+bool ConnectionController::ReconnectFtp()
+{
+    bool connected = false;
+    bool portValid = false;
+    {
+        // Callers are mostly transfer runs that are already busy; the run nests.
+        Session::Run run(m_services.session);
+        Initialize_Internet();
+        portValid = portNumber(m_bar.port()).has_value();
+        connected = ConnectFtp(m_bar.address(), m_bar.port(), m_bar.user(), m_bar.password());
+        if (connected)
+            m_services.session.connection()->setCurrentDirectory(QStringLiteral("/"));
+    }
+    // A port that is no number ends the reconnect before anything is said.
+    if (!connected && portValid) {
+        m_services.prompts.message(text("MPUB_NOCONN1") + LineEnd + text("MPUB_NOCONN2") + LineEnd
+                                       + text("MPUB_NOCONN3") + LineEnd,
+                                   Prompts::Icon::Exclamation);
+        m_bar.focusField(ConnectionBar::Field::Address);
+    }
+    return connected;
+}
+
+void ConnectionController::setPassive(bool passive)
+{
+    m_services.session.setPassive(passive);
+    m_services.history.appendLine((passive ? text("PASSIVE_TRANSER_ON") : text("PASSIVE_TRANSER_OFF")) + LineEnd,
+                                  HistoryLog::Colour::Blue);
+}
+
+void ConnectionController::timIsConnected_Timer()
+{
+    Session &session = m_services.session;
+    FtpConnection *connection = session.connection();
+    // A busy connection is not a lost one, and a running command must not be interrupted by the
+    // question.
+    if (session.isBusy() || (connection && connection->isBusy()))
+        return;
+
+    QString directory;
+    if (connection) {
+        const QPointer<FtpConnection> asked = connection;
+        m_watchWaiting = true;
+        directory = connection->currentDirectory().value_or(QString());
+        m_watchWaiting = false;
+        if (m_deferredCommand) {
+            // A connect command came in while the tick waited; its answer no longer matters.
+            QTimer::singleShot(0, this, std::exchange(m_deferredCommand, nullptr));
+            return;
+        }
+        // A command that started meanwhile, or a connection replaced meanwhile, makes the answer
+        // stale: the next tick asks again.
+        if (session.isBusy() || asked.isNull() || session.connection() != asked)
+            return;
+    }
+    if (!directory.trimmed().isEmpty())
+        return;
+
+    m_watch->stop();
+    if (m_services.prompts.askYesNo(text("CONNECTION_CANCEL1") + LineEnd + text("CONNECTION_CANCEL2")))
+        ReconnectFtp();
+}
+
+bool ConnectionController::mayStart(void (ConnectionController::*command)())
+{
+    // The window disables the connection bar during a run; replacing the connection under a
+    // running transfer would pull it away mid-command, so the controller refuses as well.
+    if (m_services.session.isBusy())
+        return false;
+    if (m_watchWaiting) {
+        m_deferredCommand = command;
+        if (FtpConnection *connection = m_services.session.connection())
+            connection->cancel();
+        return false;
+    }
+    return true;
+}
+
+void ConnectionController::setFieldsEnabled(bool enabled, bool withPort)
+{
+    m_bar.setFieldEnabled(ConnectionBar::Field::Address, enabled);
+    m_bar.setFieldEnabled(ConnectionBar::Field::User, enabled);
+    m_bar.setFieldEnabled(ConnectionBar::Field::Password, enabled);
+    if (withPort)
+        m_bar.setFieldEnabled(ConnectionBar::Field::Port, enabled);
+}

@@ -2,6 +2,9 @@
 // Connecting, the connection watch and reconnecting: the commands of the connection bar.
 
 #include <QObject>
+#include <QString>
+
+#include <optional>
 
 class ConnectionBar;
 class QTimer;
@@ -23,6 +26,16 @@ public:
     // The passive check box was clicked.
     void setPassive(bool passive);
 
+    // Takes the passive setting of the connection bar for the next connection.
+    void Initialize_Internet();
+    // Replaces the connection by a new one and starts the connection watch; false when it failed.
+    bool OpenConnection(const QString &server, const QString &port, const QString &user, const QString &password);
+    // Replaces the connection by a new one; false when it failed (then there is no connection).
+    bool ConnectFtp(const QString &server, const QString &port, const QString &user, const QString &password);
+
+    // The port a port field's text names: digits, optionally surrounded by blanks, 1 to 65535.
+    static std::optional<quint16> portNumber(const QString &text);
+
     // The one-second connection watch (objectName "timIsConnected").
     QTimer *watchTimer() const { return m_watch; }
 
@@ -33,7 +46,16 @@ signals:
     void serverListRequested();
 
 private:
+    void timIsConnected_Timer();
+    // False when a connect command must not run now. While a watch tick waits for the server, the
+    // connection must not be replaced under it: the tick's request is cancelled and the command
+    // runs once the tick has returned.
+    bool mayStart(void (ConnectionController::*command)());
+    void setFieldsEnabled(bool enabled, bool withPort);
+
     const AppServices &m_services;
     ConnectionBar &m_bar;
     QTimer *m_watch = nullptr;
+    bool m_watchWaiting = false;
+    void (ConnectionController::*m_deferredCommand)() = nullptr;
 };

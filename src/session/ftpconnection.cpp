@@ -1,30 +1,133 @@
 #include "session/ftpconnection.h"
 
-// Placeholder until the protocol engine lands: every operation fails.
-struct FtpConnection::Private {
-    Timeouts timeouts;
-    ProgressCallback progress;
-};
+#include "session/ftpconnectionprivate.h"
 
-FtpConnection::FtpConnection(QObject *parent) : QObject(parent), d(std::make_unique<Private>()) {}
-FtpConnection::~FtpConnection() = default;
-void FtpConnection::setTimeouts(const Timeouts &timeouts) { d->timeouts = timeouts; }
-FtpConnection::Timeouts FtpConnection::timeouts() const { return d->timeouts; }
-void FtpConnection::setProgressCallback(ProgressCallback callback) { d->progress = std::move(callback); }
-bool FtpConnection::connectToHost(const QString &, quint16, const QString &, const QString &, bool) { return false; }
-bool FtpConnection::isConnected() const { return false; }
-bool FtpConnection::isBusy() const { return false; }
-void FtpConnection::cancel() {}
-std::optional<QString> FtpConnection::currentDirectory() { return std::nullopt; }
-bool FtpConnection::setCurrentDirectory(const QString &) { return false; }
-std::optional<QList<RemoteEntry>> FtpConnection::list() { return std::nullopt; }
-bool FtpConnection::getFile(const QString &, const QString &) { return false; }
-bool FtpConnection::openFileForWriting(const QString &, TransferType) { return false; }
-bool FtpConnection::writeFile(const QByteArray &) { return false; }
-bool FtpConnection::closeFile() { return false; }
-bool FtpConnection::createDirectory(const QString &) { return false; }
-bool FtpConnection::removeDirectory(const QString &) { return false; }
-bool FtpConnection::deleteFile(const QString &) { return false; }
-bool FtpConnection::rename(const QString &, const QString &) { return false; }
-void FtpConnection::close() {}
-QString FtpConnection::lastError() const { return {}; }
+// Every public call runs through Private::call(), which refuses re-entry and, because it holds a
+// shared reference to the engine state, lets the call unwind safely even when this object is
+// deleted from inside one of its waits (for example by a handler that drops the session).
+
+FtpConnection::FtpConnection(QObject *parent) : QObject(parent), d(std::make_shared<Private>(this)) {}
+
+FtpConnection::~FtpConnection()
+{
+    d->detach();
+}
+
+void FtpConnection::setTimeouts(const Timeouts &timeouts)
+{
+    d->timeouts = timeouts;
+}
+
+FtpConnection::Timeouts FtpConnection::timeouts() const
+{
+    return d->timeouts;
+}
+
+void FtpConnection::setProgressCallback(ProgressCallback callback)
+{
+    d->progress = std::move(callback);
+}
+
+bool FtpConnection::connectToHost(const QString &host, quint16 port, const QString &user, const QString &password,
+                                  bool passive)
+{
+    const std::shared_ptr<Private> keep = d;
+    return keep->call([&] { return keep->connectToHost(host, port, user, password, passive); });
+}
+
+bool FtpConnection::isConnected() const
+{
+    return d->isConnected();
+}
+
+bool FtpConnection::isBusy() const
+{
+    return d->isBusy();
+}
+
+void FtpConnection::cancel()
+{
+    d->cancel();
+}
+
+std::optional<QString> FtpConnection::currentDirectory()
+{
+    const std::shared_ptr<Private> keep = d;
+    return keep->call([&] { return keep->currentDirectory(); });
+}
+
+bool FtpConnection::setCurrentDirectory(const QString &path)
+{
+    const std::shared_ptr<Private> keep = d;
+    return keep->call([&] { return keep->setCurrentDirectory(path); });
+}
+
+std::optional<QList<RemoteEntry>> FtpConnection::list()
+{
+    const std::shared_ptr<Private> keep = d;
+    return keep->call([&] { return keep->list(); });
+}
+
+bool FtpConnection::getFile(const QString &remoteName, const QString &localPath)
+{
+    const std::shared_ptr<Private> keep = d;
+    return keep->call([&] { return keep->getFile(remoteName, localPath); });
+}
+
+bool FtpConnection::openFileForWriting(const QString &remoteName, TransferType type)
+{
+    const std::shared_ptr<Private> keep = d;
+    return keep->call([&] { return keep->openFileForWriting(remoteName, type); });
+}
+
+bool FtpConnection::writeFile(const QByteArray &block)
+{
+    const std::shared_ptr<Private> keep = d;
+    return keep->call([&] { return keep->writeFile(block); });
+}
+
+bool FtpConnection::closeFile()
+{
+    const std::shared_ptr<Private> keep = d;
+    return keep->call([&] { return keep->closeFile(); });
+}
+
+bool FtpConnection::noop()
+{
+    const std::shared_ptr<Private> keep = d;
+    return keep->call([&] { return keep->simpleCommand(QStringLiteral("NOOP"), {}); });
+}
+
+bool FtpConnection::createDirectory(const QString &name)
+{
+    const std::shared_ptr<Private> keep = d;
+    return keep->call([&] { return keep->simpleCommand(QStringLiteral("MKD"), name); });
+}
+
+bool FtpConnection::removeDirectory(const QString &name)
+{
+    const std::shared_ptr<Private> keep = d;
+    return keep->call([&] { return keep->simpleCommand(QStringLiteral("RMD"), name); });
+}
+
+bool FtpConnection::deleteFile(const QString &name)
+{
+    const std::shared_ptr<Private> keep = d;
+    return keep->call([&] { return keep->simpleCommand(QStringLiteral("DELE"), name); });
+}
+
+bool FtpConnection::rename(const QString &from, const QString &to)
+{
+    const std::shared_ptr<Private> keep = d;
+    return keep->call([&] { return keep->rename(from, to); });
+}
+
+void FtpConnection::close()
+{
+    d->close();
+}
+
+QString FtpConnection::lastError() const
+{
+    return d->lastError;
+}

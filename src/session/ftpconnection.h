@@ -1,6 +1,6 @@
 #pragma once
 // One FTP control connection with the blocking, true/false operations the program relies on.
-// Every wait runs a local event loop, so the window stays responsive.
+// Every wait runs a local event loop, so the window stays responsive; one call runs at a time.
 
 #include "session/remoteentry.h"
 
@@ -56,6 +56,9 @@ public:
     bool writeFile(const QByteArray &block);
     bool closeFile();
 
+    // NOOP: proves the server still answers without changing anything.
+    bool noop();
+
     bool createDirectory(const QString &name);
     bool removeDirectory(const QString &name);
     bool deleteFile(const QString &name);
@@ -67,7 +70,13 @@ public:
     // Human-readable reason of the last failure: the server's reply or the socket error.
     QString lastError() const;
 
+signals:
+    // Every command line as it goes to the server (the password masked), for logs and tests.
+    void commandSent(const QString &command);
+
 private:
-    struct Private;
-    std::unique_ptr<Private> d;
+    class Private;
+    // Shared with every running call: deleting the connection while a call waits inside it
+    // closes the link, and the call unwinds on the state it keeps alive and returns false.
+    std::shared_ptr<Private> d;
 };

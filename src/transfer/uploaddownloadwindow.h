@@ -1,8 +1,10 @@
 #pragma once
-// The frmUploadDownload child window of the main window.
+// The frmUploadDownload child window of the main window: the narrow strip between the panes
+// with one upload and one download toolbar around its middle.
 
 #include <QWidget>
 
+class QToolBar;
 struct AppServices;
 
 class UploadDownloadWindow : public QWidget
@@ -12,6 +14,15 @@ public:
     explicit UploadDownloadWindow(const AppServices &services, QWidget *parent = nullptr);
     ~UploadDownloadWindow() override;
 
+    // Puts the upload toolbar just above the middle and the download toolbar one toolbar
+    // height below it.
+    void layoutToolbars();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
     const AppServices &m_services;
+    QToolBar *m_upload = nullptr;
+    QToolBar *m_download = nullptr;
 };

@@ -1,0 +1,200 @@
+#include "app/connectionbarwidget.h"
+
+#include "app/textcatalogue.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStyle>
+#include <QToolBar>
+
+namespace {
+
+const QColor focusColour(255, 255, 192);
+const QColor normalColour(255, 255, 255);
+
+// A theme icon, its symbolic variant, or the style's own picture when the theme has neither.
+QIcon themeIcon(const QString &name, QStyle::StandardPixmap fallback, const QWidget *widget)
+{
+    QIcon icon = QIcon::fromTheme(name, QIcon::fromTheme(name + QStringLiteral("-symbolic")));
+    return icon.isNull() ? widget->style()->standardIcon(fallback) : icon;
+}
+
+void setBackground(QLineEdit *field, const QColor &colour)
+{
+    QPalette palette = field->palette();
+    palette.setColor(QPalette::Base, colour);
+    field->setPalette(palette);
+}
+
+} // namespace
+
+ConnectionBarWidget::ConnectionBarWidget(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("picTop"));
+
+    m_frame = new QGroupBox(text("MY_CONNECTION"), this);
+    m_frame->setObjectName(QStringLiteral("fraTop"));
+
+    m_fieldPanel = new QWidget(m_frame);
+    auto *fieldLayout = new QHBoxLayout(m_fieldPanel);
+    fieldLayout->setContentsMargins(0, 0, 0, 0);
+    // Field widths close to the classic layout (twips); labels take what their language needs.
+    m_address = addField(m_fieldPanel, "lblAdresse", text("LABEL_ADRESS"), "txtAddress", 1500);
+    m_user = addField(m_fieldPanel, "lblBenutzer", text("LABEL_USER"), "txtUserID", 1500);
+    m_password = addField(m_fieldPanel, "lblPasswort", text("LABEL_PASSWORD"), "txtPassword", 1425);
+    m_password->setEchoMode(QLineEdit::Password);
+    m_port = addField(m_fieldPanel, "lblPort", text("LABEL_PORT"), "txtPort", 600);
+    m_port->setText(QStringLiteral("21"));
+    setTabOrder(m_address, m_user);
+    setTabOrder(m_user, m_password);
+    setTabOrder(m_password, m_port);
+    connect(m_password, &QLineEdit::returnPressed, this, &ConnectionBarWidget::passwordEntered);
+
+    m_toolBar = new QToolBar(m_frame);
+    m_toolBar->setObjectName(QStringLiteral("tlbConnect"));
+    m_toolBar->setIconSize(QSize(20, 20));
+    // Each button's description is its tool tip.
+    m_connect = m_toolBar->addAction(themeIcon(QStringLiteral("network-transmit-receive"), QStyle::SP_DriveNetIcon, this),
+                                     text("BUILD_CONNECTION"));
+    m_connect->setObjectName(QStringLiteral("connect"));
+    m_asciiList = m_toolBar->addAction(themeIcon(QStringLiteral("text-x-generic"), QStyle::SP_FileIcon, this),
+                                       text("ASCII_LIST_SHOW"));
+    m_asciiList->setObjectName(QStringLiteral("ascii"));
+    m_stop = m_toolBar->addAction(themeIcon(QStringLiteral("process-stop"), QStyle::SP_BrowserStop, this),
+                                  text("MDIMAIN_STOP"));
+    m_stop->setObjectName(QStringLiteral("stop"));
+    m_stop->setEnabled(false);
+    for (QAction *action : m_toolBar->actions())
+        action->setStatusTip(action->toolTip());
+
+    m_optionPanel = new QWidget(m_frame);
+    auto *optionLayout = new QHBoxLayout(m_optionPanel);
+    optionLayout->setContentsMargins(0, 0, 0, 0);
+    m_passive = new QCheckBox(text("CHK_PASSIVE"), m_optionPanel);
+    m_passive->setObjectName(QStringLiteral("chkPassiveTransfer"));
+    connect(m_passive, &QCheckBox::clicked, this, &ConnectionBarWidget::passiveClicked);
+    optionLayout->addWidget(m_passive);
+    auto *modeLabel = new QLabel(text("LABEL_MODUS"), m_optionPanel);
+    modeLabel->setObjectName(QStringLiteral("lblModus"));
+    optionLayout->addSpacing(8);
+    optionLayout->addWidget(modeLabel);
+    m_transferMode = new QComboBox(m_optionPanel);
+    m_transferMode->setObjectName(QStringLiteral("cboTransferMode"));
+    m_transferMode->setMinimumWidth(960 / 15);
+    modeLabel->setBuddy(m_transferMode);
+    optionLayout->addWidget(m_transferMode);
+
+    auto *frameLayout = new QHBoxLayout(m_frame);
+    frameLayout->setContentsMargins(6, 2, 6, 4);
+    frameLayout->addWidget(m_fieldPanel);
+    frameLayout->addWidget(m_toolBar);
+    frameLayout->addWidget(m_optionPanel);
+    frameLayout->addStretch();
+
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(3, 1, 3, 1);
+    layout->addWidget(m_frame);
+}
+
+QLineEdit *ConnectionBarWidget::addField(QWidget *panel, const char *labelName, const QString &caption,
+                                         const char *fieldName, int widthTwips)
+{
+    auto *label = new QLabel(caption, panel);
+    label->setObjectName(QString::fromLatin1(labelName));
+    auto *edit = new QLineEdit(panel);
+    edit->setObjectName(QString::fromLatin1(fieldName));
+    edit->setFixedWidth(widthTwips / 15);
+    label->setBuddy(edit);
+    setBackground(edit, normalColour);
+    edit->installEventFilter(this);
+    panel->layout()->addWidget(label);
+    panel->layout()->addWidget(edit);
+    return edit;
+}
+
+bool ConnectionBarWidget::eventFilter(QObject *watched, QEvent *event)
+{
+    auto *edit = qobject_cast<QLineEdit *>(watched);
+    if (edit && event->type() == QEvent::FocusIn) {
+        setBackground(edit, focusColour);
+        edit->selectAll();
+        // A mouse click places the caret after the focus arrived; select once it has.
+        QMetaObject::invokeMethod(edit, &QLineEdit::selectAll, Qt::QueuedConnection);
+    } else if (edit && event->type() == QEvent::FocusOut) {
+        setBackground(edit, normalColour);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+QString ConnectionBarWidget::address() const
+{
+    return m_address->text();
+}
+
+QString ConnectionBarWidget::port() const
+{
+    return m_port->text();
+}
+
+QString ConnectionBarWidget::user() const
+{
+    return m_user->text();
+}
+
+QString ConnectionBarWidget::password() const
+{
+    return m_password->text();
+}
+
+bool ConnectionBarWidget::isPassiveChecked() const
+{
+    return m_passive->isChecked();
+}
+
+QLineEdit *ConnectionBarWidget::field(Field which) const
+{
+    switch (which) {
+    case Field::Address:
+        return m_address;
+    case Field::User:
+        return m_user;
+    case Field::Password:
+        return m_password;
+    case Field::Port:
+        break;
+    }
+    return m_port;
+}
+
+void ConnectionBarWidget::setFieldEnabled(Field which, bool enabled)
+{
+    field(which)->setEnabled(enabled);
+}
+
+void ConnectionBarWidget::focusField(Field which)
+{
+    field(which)->setFocus(Qt::OtherFocusReason);
+}
+
+void ConnectionBarWidget::enableFields()
+{
+    for (QLineEdit *edit : {m_address, m_user, m_password, m_port})
+        edit->setEnabled(true);
+}
+
+void ConnectionBarWidget::setBusy(bool busy)
+{
+    // The panels are locked as a whole, so the fields' own enabled state (which the connect
+    // command sets) comes back unchanged when the run ends.
+    m_fieldPanel->setEnabled(!busy);
+    m_optionPanel->setEnabled(!busy);
+    m_connect->setEnabled(!busy);
+    m_stop->setEnabled(busy);
+}

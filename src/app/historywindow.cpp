@@ -1,0 +1,106 @@
+#include "app/historywindow.h"
+
+#include "app/rtfwriter.h"
+#include "app/textcatalogue.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QMenu>
+#include <QMimeData>
+#include <QTextCursor>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+namespace {
+
+QFont logFont()
+{
+    // Arial where it is installed, else the desktop's own sans-serif at the same size.
+    QFont font = QFontDatabase::hasFamily(QStringLiteral("Arial")) ? QFont(QStringLiteral("Arial"))
+                                                                   : QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setPointSizeF(8.25);
+    return font;
+}
+
+} // namespace
+
+HistoryWindow::HistoryWindow(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmTransferHistory"));
+
+    m_frame = new QGroupBox(text("FRMTH_FRACAPTION"), this);
+    m_frame->setObjectName(QStringLiteral("fraTransferHistory"));
+
+    m_log = new QTextEdit(m_frame);
+    m_log->setObjectName(QStringLiteral("rtfTransferHistory"));
+    // The program never reads the log back except as a whole, so the user only reads it.
+    m_log->setReadOnly(true);
+    m_log->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_log->setFont(logFont());
+    m_log->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_log, &QWidget::customContextMenuRequested, this, &HistoryWindow::showPopUp);
+
+    auto *frameLayout = new QVBoxLayout(m_frame);
+    frameLayout->setContentsMargins(4, 2, 4, 4);
+    frameLayout->addWidget(m_log);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->addWidget(m_frame);
+
+    m_popUp = new QMenu(this);
+    m_popUp->setObjectName(QStringLiteral("frmPopUpfrmTransferHistory"));
+    QAction *copy = m_popUp->addAction(text("FRMPU_TRANS_CLIP"), this, &HistoryWindow::copyToClipboard);
+    copy->setObjectName(QStringLiteral("mnuClipboard"));
+    QFont bold = copy->font();
+    bold.setBold(true);
+    copy->setFont(bold);
+    m_popUp->setDefaultAction(copy);
+    m_popUp->addSeparator()->setObjectName(QStringLiteral("mnuTrennlinie1"));
+    QAction *remove = m_popUp->addAction(text("FRMPU_TRANS_DELETE"), this, &HistoryWindow::clear);
+    remove->setObjectName(QStringLiteral("mnuLoeschen"));
+}
+
+void HistoryWindow::ScrollHistoryToEnd()
+{
+    m_log->moveCursor(QTextCursor::End);
+}
+
+void HistoryWindow::appendLine(const QString &line, Colour colour)
+{
+    ScrollHistoryToEnd();
+    // A format of its own for every insert: the colour covers this line and nothing after it.
+    QTextCharFormat format;
+    format.setForeground(QColor::fromRgb(static_cast<QRgb>(colour)));
+    QTextCursor cursor = m_log->textCursor();
+    cursor.insertText(line, format);
+    m_log->setTextCursor(cursor);
+    m_log->ensureCursorVisible();
+}
+
+void HistoryWindow::clear()
+{
+    m_log->clear();
+}
+
+QString HistoryWindow::plainText() const
+{
+    return m_log->toPlainText();
+}
+
+void HistoryWindow::copyToClipboard() const
+{
+    auto *data = new QMimeData;
+    data->setText(m_log->toPlainText());
+    const QByteArray rtf = RtfWriter::write(*m_log->document());
+    data->setData(QStringLiteral("text/rtf"), rtf);
+    data->setData(QStringLiteral("application/rtf"), rtf);
+    QApplication::clipboard()->setMimeData(data);
+}
+
+void HistoryWindow::showPopUp(const QPoint &position)
+{
+    m_popUp->popup(m_log->viewport()->mapToGlobal(position));
+}

@@ -1,0 +1,280 @@
+#include "app/mainwindow.h"
+
+#include "app/connectionbarwidget.h"
+#include "app/historywindow.h"
+#include "app/mainmenu.h"
+#include "app/productinfo.h"
+#include "app/progressbar.h"
+#include "app/textcatalogue.h"
+#include "app/widgetprompts.h"
+#include "local/localpane.h"
+#include "local/shelllauncher.h"
+#include "server/serverpane.h"
+#include "session/connectioncontroller.h"
+#include "transfer/uploaddownloadwindow.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+// Window positions are reckoned in twips, as the layout rules are written: 15 twips per pixel.
+constexpr int TwipsPerPixel = 15;
+// The history window keeps this height; the panes take what is left.
+constexpr int HistoryHeightTwips = 2010;
+constexpr int ButtonStripTwips = 400;
+
+int toPixels(int twips)
+{
+    return qRound(double(twips) / TwipsPerPixel);
+}
+
+// Converting both edges keeps neighbouring windows flush despite rounding.
+void place(QWidget *window, int left, int top, int width, int height)
+{
+    const int x = toPixels(left);
+    const int y = toPixels(top);
+    window->setGeometry(x, y, toPixels(left + width) - x, toPixels(top + height) - y);
+}
+
+} // namespace
+
+MainWindow::MainWindow(QWidget *parent) : MainWindow(nullptr, parent) {}
+
+MainWindow::MainWindow(Prompts &prompts, QWidget *parent) : MainWindow(&prompts, parent) {}
+
+MainWindow::MainWindow(Prompts *prompts, QWidget *parent)
+    : QMainWindow(parent)
+    , m_widgetPrompts(prompts ? nullptr : std::make_unique<WidgetPrompts>(this))
+    , m_prompts(prompts ? *prompts : *m_widgetPrompts)
+    , m_history(new HistoryWindow)
+    , m_progress(new ProgressBar)
+    , m_services{m_session, *m_history, m_prompts, *m_progress}
+{
+    setObjectName(QStringLiteral("mdiMain"));
+    setWindowIcon(QIcon::fromTheme(QStringLiteral("network-server")));
+
+    m_bar = new ConnectionBarWidget;
+    m_clientArea = new QWidget;
+    m_clientArea->setObjectName(QStringLiteral("clientArea"));
+    auto *central = new QWidget(this);
+    auto *layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_bar);
+    layout->addWidget(m_clientArea, 1);
+    layout->addWidget(m_progress);
+    setCentralWidget(central);
+
+    QComboBox *mode = m_bar->transferModeBox();
+    mode->addItems({text("OPT_ASCII"), text("OPT_BINARY"), text("OPT_AUTO")});
+    mode->setCurrentIndex(2);
+
+    m_menu = std::make_unique<MainMenu>(menuBar());
+    createChildWindows();
+    m_controller = new ConnectionController(m_services, *m_bar, this);
+    connectCommands();
+    connect(&m_session, &Session::busyChanged, this, &MainWindow::setBusy);
+
+    resize(1100, 740);
+    layoutChildWindows();
+    m_bar->focusField(ConnectionBar::Field::Address);
+    m_session.setTransferType(FtpConnection::TransferType::Binary);
+    setWindowTitle(QString::fromLatin1(ProductInfo::Name) + QLatin1Char(' ') + QString::fromLatin1(ProductInfo::Release));
+    appendWelcomeLine();
+}
+
+MainWindow::~MainWindow()
+{
+    // The panes and the controller hold references to the session and the services: they go
+    // first, while everything they refer to still exists.
+    delete m_controller;
+    delete takeCentralWidget();
+}
+
+void MainWindow::createChildWindows()
+{
+    m_local = new LocalPane(m_services, m_clientArea);
+    m_buttons = new UploadDownloadWindow(m_services, m_clientArea);
+    m_server = new ServerPane(m_services, m_clientArea);
+    m_history->setParent(m_clientArea);
+    place(m_history, 0, 0, outerWidthTwips(), HistoryHeightTwips);
+}
+
+void MainWindow::connectCommands()
+{
+    using Command = MainMenu::Command;
+    auto on = [this](Command command, auto receiver, auto slot) {
+        connect(m_menu->action(command), &QAction::triggered, receiver, slot);
+    };
+
+    on(Command::FileExit, this, &QWidget::close);
+    on(Command::Connect, m_controller, &ConnectionController::connectCommand);
+    on(Command::InfoHomepage, this, &MainWindow::openHomePage);
+
+    on(Command::LocalUpload, m_local, &LocalPane::upload);
+    on(Command::LocalUploadAs, m_local, &LocalPane::uploadAs);
+    on(Command::LocalOpen, m_local, &LocalPane::openSelection);
+    on(Command::LocalOpenWith, m_local, &LocalPane::openSelectionWith);
+    on(Command::LocalRename, m_local, &LocalPane::renameSelection);
+    on(Command::LocalDelete, m_local, &LocalPane::deleteSelection);
+    on(Command::LocalNewFolder, m_local, &LocalPane::newFolder);
+    on(Command::LocalRefresh, m_local, &LocalPane::refresh);
+    on(Command::LocalProperties, m_local, &LocalPane::showProperties);
+
+    on(Command::ServerDownload, m_server, &ServerPane::download);
+    on(Command::ServerDownloadAs, m_server, &ServerPane::downloadAs);
+    on(Command::ServerOpen, m_server, &ServerPane::openSelection);
+    on(Command::ServerOpenWith, m_server, &ServerPane::openSelectionWith);
+    on(Command::ServerRename, m_server, &ServerPane::renameSelection);
+    on(Command::ServerDelete, m_server, &ServerPane::deleteSelection);
+    on(Command::ServerNewFolder, m_server, &ServerPane::newFolder);
+    on(Command::ServerRefresh, m_server, &ServerPane::refresh);
+
+    connect(m_bar->connectAction(), &QAction::triggered, m_controller, &ConnectionController::connectCommand);
+    connect(m_bar->stopAction(), &QAction::triggered, this, &MainWindow::stopRun);
+    // Connected after the commands, so it runs once each click has been handled.
+    for (QAction *action : {m_bar->connectAction(), m_bar->asciiListAction(), m_bar->stopAction()})
+        connect(action, &QAction::triggered, m_bar, &ConnectionBarWidget::enableFields);
+
+    connect(m_bar, &ConnectionBarWidget::passwordEntered, m_controller, &ConnectionController::QuickConnect);
+    connect(m_bar, &ConnectionBarWidget::passiveClicked, m_controller, &ConnectionController::setPassive);
+    connect(m_controller, &ConnectionController::serverListCleared, m_server, &ServerPane::clearList);
+    connect(m_controller, &ConnectionController::serverListRequested, m_server, &ServerPane::RefreshServerList);
+}
+
+int MainWindow::outerWidthTwips() const
+{
+    return frameGeometry().width() * TwipsPerPixel;
+}
+
+int MainWindow::outerHeightTwips() const
+{
+    return frameGeometry().height() * TwipsPerPixel;
+}
+
+int MainWindow::frameReserveTwips() const
+{
+    // The classic layout kept a fixed 1570 here; measuring lets the panes end exactly where the
+    // history window begins, whatever the bars' heights in this style and language.
+    return outerHeightTwips() - m_clientArea->height() * TwipsPerPixel + 10;
+}
+
+int MainWindow::paneHeightTwips() const
+{
+    return qMax(0, outerHeightTwips() - HistoryHeightTwips - frameReserveTwips());
+}
+
+int MainWindow::paneWidthTwips() const
+{
+    return qMax(0, outerWidthTwips() / 2 - ButtonStripTwips / 2);
+}
+
+void MainWindow::LayoutHistoryWindow()
+{
+    place(m_history, 0, m_clientArea->height() * TwipsPerPixel - HistoryHeightTwips - 10, outerWidthTwips(),
+          HistoryHeightTwips);
+}
+
+void MainWindow::LayoutLocalWindow()
+{
+    place(m_local, 0, 0, paneWidthTwips(), paneHeightTwips());
+}
+
+void MainWindow::LayoutButtonWindow()
+{
+    place(m_buttons, outerWidthTwips() / 2 - ButtonStripTwips / 2, 0, ButtonStripTwips, paneHeightTwips());
+    m_buttons->layoutToolbars();
+}
+
+void MainWindow::LayoutServerWindow()
+{
+    place(m_server, paneWidthTwips() + ButtonStripTwips, 0, paneWidthTwips(), paneHeightTwips());
+}
+
+void MainWindow::layoutChildWindows()
+{
+    LayoutLocalWindow();
+    LayoutButtonWindow();
+    LayoutServerWindow();
+    LayoutHistoryWindow();
+}
+
+void MainWindow::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    layoutChildWindows();
+}
+
+void MainWindow::appendWelcomeLine()
+{
+    const QLocale locale;
+    const QDateTime now = QDateTime::currentDateTime();
+    m_history->appendLine(text("WELCOME1") + QStringLiteral("\r\n") + text("WELCOME2") + QLatin1Char(' ')
+                          + locale.toString(now.date(), QLocale::ShortFormat) + QLatin1Char(' ') + text("WELCOME3")
+                          + QLatin1Char(' ') + locale.toString(now.time(), QLocale::LongFormat) + QLatin1Char(' ')
+                          + text("WELCOME4") + QStringLiteral("\r\n"));
+}
+
+void MainWindow::setBusy(bool busy)
+{
+    if (busy)
+        m_busyCursor.emplace();
+    else
+        m_busyCursor.reset();
+    // One command at a time: everything that would start a second one on the connection waits.
+    m_bar->setBusy(busy);
+    m_menu->action(MainMenu::Command::Connect)->setEnabled(!busy);
+    m_menu->action(MainMenu::Command::LocalUpload)->setEnabled(!busy);
+    m_menu->action(MainMenu::Command::LocalUploadAs)->setEnabled(!busy);
+    m_menu->serverMenu()->setEnabled(!busy);
+    m_buttons->setEnabled(!busy);
+    if (!busy && m_closePending) {
+        // Close from the event loop, once the finished run has left every handler.
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    }
+}
+
+void MainWindow::stopRun()
+{
+    if (!m_session.isBusy())
+        return;
+    if (FtpConnection *connection = m_session.connection())
+        connection->cancel();
+    m_history->appendLine(text("MDIMAIN_STOPPED") + QStringLiteral("\r\n"), HistoryLog::Colour::Red);
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (m_session.isBusy()) {
+        // Handlers of the running command still sit on the stack; the window closes when they
+        // have unwound (see setBusy).
+        m_closePending = true;
+        stopRun();
+        event->ignore();
+        return;
+    }
+    m_closePending = false;
+    m_controller->watchTimer()->stop();
+    TextCatalogue::instance().close();
+    m_session.closeConnection();
+    event->accept();
+}
+
+void MainWindow::openHomePage()
+{
+    const QString browser =
+        FindAssociatedProgram(QCoreApplication::applicationDirPath() + QStringLiteral("/index.html")).trimmed();
+    // A fixed English message, as the program has always shown it.
+    if (browser.isEmpty() || !launchProgram(browser, QString::fromLatin1(ProductInfo::HomePage)))
+        m_prompts.message(QStringLiteral("Could not find any web browser!"), Prompts::Icon::Information,
+                          QStringLiteral("Information"));
+}

@@ -1,0 +1,25 @@
+#include "app/progressbar.h"
+
+ProgressBar::ProgressBar(QWidget *parent) : QProgressBar(parent)
+{
+    setObjectName(QStringLiteral("pgbBottom"));
+    setTextVisible(false);
+    // A thin strip along the bottom edge, as in the classic layout (135 twips).
+    setFixedHeight(9);
+    QProgressBar::setValue(0);
+}
+
+void ProgressBar::setRange(int minimum, int maximum)
+{
+    QProgressBar::setRange(minimum, maximum);
+}
+
+void ProgressBar::setValue(int value)
+{
+    QProgressBar::setValue(value);
+}
+
+void ProgressBar::reset()
+{
+    QProgressBar::reset();
+}

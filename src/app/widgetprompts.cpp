@@ -1,0 +1,58 @@
+#include "app/widgetprompts.h"
+
+#include "app/productinfo.h"
+
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace {
+
+QString titleOr(const QString &title)
+{
+    return title.isEmpty() ? QString::fromLatin1(ProductInfo::Name) : title;
+}
+
+QMessageBox::Icon boxIcon(Prompts::Icon icon)
+{
+    switch (icon) {
+    case Prompts::Icon::Critical:
+        return QMessageBox::Critical;
+    case Prompts::Icon::Exclamation:
+        return QMessageBox::Warning;
+    case Prompts::Icon::Information:
+        break;
+    }
+    return QMessageBox::Information;
+}
+
+} // namespace
+
+WidgetPrompts::WidgetPrompts(QWidget *parent) : m_parent(parent) {}
+
+void WidgetPrompts::message(const QString &text, Icon icon, const QString &title)
+{
+    QMessageBox box(boxIcon(icon), titleOr(title), text, QMessageBox::Ok, m_parent);
+    box.exec();
+}
+
+bool WidgetPrompts::askYesNo(const QString &text)
+{
+    QMessageBox box(QMessageBox::Question, titleOr({}), text, QMessageBox::Yes | QMessageBox::No, m_parent);
+    return box.exec() == QMessageBox::Yes;
+}
+
+std::optional<QString> WidgetPrompts::input(const QString &prompt, const QString &defaultText,
+                                            std::optional<QPoint> position)
+{
+    QInputDialog dialog(m_parent);
+    dialog.setWindowTitle(titleOr({}));
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(defaultText);
+    if (position) {
+        // Positions are given in twips; 15 twips make one pixel.
+        dialog.move(position->x() / 15, position->y() / 15);
+    }
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.textValue();
+}

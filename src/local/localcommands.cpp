@@ -1,0 +1,165 @@
+#include "local/localcommands.h"
+
+#include "app/appservices.h"
+#include "app/busycursor.h"
+#include "app/historylog.h"
+#include "app/prompts.h"
+#include "app/textcatalogue.h"
+#include "local/localdelete.h"
+#include "local/localentry.h"
+#include "local/localfileoperations.h"
+#include "local/localpane.h"
+#include "local/openwithdialog.h"
+#include "local/propertiesdialog.h"
+#include "local/shelllauncher.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace {
+
+const QString LineEnd = QStringLiteral("\r\n");
+
+// Input boxes stand a little above the screen's centre: x = half the width - 1000 twips,
+// y = half the height - 1500 twips (15 twips a pixel).
+QPoint inputBoxPosition()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const QSize size = screen ? screen->geometry().size() : QSize(1024, 768);
+    return {size.width() * 15 / 2 - 1000, size.height() * 15 / 2 - 1500};
+}
+
+// Typed names may carry stray blanks at their ends; cancel and empty both give "".
+QString typedName(const std::optional<QString> &answer)
+{
+    return answer ? answer->trimmed() : QString();
+}
+
+} // namespace
+
+LocalCommands::LocalCommands(LocalPane &pane, const AppServices &services, QObject *parent)
+    : QObject(parent), m_pane(pane), m_services(services)
+{
+}
+
+void LocalCommands::setDialogRunner(DialogRunner runner)
+{
+    m_dialogRunner = std::move(runner);
+}
+
+QString LocalCommands::currentFolder() const
+{
+    return m_pane.TreeNodePath();
+}
+
+QString LocalCommands::selectedPath() const
+{
+    const QList<LocalEntry> entries = m_pane.selectedEntries();
+    return entries.isEmpty() ? currentFolder() : currentFolder() + entries.first().name;
+}
+
+void LocalCommands::open()
+{
+    const QString path = selectedPath();
+    if (FindAssociatedProgram(path).trimmed().isEmpty()) {
+        if (m_services.prompts.askYesNo(text("MPUB_NOAPP") + LineEnd + text("MPUB_PROGSEL")))
+            openWithPath(path);
+        return;
+    }
+    if (!launchDefaultApplication(path))
+        m_services.prompts.message(text("FRMOPENWITH_STARTFAILED") + LineEnd + path, Prompts::Icon::Exclamation);
+}
+
+void LocalCommands::openWith()
+{
+    openWithPath(selectedPath());
+}
+
+void LocalCommands::openWithPath(const QString &path)
+{
+    OpenWithDialog dialog(path, &m_pane);
+    if (runDialog(dialog) != QDialog::Accepted)
+        return;
+    if (!dialog.launchChoice())
+        m_services.prompts.message(text("FRMOPENWITH_STARTFAILED") + LineEnd + path, Prompts::Icon::Exclamation);
+}
+
+void LocalCommands::properties()
+{
+    PropertiesDialog dialog(selectedPath(), &m_pane);
+    runDialog(dialog);
+}
+
+void LocalCommands::rename(ListingVariant listing)
+{
+    const QString folder = currentFolder();
+    const QList<LocalEntry> entries = m_pane.selectedEntries();
+    if (entries.size() >= 2) {
+        m_services.prompts.message(text("FRMPOPLOC_ONEFILE"), Prompts::Icon::Information);
+        return;
+    }
+    if (entries.isEmpty())
+        return;
+    // The name exactly as the listing has it: trimming would rename a different file.
+    const LocalEntry &entry = entries.first();
+    HistoryLog &history = m_services.history;
+    history.appendLine(text("FRMPULOC_RENAME2") + u' ' + entry.name + LineEnd);
+    const QString newName = typedName(m_services.prompts.input(
+        text("FRMPULOC_NEWNAME") + u' ' + entry.name + QStringLiteral(" ?"), entry.name, inputBoxPosition()));
+    if (newName.isEmpty()) {
+        history.appendLine(text("FRMPULOC_RENCANCEL") + LineEnd, HistoryLog::Colour::Red);
+        return;
+    }
+    if (!renameLocalEntry(folder, entry.name, newName)) {
+        history.appendLine(text("FRMPULOC_RENFAILED") + LineEnd, HistoryLog::Colour::Red);
+        return;
+    }
+    history.appendLine(text("FRMPULOC_RENOK") + LineEnd, HistoryLog::Colour::Green);
+    if (entry.isFolder) {
+        // The tree and the path box must not keep the folder's old name.
+        m_pane.refreshTreeNode(folder);
+        m_pane.pruneVanishedFolders();
+    }
+    m_pane.ViewFolder(folder, listing);
+}
+
+void LocalCommands::newFolder(ListingVariant listing)
+{
+    const QString name = typedName(m_services.prompts.input(text("FRMPULOC_DIRNAME"), {}, inputBoxPosition()));
+    const QString folder = currentFolder();
+    if (name.isEmpty())
+        return;
+    HistoryLog &history = m_services.history;
+    history.appendLine(text("FRMPUSERVER_DIRNEW1") + u' ' + folder + name + u' ' + text("FRMPUSERVER_DIRNEW2") + LineEnd);
+    if (!createLocalFolder(folder, name)) {
+        history.appendLine(text("FRMPULOC_GENFAIL") + LineEnd, HistoryLog::Colour::Red);
+        return;
+    }
+    history.appendLine(text("FRMPULOC_GENOK") + LineEnd, HistoryLog::Colour::Green);
+    BusyCursor busy;
+    m_pane.refreshTreeNode(folder);
+    m_pane.ViewFolder(folder, listing);
+}
+
+void LocalCommands::deleteSelection()
+{
+    const QString folder = currentFolder();
+    QStringList paths;
+    for (const LocalEntry &entry : m_pane.selectedEntries())
+        paths.append(folder + entry.name);
+    if (paths.isEmpty())
+        return;
+    LocalDelete engine(m_services.history, m_services.prompts, m_services.progress);
+    BusyCursor busy;
+    if (!engine.run(paths))
+        return;
+    // Deleted folders leave the tree and the path box whichever way the delete was started.
+    m_pane.refreshTreeNode(folder);
+    m_pane.pruneVanishedFolders();
+    m_pane.ViewFolder(folder, ListingVariant::AfterDelete);
+}
+
+int LocalCommands::runDialog(QDialog &dialog)
+{
+    return m_dialogRunner ? m_dialogRunner(dialog) : dialog.exec();
+}

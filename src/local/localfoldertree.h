@@ -1,0 +1,49 @@
+#pragma once
+// trwPaths: the folder tree of one volume, filled one level ahead of what the user has opened.
+// Every node carries its folder's path with a closing "/" as its key (letter case kept, so Foo
+// and foo are two nodes) and a tag that says whether its own subfolders have been read.
+
+#include <QHash>
+#include <QTreeWidget>
+
+class LocalFolderTree : public QTreeWidget
+{
+    Q_OBJECT
+public:
+    explicit LocalFolderTree(QWidget *parent = nullptr);
+
+    // Removes all nodes and shows the volume at root with its first two levels.
+    void setRoot(const QString &root);
+    QString root() const { return m_root; }
+
+    // The node of the folder key ("/home/ann/"), or nullptr.
+    QTreeWidgetItem *node(const QString &key) const { return m_nodes.value(key); }
+    static QString key(const QTreeWidgetItem *node);
+    // Whether the node's own subfolders have been read.
+    static bool isRead(const QTreeWidgetItem *node);
+
+    // Creates and expands the nodes down to the folder key; nullptr when the key lies outside
+    // the volume or one of its folders is missing.
+    QTreeWidgetItem *reveal(const QString &key);
+    // Reads the subfolders of the node of key again: vanished ones go, new ones come, the
+    // others keep their own subtrees.
+    void refreshNode(const QString &key);
+    // Drops the nodes whose folders no longer exist.
+    void pruneVanished();
+
+    // How many folders have been read for subfolders since the last setRoot (tests check that
+    // each folder is read once).
+    int foldersRead() const { return m_foldersRead; }
+
+private:
+    QTreeWidgetItem *addNode(QTreeWidgetItem *parent, const QString &name, const QString &key);
+    void readSubfolders(QTreeWidgetItem *node);
+    void readChildrenOf(QTreeWidgetItem *node);
+    void forget(QTreeWidgetItem *node);
+
+    QString m_root;
+    QHash<QString, QTreeWidgetItem *> m_nodes;
+    QIcon m_driveIcon;
+    QIcon m_folderIcon;
+    int m_foldersRead = 0;
+};

@@ -1,0 +1,212 @@
+#include "local/locallisting.h"
+
+#include "local/filetypename.h"
+
+#include <QCollator>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QHash>
+
+#include <algorithm>
+#include <numeric>
+
+#include <unistd.h>
+
+namespace {
+
+// The four kinds whose files each keep their own icon, with their fixed type names.
+const QHash<QString, QString> &ownIconTypes()
+{
+    static const QHash<QString, QString> types{
+        {QStringLiteral("zico"), QStringLiteral("Symbol")},
+        {QStringLiteral("zexe"), QStringLiteral("Anwendung")},
+        {QStringLiteral("zlnk"), QStringLiteral("Verknüpfung")},
+        {QStringLiteral("zcur"), QStringLiteral("Cursor")},
+    };
+    return types;
+}
+
+// The type of an extension the desktop has no name for: "ABC-Datei" for the key "zabc".
+QString fallbackTypeName(const QString &key, ListingVariant variant)
+{
+    QString stem;
+    if (variant == ListingVariant::Pane)
+        stem = key.size() >= 3 && key.size() <= 11 ? key.mid(1) : key;
+    else
+        stem = key.right(3);
+    return stem.toUpper() + QStringLiteral("-Datei");
+}
+
+// Read-only means the permission bits deny the user writing. The bits are read rather than
+// asking access(), which always says yes to root and would hide the attribute there.
+bool isReadOnly(const QFileInfo &info)
+{
+    if (info.ownerId() == ::geteuid())
+        return !info.permission(QFile::WriteOwner);
+    if (info.groupId() == ::getegid())
+        return !info.permission(QFile::WriteGroup);
+    return !info.permission(QFile::WriteOther);
+}
+
+quint32 attributesOf(const QFileInfo &info)
+{
+    quint32 attributes = 0;
+    if (info.isDir())
+        attributes |= LocalEntry::Directory;
+    if (isReadOnly(info))
+        attributes |= LocalEntry::ReadOnly;
+    if (info.fileName().startsWith(u'.'))
+        attributes |= LocalEntry::Hidden;
+    return attributes == 0 ? quint32(LocalEntry::Normal) : attributes;
+}
+
+QCollator localeCollator()
+{
+    // The C locale would compare code points; an unset locale sorts as English does.
+    QLocale locale;
+    if (locale.language() == QLocale::C)
+        locale = QLocale(QLocale::English);
+    QCollator collator(locale);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    return collator;
+}
+
+// The order of items by name (ties between names equal to the collator broken by code order,
+// so a listing is always shown the same way); folderFirst ranks a group before the names.
+template <typename Item, typename NameOf, typename GroupOf>
+void sortByName(std::vector<Item> &items, ListingVariant variant, NameOf nameOf, GroupOf groupOf)
+{
+    std::vector<qsizetype> order(items.size());
+    std::iota(order.begin(), order.end(), 0);
+    if (variant == ListingVariant::Pane) {
+        // One sort key per entry: comparing keys is far cheaper than collating names anew in
+        // every comparison of a 100,000-entry sort.
+        const QCollator collator = localeCollator();
+        std::vector<QCollatorSortKey> keys;
+        keys.reserve(items.size());
+        for (const Item &item : items)
+            keys.push_back(collator.sortKey(nameOf(item)));
+        std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+            if (groupOf(items[a]) != groupOf(items[b]))
+                return groupOf(items[a]) < groupOf(items[b]);
+            const int byKey = keys[a].compare(keys[b]);
+            return byKey != 0 ? byKey < 0 : nameOf(items[a]) < nameOf(items[b]);
+        });
+    } else {
+        std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+            if (groupOf(items[a]) != groupOf(items[b]))
+                return groupOf(items[a]) < groupOf(items[b]);
+            return nameOf(items[a]) < nameOf(items[b]);
+        });
+    }
+    std::vector<Item> sorted;
+    sorted.reserve(items.size());
+    for (qsizetype index : order)
+        sorted.push_back(std::move(items[index]));
+    items = std::move(sorted);
+}
+
+} // namespace
+
+QString WithClosingSlash(const QString &folder)
+{
+    return folder.endsWith(u'/') ? folder : folder + u'/';
+}
+
+std::optional<std::vector<LocalEntry>> ListFolderEntries(const QString &folder, ListingVariant variant)
+{
+    const QString path = WithClosingSlash(folder);
+    const QFileInfo folderInfo(path);
+    if (!folderInfo.isDir() || !folderInfo.isReadable() || !folderInfo.isExecutable())
+        return std::nullopt;
+
+    // The type names of one listing by image key: the desktop is asked once per extension.
+    QHash<QString, QString> typeCache;
+    int ownIconCount = 0;
+    std::vector<LocalEntry> entries;
+    QDirIterator it(path, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    while (it.hasNext()) {
+        const QFileInfo info = it.nextFileInfo();
+        LocalEntry entry;
+        entry.name = info.fileName();
+        entry.isFolder = info.isDir();
+        entry.lastWrite = info.lastModified().toUTC();
+        entry.attributes = attributesOf(info);
+        if (entry.isFolder) {
+            entry.imageKey = QString::fromUtf16(FolderImageKey);
+            entry.typeName = QString::fromUtf16(FolderTypeName);
+        } else {
+            entry.size = info.size();
+            QString key = u'z' + GetExtension(entry.name).toLower();
+            QString typeName;
+            if (const auto own = ownIconTypes().constFind(key); own != ownIconTypes().cend()) {
+                typeName = *own;
+                key += QString::number(ownIconCount++);
+            } else {
+                auto cached = typeCache.constFind(key);
+                if (cached == typeCache.cend())
+                    cached = typeCache.insert(key, GetFileTypeName(path + entry.name));
+                typeName = *cached;
+            }
+            entry.typeName = typeName.isEmpty() ? fallbackTypeName(key, variant) : typeName;
+            entry.imageKey = std::move(key);
+        }
+        entries.push_back(std::move(entry));
+    }
+    SortFoldersFirst(entries, variant);
+    return entries;
+}
+
+QStringList ListSubfolderNames(const QString &folder)
+{
+    QStringList names = QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    SortNames(names);
+    return names;
+}
+
+void SortFoldersFirst(std::vector<LocalEntry> &entries, ListingVariant variant)
+{
+    sortByName(
+        entries, variant, [](const LocalEntry &entry) -> const QString & { return entry.name; },
+        [](const LocalEntry &entry) { return entry.isFolder ? 0 : 1; });
+}
+
+void SortNames(QStringList &names, ListingVariant variant)
+{
+    std::vector<QString> items(names.cbegin(), names.cend());
+    sortByName(
+        items, variant, [](const QString &name) -> const QString & { return name; },
+        [](const QString &) { return 0; });
+    names = QStringList(items.cbegin(), items.cend());
+}
+
+QString FormatFileTime(const QDateTime &utc)
+{
+    if (!utc.isValid())
+        return {};
+    const QDate date = utc.date();
+    const QTime time = utc.time();
+    return QString::asprintf("%02d.%02d.%d %02d:%02d:%02d", date.day(), date.month(), date.year(), time.hour(),
+                             time.minute(), time.second());
+}
+
+QString FormatAttributes(quint32 attributes, ListingVariant variant)
+{
+    using enum LocalEntry::Attribute;
+    static const QHash<QChar, quint32> bits{{u'T', Temporary}, {u'R', ReadOnly},   {u'H', Hidden},  {u'S', System},
+                                            {u'N', Normal},    {u'D', Directory}, {u'C', Compressed}, {u'A', Archive}};
+    const QStringView order = variant == ListingVariant::Pane          ? u"TRHSNDCA"
+                              : variant == ListingVariant::AfterDelete ? u"TRHDSNCA"
+                                                                       : u"TRHSNCA";
+    QString letters;
+    for (const QChar letter : order) {
+        if (attributes & bits.value(letter))
+            letters += letter;
+    }
+    return letters;
+}
+
+QString FormatSize(qint64 size)
+{
+    return QString::number(size / 1024 + 1) + QStringLiteral(" KB");
+}

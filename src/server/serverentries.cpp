@@ -1,0 +1,54 @@
+#include "server/serverentries.h"
+
+#include "server/serverlisting.h"
+#include "session/ftpconnection.h"
+
+#include <QHash>
+
+std::vector<ServerEntry> BuildServerEntries(const QList<RemoteEntry> &entries, const TypeNameLookup &typeNameOf)
+{
+    // These kinds carry a picture of their own in every file, so each entry gets its own key.
+    static const QHash<QString, QString> ownIconKinds = {
+        {QStringLiteral("zico"), QStringLiteral("Symbol")},
+        {QStringLiteral("zexe"), QStringLiteral("Anwendung")},
+        {QStringLiteral("zlnk"), QStringLiteral("Verknüpfung")},
+        {QStringLiteral("zcur"), QStringLiteral("Cursor")},
+    };
+
+    QHash<QString, QString> typeCache;
+    int ownIconCount = 0;
+    std::vector<ServerEntry> result;
+    result.reserve(size_t(entries.size()));
+    for (const RemoteEntry &entry : entries) {
+        // Folders take the same path as files: their name may look like an extension too.
+        QString key = QLatin1Char('z') + GetExtension(entry.name).toLower();
+        QString typeName;
+        if (const auto own = ownIconKinds.constFind(key); own != ownIconKinds.cend()) {
+            typeName = own.value();
+            key += QString::number(ownIconCount++);
+        } else if (const auto cached = typeCache.constFind(key); cached != typeCache.cend()) {
+            typeName = cached.value();
+        } else {
+            typeName = typeNameOf(entry.name);
+            if (typeName.isEmpty())
+                typeName = key.mid(1).toUpper() + QStringLiteral("-Datei");
+            typeCache.insert(key, typeName);
+        }
+        result.push_back({entry.name, FormatServerSize(entry.size), typeName, FormatServerTime(entry.lastWrite),
+                          QString::number(entry.attributes), key});
+    }
+    return result;
+}
+
+std::optional<std::vector<ServerEntry>> ReadServerEntries(FtpConnection *connection,
+                                                          const TypeNameLookup &typeNameOf)
+{
+    if (!connection)
+        return std::nullopt;
+    if (GetServerDirectory(connection).isEmpty())
+        SetServerDirectory(connection, QStringLiteral("/"));
+    const auto listing = connection->list();
+    if (!listing)
+        return std::nullopt;
+    return BuildServerEntries(*listing, typeNameOf);
+}

@@ -1,0 +1,54 @@
+#pragma once
+// The rows of the server list: the ".." row, the folders, then the files, each group in the
+// server's order. Shared by the report view and the icon and list views.
+
+#include "server/serverentry.h"
+
+#include <QAbstractTableModel>
+#include <QHash>
+#include <QIcon>
+
+#include <vector>
+
+class ServerListModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    enum Column { NameColumn, SizeColumn, TypeColumn, ChangedColumn, AttributesColumn, ColumnCount };
+
+    explicit ServerListModel(QObject *parent = nullptr);
+    ~ServerListModel() override;
+
+    // Shows a listing: the ".." row and then entries (folders first); one model reset.
+    void setEntries(std::vector<ServerEntry> entries);
+    // No rows at all, not even "..": nothing has been listed.
+    void clear();
+
+    // The last listing in the server's order.
+    const std::vector<ServerEntry> &entries() const { return m_entries; }
+
+    // The row's name column ("..", a folder or file name); empty for a row that does not exist.
+    QString rowName(int row) const;
+    // True for folder rows and the ".." row: the rows whose size column is empty.
+    bool hasEmptySize(int row) const;
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+private:
+    // The entry shown in row; nullptr for the ".." row.
+    const ServerEntry *entryAt(int row) const;
+    QIcon iconFor(const QString &imageKey) const;
+    void cacheIcons();
+
+    std::vector<ServerEntry> m_entries;
+    // Row order below the ".." row: folders, then everything else, as indexes into m_entries.
+    std::vector<int> m_order;
+    bool m_listed = false;
+    // Pictures by image key; never emptied, and the first picture stored under a key stays.
+    QHash<QString, QIcon> m_icons;
+    QString m_folderTypeName;
+    QStringList m_headers;
+};

@@ -1,0 +1,695 @@
+#include "session/ftpconnectionprivate.h"
+
+#include "session/listingparser.h"
+
+#include <QEventLoop>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTimer>
+
+namespace {
+
+constexpr int progressIntervalMs = 50;
+// An upload hands blocks to the socket without waiting until this much is queued, then lets the
+// event loop drain it down to the low mark: the kernel never runs dry, memory stays bounded.
+constexpr qint64 uploadHighWater = 8 * 1024 * 1024;
+constexpr qint64 uploadLowWater = 2 * 1024 * 1024;
+
+// Addresses a server behind NAT tends to announce in PASV although nobody outside can reach them.
+bool isUnroutable(const QHostAddress &address)
+{
+    static const QList<QPair<QHostAddress, int>> privateNets = {
+        QHostAddress::parseSubnet(QStringLiteral("10.0.0.0/8")),
+        QHostAddress::parseSubnet(QStringLiteral("172.16.0.0/12")),
+        QHostAddress::parseSubnet(QStringLiteral("192.168.0.0/16")),
+        QHostAddress::parseSubnet(QStringLiteral("100.64.0.0/10")),
+        QHostAddress::parseSubnet(QStringLiteral("fc00::/7")),
+    };
+    if (address.isNull() || address == QHostAddress::AnyIPv4 || address.isLoopback() || address.isLinkLocal())
+        return true;
+    return std::any_of(privateNets.begin(), privateNets.end(),
+                       [&](const auto &net) { return address.isInSubnet(net); });
+}
+
+// RFC 959, appendix II: 257 "/dir with ""quotes""" is current directory.
+std::optional<QString> quotedPath(const QString &line)
+{
+    const qsizetype open = line.indexOf(QLatin1Char('"'));
+    if (open < 0)
+        return std::nullopt;
+    QString path;
+    for (qsizetype i = open + 1; i < line.size(); ++i) {
+        if (line.at(i) != QLatin1Char('"')) {
+            path += line.at(i);
+        } else if (i + 1 < line.size() && line.at(i + 1) == QLatin1Char('"')) {
+            path += QLatin1Char('"');
+            ++i;
+        } else {
+            return path;
+        }
+    }
+    return std::nullopt;
+}
+
+// A line break would end the command early and smuggle the rest in as a second command.
+bool hasLineBreak(const QString &text)
+{
+    return text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n')) || text.contains(QChar(0));
+}
+
+// ASCII type sends lines with CR LF (RFC 959, 3.1.1.1); local text files end them with LF.
+QByteArray toNetworkLineEnds(const QByteArray &block, bool *endsInCr)
+{
+    QByteArray converted;
+    converted.reserve(block.size() + block.size() / 32);
+    bool previousCr = *endsInCr;
+    for (const char c : block) {
+        if (c == '\n' && !previousCr)
+            converted += '\r';
+        converted += c;
+        previousCr = c == '\r';
+    }
+    *endsInCr = previousCr;
+    return converted;
+}
+
+} // namespace
+
+FtpConnection::Private::Private(FtpConnection *owner) : m_owner(owner)
+{
+    QObject::connect(&m_control, &FtpControlChannel::activity, &m_control, [this] { wake(); });
+}
+
+FtpConnection::Private::~Private()
+{
+    m_control.disconnect();
+}
+
+void FtpConnection::Private::detach()
+{
+    m_owner = nullptr;
+    close();
+}
+
+void FtpConnection::Private::close()
+{
+    if (m_callRunning) {
+        // The waiting call sees the dropped link and returns false.
+        m_closed = true;
+        dropLink();
+        wake();
+        return;
+    }
+    quit();
+}
+
+void FtpConnection::Private::quit()
+{
+    if (m_state != State::Unconnected)
+        m_control.quit();
+    abortData();
+    m_state = State::Unconnected;
+    m_awaitedReplies = 0;
+}
+
+void FtpConnection::Private::cancel()
+{
+    if (!m_callRunning)
+        return;
+    m_cancelled = true;
+    wake();
+}
+
+bool FtpConnection::Private::isConnected() const
+{
+    return (m_state == State::Ready || m_state == State::Uploading) && m_control.isConnected();
+}
+
+// --- waiting -----------------------------------------------------------------------------------
+
+bool FtpConnection::Private::waitFor(const std::function<bool()> &done, int timeoutMs)
+{
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    bool timedOut = false;
+    // One timer for the whole wait: activity only moves a clock, so busy transfers pay nothing.
+    QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
+        const qint64 idle = m_activity.elapsed();
+        if (idle >= timeoutMs) {
+            timedOut = true;
+            loop.quit();
+        } else {
+            timer.start(int(timeoutMs - idle));
+        }
+    });
+    m_activity.start();
+    timer.start(timeoutMs);
+    m_loop = &loop;
+    bool finished = false;
+    const auto interrupted = [&] {
+        return timedOut || m_cancelled || m_closed || m_control.hasFailed() || (m_data && m_data->hasFailed());
+    };
+    while (!(finished = done()) && !interrupted())
+        loop.exec();
+    m_loop = nullptr;
+    if (finished)
+        return true;
+
+    if (m_closed) {
+        lastError = QStringLiteral("The connection was closed");
+    } else if (m_cancelled) {
+        lastError = QStringLiteral("Cancelled");
+        abortData();
+    } else if (m_control.hasFailed()) {
+        lastError = m_control.errorString();
+        dropLink();
+    } else if (m_data && m_data->hasFailed()) {
+        lastError = m_data->errorString();
+        abortData();
+    } else {
+        // A server that stays silent this long is gone or stuck; the protocol position is lost.
+        lastError = QStringLiteral("The server did not respond within %1 seconds").arg(timeoutMs / 1000.0);
+        dropLink();
+    }
+    return false;
+}
+
+void FtpConnection::Private::wake()
+{
+    m_activity.restart();
+    if (m_loop)
+        m_loop->quit();
+}
+
+// --- replies -----------------------------------------------------------------------------------
+
+void FtpConnection::Private::sendCommand(const QString &command)
+{
+    // Replies that answer nobody (a 421 before an idle close, late junk) must not be taken for
+    // the answer to this command.
+    while (m_awaitedReplies == 0 && m_control.hasReply())
+        m_control.takeReply();
+    ++m_awaitedReplies;
+    m_control.sendCommand(command);
+    if (m_owner) {
+        const bool isPassword = command.startsWith(QLatin1String("PASS "));
+        emit m_owner->commandSent(isPassword ? QStringLiteral("PASS ****") : command);
+    }
+}
+
+std::optional<FtpReply> FtpConnection::Private::takeOwnReply()
+{
+    // Replies arrive in the order of the commands; every command gets any number of 1yz replies
+    // and exactly one final reply. So while more than one final reply is awaited, the oldest
+    // belongs to a command whose call gave up (cancelled), and is skipped.
+    while (std::optional<FtpReply> reply = m_control.takeReply()) {
+        const bool stale = m_awaitedReplies > 1;
+        if (!reply->isPreliminary() && m_awaitedReplies > 0)
+            --m_awaitedReplies;
+        if (!stale)
+            return reply;
+    }
+    return std::nullopt;
+}
+
+std::optional<FtpReply> FtpConnection::Private::takeOwnFinalReply()
+{
+    while (std::optional<FtpReply> reply = takeOwnReply()) {
+        if (!reply->isPreliminary())
+            return reply;
+    }
+    return std::nullopt;
+}
+
+std::optional<FtpReply> FtpConnection::Private::readReply(int timeoutMs)
+{
+    std::optional<FtpReply> reply;
+    if (!waitFor([&] { return (reply = takeOwnReply()).has_value(); }, timeoutMs))
+        return std::nullopt;
+    return reply;
+}
+
+std::optional<FtpReply> FtpConnection::Private::readFinalReply(int timeoutMs)
+{
+    std::optional<FtpReply> reply;
+    if (!waitFor([&] { return (reply = takeOwnFinalReply()).has_value(); }, timeoutMs))
+        return std::nullopt;
+    return reply;
+}
+
+std::optional<FtpReply> FtpConnection::Private::command(const QString &command)
+{
+    sendCommand(command);
+    return readFinalReply(timeouts.replyMs);
+}
+
+bool FtpConnection::Private::expectCompletion(const QString &text)
+{
+    const std::optional<FtpReply> reply = command(text);
+    if (!reply)
+        return false;
+    return reply->isCompletion() || failWith(*reply);
+}
+
+bool FtpConnection::Private::failWith(const FtpReply &reply)
+{
+    lastError = reply.text();
+    return false;
+}
+
+bool FtpConnection::Private::checkArgument(const QString &argument)
+{
+    if (argument.isEmpty()) {
+        lastError = QStringLiteral("No name given");
+        return false;
+    }
+    if (hasLineBreak(argument)) {
+        lastError = QStringLiteral("The name contains a line break or NUL character: %1").arg(argument);
+        return false;
+    }
+    return checkReady();
+}
+
+bool FtpConnection::Private::checkReady()
+{
+    if (!isConnected()) {
+        lastError = QStringLiteral("Not connected");
+        return false;
+    }
+    if (m_state == State::Uploading) {
+        lastError = QStringLiteral("An upload is still open on this connection");
+        return false;
+    }
+    return true;
+}
+
+// --- connection ----------------------------------------------------------------------------------
+
+bool FtpConnection::Private::connectToHost(const QString &host, quint16 port, const QString &user,
+                                           const QString &password, bool passive)
+{
+    quit();
+    if (hasLineBreak(user) || hasLineBreak(password)) {
+        lastError = QStringLiteral("The user name or password contains a line break");
+        return false;
+    }
+    m_passive = passive;
+    m_features.clear();
+    m_type.reset();
+    m_state = State::Connecting;
+    m_control.connectToHost(host, port);
+    if (!waitFor([&] { return m_control.isConnected(); }, timeouts.connectMs)) {
+        dropLink();
+        return false;
+    }
+
+    // RFC 959, 5.4: the greeting is the reply to the connection itself; a 120 ("ready in nnn
+    // minutes") may precede the 220.
+    m_awaitedReplies = 1;
+    std::optional<FtpReply> reply = readFinalReply(timeouts.connectMs);
+    if (reply && !reply->isCompletion())
+        failWith(*reply);
+    if (!reply || !reply->isCompletion()) {
+        dropLink();
+        return false;
+    }
+
+    m_state = State::LoggingIn;
+    reply = command(QStringLiteral("USER ") + user);
+    // 331: password needed; 230: no password needed (anonymous on some servers).
+    if (reply && reply->code() == 331)
+        reply = command(QStringLiteral("PASS ") + password);
+    // Anything but 2yz fails the login: 530 wrong password, 332 an account we do not have.
+    if (reply && !reply->isCompletion())
+        failWith(*reply);
+    if (!reply || !reply->isCompletion() || !readFeatures()) {
+        dropLink();
+        return false;
+    }
+    // RFC 2640: names travel as UTF-8 once the server agreed. Servers that are always in UTF-8
+    // may refuse the option; that is no reason to fail.
+    if (m_features.contains(QStringLiteral("UTF8")) && !command(QStringLiteral("OPTS UTF8 ON"))) {
+        dropLink();
+        return false;
+    }
+    m_state = State::Ready;
+    return true;
+}
+
+// RFC 2389: "211-Features:" / " MLST type*;size*;modify*;" / " UTF8" / "211 End". A server
+// without FEAT (500) simply offers no extensions.
+bool FtpConnection::Private::readFeatures()
+{
+    const std::optional<FtpReply> reply = command(QStringLiteral("FEAT"));
+    if (!reply)
+        return false;
+    if (reply->isCompletion()) {
+        const QStringList lines = reply->lines();
+        for (qsizetype i = 1; i + 1 < lines.size(); ++i)
+            m_features.insert(lines.at(i).trimmed().section(QLatin1Char(' '), 0, 0).toUpper());
+    }
+    return true;
+}
+
+void FtpConnection::Private::dropLink()
+{
+    m_control.abort();
+    // Only stopped here: a waiting call still looks at the channel and disposes of it itself.
+    if (m_data)
+        m_data->abort();
+    m_state = State::Unconnected;
+    m_awaitedReplies = 0;
+}
+
+// --- directories and simple commands ----------------------------------------------------------------
+
+std::optional<QString> FtpConnection::Private::currentDirectory()
+{
+    if (!checkReady())
+        return std::nullopt;
+    const std::optional<FtpReply> reply = command(QStringLiteral("PWD"));
+    if (!reply)
+        return std::nullopt;
+    if (!reply->isCompletion()) {
+        failWith(*reply);
+        return std::nullopt;
+    }
+    std::optional<QString> path = quotedPath(reply->lines().constFirst());
+    if (!path)
+        lastError = QStringLiteral("Unexpected reply to PWD: ") + reply->text();
+    return path;
+}
+
+bool FtpConnection::Private::setCurrentDirectory(const QString &path)
+{
+    if (!checkArgument(path))
+        return false;
+    // CDUP (RFC 959, 4.1.1) leaves the step up to the server, whatever its path syntax.
+    if (path == QLatin1String(".."))
+        return expectCompletion(QStringLiteral("CDUP"));
+    return expectCompletion(QStringLiteral("CWD ") + path);
+}
+
+bool FtpConnection::Private::simpleCommand(const QString &verb, const QString &argument)
+{
+    if (verb == QLatin1String("NOOP") ? !checkReady() : !checkArgument(argument))
+        return false;
+    return expectCompletion(argument.isEmpty() ? verb : verb + QLatin1Char(' ') + argument);
+}
+
+bool FtpConnection::Private::rename(const QString &from, const QString &to)
+{
+    if (!checkArgument(from) || !checkArgument(to))
+        return false;
+    // RFC 959, 4.1.3: RNFR must be answered with 350 before RNTO may follow.
+    const std::optional<FtpReply> reply = command(QStringLiteral("RNFR ") + from);
+    if (!reply)
+        return false;
+    if (!reply->isIntermediate())
+        return failWith(*reply);
+    return expectCompletion(QStringLiteral("RNTO ") + to);
+}
+
+bool FtpConnection::Private::ensureType(TransferType type)
+{
+    if (m_type == type)
+        return true;
+    if (!expectCompletion(type == TransferType::Ascii ? QStringLiteral("TYPE A") : QStringLiteral("TYPE I")))
+        return false;
+    m_type = type;
+    return true;
+}
+
+// --- data connections ----------------------------------------------------------------------------
+
+bool FtpConnection::Private::openDataChannel()
+{
+    abortData();
+    m_data = std::make_unique<FtpDataChannel>();
+    QObject::connect(m_data.get(), &FtpDataChannel::activity, m_data.get(), [this] { onDataActivity(); });
+    m_transferTotal = -1;
+    m_progressClock.start();
+    return m_passive ? openPassive() : openActive();
+}
+
+bool FtpConnection::Private::openPassive()
+{
+    const QHostAddress peer = m_control.peerAddress();
+    QHostAddress address = peer;
+    std::optional<quint16> port;
+    bool peerIsIPv4 = false;
+    peer.toIPv4Address(&peerIsIPv4);
+    // RFC 2428: "229 Entering Extended Passive Mode (|||6446|)" names only the port, the host is
+    // the control peer. PASV cannot express an IPv6 address, so EPSV comes first there.
+    if (!peerIsIPv4) {
+        const std::optional<FtpReply> reply = command(QStringLiteral("EPSV"));
+        if (!reply)
+            return false;
+        static const QRegularExpression epsv(QStringLiteral("\\(([!-~])\\1\\1(\\d+)\\1\\)"));
+        const QRegularExpressionMatch match = epsv.match(reply->text());
+        if (reply->isCompletion() && match.hasMatch())
+            port = quint16(match.captured(2).toUInt());
+    }
+    if (!port) {
+        // "227 Entering Passive Mode (h1,h2,h3,h4,p1,p2)"; some servers omit the parentheses.
+        const std::optional<FtpReply> reply = command(QStringLiteral("PASV"));
+        if (!reply)
+            return false;
+        if (!reply->isCompletion())
+            return failWith(*reply);
+        static const QRegularExpression pasv(QStringLiteral("(\\d+),(\\d+),(\\d+),(\\d+),(\\d+),(\\d+)"));
+        const QRegularExpressionMatch match = pasv.match(reply->message());
+        if (!match.hasMatch()) {
+            lastError = QStringLiteral("Unexpected reply to PASV: ") + reply->text();
+            return false;
+        }
+        const QHostAddress announced(QStringLiteral("%1.%2.%3.%4")
+                                         .arg(match.captured(1), match.captured(2), match.captured(3),
+                                              match.captured(4)));
+        // A server behind NAT announces its inside address (or 0.0.0.0); the data connection can
+        // only reach it where the control connection did.
+        if (!announced.isNull() && !(isUnroutable(announced) && !announced.isEqual(peer, QHostAddress::ConvertV4MappedToIPv4)))
+            address = announced;
+        port = quint16(match.captured(5).toUInt() * 256 + match.captured(6).toUInt());
+    }
+    m_data->connectToHost(address, *port);
+    return waitFor([&] { return m_data->isConnected(); }, timeouts.connectMs);
+}
+
+bool FtpConnection::Private::openActive()
+{
+    // The server connects back to the address it already reaches us on.
+    const QHostAddress local = m_control.localAddress();
+    if (!m_data->listen(local, m_control.peerAddress())) {
+        lastError = m_data->errorString();
+        return false;
+    }
+    const quint16 port = m_data->listenPort();
+    bool isIPv4 = false;
+    const quint32 ipv4 = local.toIPv4Address(&isIPv4);
+    // RFC 959 PORT h1,h2,h3,h4,p1,p2 for IPv4; RFC 2428 EPRT |2|address|port| for IPv6.
+    const QString text = isIPv4 ? QStringLiteral("PORT %1,%2,%3,%4,%5,%6")
+                                      .arg(ipv4 >> 24)
+                                      .arg((ipv4 >> 16) & 0xff)
+                                      .arg((ipv4 >> 8) & 0xff)
+                                      .arg(ipv4 & 0xff)
+                                      .arg(port >> 8)
+                                      .arg(port & 0xff)
+                                : QStringLiteral("EPRT |2|%1|%2|").arg(local.toString()).arg(port);
+    return expectCompletion(text);
+}
+
+bool FtpConnection::Private::receive(const QString &text, const std::function<bool()> &started)
+{
+    sendCommand(text);
+    const std::optional<FtpReply> first = readReply(timeouts.replyMs);
+    if (!first || first->isError() || first->isIntermediate()) {
+        if (first)
+            failWith(*first);
+        abortData();
+        return false;
+    }
+    if (started && !started()) {
+        abortData();
+        return false;
+    }
+    return finishTransfer(first->isPreliminary() ? std::nullopt : first);
+}
+
+// A transfer is complete only when both the final reply and the end of the data stream have
+// arrived, in either order: pyftpdlib sends 226 as soon as it wrote the last byte, vsftpd and
+// pure-ftpd only after the data connection closed.
+bool FtpConnection::Private::finishTransfer(std::optional<FtpReply> finalReply)
+{
+    const bool done = waitFor(
+        [&] {
+            if (!finalReply)
+                finalReply = takeOwnFinalReply();
+            // 426/451/552 end the transfer whatever the data connection does.
+            return finalReply && (finalReply->isError() || m_data->isFinished());
+        },
+        timeouts.dataIdleMs);
+    if (!done)
+        return false;
+    if (!finalReply->isCompletion()) {
+        abortData();
+        return failWith(*finalReply);
+    }
+    reportProgress();
+    return true;
+}
+
+void FtpConnection::Private::abortData()
+{
+    if (!m_data)
+        return;
+    m_data->abort();
+    // Deferred: the channel may be the very object whose signal led here.
+    m_data.release()->deleteLater();
+}
+
+void FtpConnection::Private::onDataActivity()
+{
+    m_activity.restart();
+    if (m_progressClock.elapsed() >= progressIntervalMs)
+        reportProgress();
+    if (m_loop)
+        m_loop->quit();
+}
+
+void FtpConnection::Private::reportProgress()
+{
+    m_progressClock.restart();
+    if (progress && m_data)
+        progress(m_data->bytesTransferred(), m_transferTotal);
+}
+
+// --- listing, download, upload -----------------------------------------------------------------
+
+std::optional<QList<RemoteEntry>> FtpConnection::Private::list()
+{
+    // Listings travel in ASCII type (RFC 959, 4.1.3 LIST; RFC 3659, 7 MLSD).
+    if (!checkReady() || !ensureType(TransferType::Ascii))
+        return std::nullopt;
+    // RFC 3659 announces MLSD as the MLST feature; its lines are exact and locale-free.
+    const bool machineListing = m_features.contains(QStringLiteral("MLST"))
+        || m_features.contains(QStringLiteral("MLSD"));
+    if (!openDataChannel() || !receive(machineListing ? QStringLiteral("MLSD") : QStringLiteral("LIST"), {}))
+        return std::nullopt;
+
+    const QString text = QString::fromUtf8(m_data->takeReceived());
+    abortData();
+    QList<RemoteEntry> entries;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    for (QString line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        std::optional<RemoteEntry> entry =
+            machineListing ? ListingParser::parseMlsdLine(line) : ListingParser::parseListLine(line, now);
+        if (entry)
+            entries.append(std::move(*entry));
+    }
+    return entries;
+}
+
+bool FtpConnection::Private::getFile(const QString &remoteName, const QString &localPath)
+{
+    if (!checkArgument(remoteName) || !ensureType(TransferType::Binary))
+        return false;
+    // RFC 3659 SIZE gives the progress its total; a server without it leaves the total unknown.
+    const std::optional<FtpReply> size = command(QStringLiteral("SIZE ") + remoteName);
+    if (!size)
+        return false;
+    const qint64 total = size->code() == 213 ? size->message().trimmed().toLongLong() : -1;
+    QFile file(localPath);
+    if (!openDataChannel())
+        return false;
+    m_transferTotal = total;
+    const bool received = receive(QStringLiteral("RETR ") + remoteName, [&] {
+        // Opened only once the server agreed to send, so a refused download leaves an existing
+        // local file untouched. Unbuffered: the channel already writes megabyte blocks.
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+            lastError = file.errorString();
+            return false;
+        }
+        m_data->setSink(&file);
+        return true;
+    });
+    abortData();
+    return received;
+}
+
+bool FtpConnection::Private::openFileForWriting(const QString &remoteName, TransferType type)
+{
+    if (!checkArgument(remoteName) || !ensureType(type) || !openDataChannel())
+        return false;
+    sendCommand(QStringLiteral("STOR ") + remoteName);
+    const std::optional<FtpReply> first = readReply(timeouts.replyMs);
+    if (!first || !first->isPreliminary()) {
+        if (first)
+            failWith(*first);
+        abortData();
+        return false;
+    }
+    // In active mode the server connects only now, after its 150.
+    if (!waitFor([&] { return m_data->isConnected(); }, timeouts.connectMs)) {
+        abortData();
+        return false;
+    }
+    m_uploadType = type;
+    m_uploadEndsInCr = false;
+    m_uploadFinalReply.reset();
+    m_state = State::Uploading;
+    return true;
+}
+
+bool FtpConnection::Private::writeFile(const QByteArray &block)
+{
+    if (m_state != State::Uploading || !m_data) {
+        lastError = QStringLiteral("No upload is open on this connection");
+        return false;
+    }
+    const auto failUpload = [&] {
+        abortData();
+        if (m_state == State::Uploading)
+            m_state = State::Ready;
+        return false;
+    };
+    m_data->write(m_uploadType == TransferType::Ascii ? toNetworkLineEnds(block, &m_uploadEndsInCr) : block);
+    // The server may refuse the rest at any time (552 quota exceeded, 451 disk error).
+    const auto serverEnded = [&] {
+        if (!m_uploadFinalReply)
+            m_uploadFinalReply = takeOwnFinalReply();
+        return m_uploadFinalReply.has_value();
+    };
+    if (m_data->bytesToWrite() > uploadHighWater
+        && !waitFor([&] { return serverEnded() || m_data->bytesToWrite() <= uploadLowWater; }, timeouts.dataIdleMs))
+        return failUpload();
+    if (m_data->hasFailed()) {
+        lastError = m_data->errorString();
+        return failUpload();
+    }
+    if (serverEnded()) {
+        if (m_uploadFinalReply->isCompletion())
+            lastError = QStringLiteral("The server ended the upload early: ") + m_uploadFinalReply->text();
+        else
+            failWith(*m_uploadFinalReply);
+        return failUpload();
+    }
+    return true;
+}
+
+bool FtpConnection::Private::closeFile()
+{
+    if (m_state != State::Uploading || !m_data) {
+        lastError = QStringLiteral("No upload is open on this connection");
+        return false;
+    }
+    m_state = State::Ready;
+    // The close of the data connection marks the end of the file (stream mode, RFC 959, 3.4).
+    m_data->finishWriting();
+    const bool done = finishTransfer(std::exchange(m_uploadFinalReply, std::nullopt));
+    abortData();
+    return done;
+}

@@ -1,0 +1,131 @@
+#pragma once
+// The protocol engine behind FtpConnection: the command sequences of every operation, written
+// top to bottom, each wait a local event loop with a time-out.
+
+#include "session/ftpconnection.h"
+#include "session/ftpcontrolchannel.h"
+#include "session/ftpdatachannel.h"
+#include "session/ftpreply.h"
+
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QSet>
+
+class QEventLoop;
+
+class FtpConnection::Private
+{
+public:
+    // Where the control connection stands between calls.
+    enum class State {
+        Unconnected, // no link: never connected, closed, or dropped after a failure
+        Connecting,  // TCP connect and the server's greeting are awaited
+        LoggingIn,   // USER/PASS, FEAT and OPTS are being exchanged
+        Ready,       // logged in; any command may be sent
+        Uploading    // STOR is open: only writeFile() and closeFile() may follow
+    };
+
+    explicit Private(FtpConnection *owner);
+    ~Private();
+
+    // Runs one public call: refused at once while another is under way (a nested event loop can
+    // call in again), and lastError() describes only this call's failure.
+    template <typename Work>
+    auto call(Work work) -> decltype(work())
+    {
+        if (m_callRunning) {
+            lastError = QStringLiteral("Another command is still running on this connection");
+            return {};
+        }
+        m_callRunning = true;
+        m_cancelled = false;
+        m_closed = false;
+        lastError.clear();
+        auto result = work();
+        m_callRunning = false;
+        return result;
+    }
+
+    // The owner is going away; a running call sees the link closed and returns false.
+    void detach();
+    void close();
+    void cancel();
+    bool isConnected() const;
+    bool isBusy() const { return m_callRunning || m_state == State::Uploading; }
+
+    bool connectToHost(const QString &host, quint16 port, const QString &user, const QString &password,
+                       bool passive);
+    std::optional<QString> currentDirectory();
+    bool setCurrentDirectory(const QString &path);
+    std::optional<QList<RemoteEntry>> list();
+    bool getFile(const QString &remoteName, const QString &localPath);
+    bool openFileForWriting(const QString &remoteName, TransferType type);
+    bool writeFile(const QByteArray &block);
+    bool closeFile();
+    // Sends "VERB argument" (or the bare verb) and expects a 2yz reply.
+    bool simpleCommand(const QString &verb, const QString &argument);
+    bool rename(const QString &from, const QString &to);
+
+    Timeouts timeouts;
+    ProgressCallback progress;
+    QString lastError;
+
+private:
+    // Waits until done() holds. False when it did not in time (no activity for timeoutMs), when the
+    // call was cancelled, or when the control or data connection failed; lastError says which.
+    bool waitFor(const std::function<bool()> &done, int timeoutMs);
+    void wake();
+
+    void sendCommand(const QString &command);
+    // The next reply to the newest command, skipping replies that answer commands abandoned
+    // earlier; nullopt when none is complete yet.
+    std::optional<FtpReply> takeOwnReply();
+    std::optional<FtpReply> takeOwnFinalReply();
+    // Waits for the newest command's next reply (final: skipping 1yz ones).
+    std::optional<FtpReply> readReply(int timeoutMs);
+    std::optional<FtpReply> readFinalReply(int timeoutMs);
+    std::optional<FtpReply> command(const QString &command);
+    bool expectCompletion(const QString &command);
+    bool failWith(const FtpReply &reply);
+    // The call may send a command naming argument: connected, no upload open, a safe name.
+    bool checkArgument(const QString &argument);
+    bool checkReady();
+
+    bool readFeatures();
+    bool ensureType(TransferType type);
+    bool openDataChannel();
+    bool openPassive();
+    bool openActive();
+    // Sends a data command (LIST, MLSD, RETR) and receives until it is complete; started() runs
+    // when the server accepted the command.
+    bool receive(const QString &command, const std::function<bool()> &started);
+    bool finishTransfer(std::optional<FtpReply> finalReply);
+    void abortData();
+    void onDataActivity();
+    void reportProgress();
+    // Says goodbye (QUIT) and closes the link; for use between calls.
+    void quit();
+    // Drops the link at once: after a failure nothing the server says can be trusted any more.
+    void dropLink();
+
+    QPointer<FtpConnection> m_owner;
+    FtpControlChannel m_control;
+    std::unique_ptr<FtpDataChannel> m_data;
+    State m_state = State::Unconnected;
+    bool m_passive = false;
+    QSet<QString> m_features;
+    std::optional<TransferType> m_type;
+    int m_awaitedReplies = 0; // commands sent whose final reply has not been read yet
+
+    bool m_callRunning = false;
+    bool m_cancelled = false;
+    bool m_closed = false;
+    QEventLoop *m_loop = nullptr;
+    QElapsedTimer m_activity; // since the last sign of life of the server
+    QElapsedTimer m_progressClock;
+    qint64 m_transferTotal = -1;
+
+    TransferType m_uploadType = TransferType::Binary;
+    bool m_uploadEndsInCr = false;             // for the LF -> CR LF conversion of ASCII uploads
+    std::optional<FtpReply> m_uploadFinalReply; // the server may end a STOR early (552 quota)
+};

@@ -1,0 +1,88 @@
+#include "session/ftpcontrolchannel.h"
+
+#include <QTcpSocket>
+
+FtpControlChannel::FtpControlChannel(QObject *parent) : QObject(parent), m_socket(new QTcpSocket(this))
+{
+    connect(m_socket, &QTcpSocket::connected, this, [this] {
+        // Commands are short lines that wait for an answer; Nagle would only delay them.
+        m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        emit connected();
+        emit activity();
+    });
+    connect(m_socket, &QTcpSocket::readyRead, this, [this] {
+        m_reader.addData(m_socket->readAll());
+        if (m_reader.hasReply())
+            emit activity();
+    });
+    connect(m_socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError) {
+        fail(m_socket->errorString());
+    });
+    connect(m_socket, &QTcpSocket::disconnected, this,
+            [this] { fail(QStringLiteral("The server closed the connection")); });
+}
+
+FtpControlChannel::~FtpControlChannel()
+{
+    // No signal may reach a half-destroyed owner while the socket goes down.
+    m_socket->disconnect(this);
+}
+
+void FtpControlChannel::connectToHost(const QString &host, quint16 port)
+{
+    m_socket->abort();
+    m_reader.clear();
+    m_failed = false;
+    m_errorString.clear();
+    m_socket->connectToHost(host, port);
+}
+
+bool FtpControlChannel::isConnected() const
+{
+    return !m_failed && m_socket->state() == QAbstractSocket::ConnectedState;
+}
+
+void FtpControlChannel::sendCommand(const QString &command)
+{
+    // RFC 959, 4.1: commands end with Telnet's CR LF. Names go out as UTF-8 (RFC 2640).
+    m_socket->write(command.toUtf8() + "\r\n");
+    m_socket->flush();
+}
+
+QHostAddress FtpControlChannel::localAddress() const
+{
+    return m_socket->localAddress();
+}
+
+QHostAddress FtpControlChannel::peerAddress() const
+{
+    return m_socket->peerAddress();
+}
+
+void FtpControlChannel::quit()
+{
+    if (isConnected()) {
+        sendCommand(QStringLiteral("QUIT"));
+        m_socket->disconnectFromHost();
+    } else {
+        m_socket->abort();
+    }
+    m_failed = true;
+}
+
+void FtpControlChannel::abort()
+{
+    m_socket->abort();
+    m_reader.clear();
+    m_failed = true;
+}
+
+void FtpControlChannel::fail(const QString &reason)
+{
+    // The first reason is the real one; a disconnect after an error adds nothing.
+    if (!m_failed) {
+        m_failed = true;
+        m_errorString = reason;
+    }
+    emit activity();
+}

@@ -1,0 +1,71 @@
+#pragma once
+// One FTP data connection (RFC 959's data transfer process): passive (we connect to the server)
+// or active (the server connects to our listening socket). Moves bytes in large blocks between
+// the socket and a local device; knows nothing of commands or replies.
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QObject>
+#include <QString>
+
+class QIODevice;
+class QTcpServer;
+class QTcpSocket;
+
+class FtpDataChannel : public QObject
+{
+    Q_OBJECT
+public:
+    explicit FtpDataChannel(QObject *parent = nullptr);
+    ~FtpDataChannel() override;
+
+    // Passive mode: connects to the address the server named in its PASV/EPSV reply.
+    void connectToHost(const QHostAddress &address, quint16 port);
+    // Active mode: listens on address (the control connection's local address) for the server,
+    // accepting only a connection from expectedPeer. False when no port could be opened.
+    bool listen(const QHostAddress &address, const QHostAddress &expectedPeer);
+    quint16 listenPort() const;
+
+    bool isConnected() const;
+    // The connection closed after it was established and every received byte was delivered.
+    bool isFinished() const { return m_finished; }
+    bool hasFailed() const { return !m_errorString.isEmpty(); }
+    QString errorString() const { return m_errorString; }
+
+    // Received bytes go to device (opened for writing) in large blocks; without a device they are
+    // kept in memory until a device is set or takeReceived() collects them.
+    void setSink(QIODevice *device);
+    QByteArray takeReceived();
+
+    // Upload side: queues a block for sending.
+    void write(const QByteArray &block);
+    qint64 bytesToWrite() const;
+    // Ends the upload: closes our side once every queued byte went out (the server learns the end
+    // of a STOR stream from the close, RFC 959, 3.4 stream mode).
+    void finishWriting();
+
+    // Bytes received or sent so far.
+    qint64 bytesTransferred() const { return m_transferred; }
+
+    void abort();
+
+signals:
+    // Connected, data moved, finished or failed: whoever waits should look.
+    void activity();
+
+private:
+    void attach(QTcpSocket *socket);
+    void readAvailable();
+    bool flushToSink();
+    void onDisconnected();
+    void fail(const QString &reason);
+
+    QTcpServer *m_server = nullptr;
+    QTcpSocket *m_socket = nullptr;
+    QHostAddress m_expectedPeer;
+    QIODevice *m_sink = nullptr;
+    QByteArray m_buffer; // received bytes not yet written to the sink
+    qint64 m_transferred = 0;
+    bool m_finished = false;
+    QString m_errorString;
+};

@@ -1,0 +1,77 @@
+#include "session/ftpreplyreader.h"
+
+namespace {
+
+// The code of a line that begins with three digits, followed by a blank, a hyphen or nothing;
+// 0 for any other line.
+int leadingCode(const QString &line, QChar *separator)
+{
+    if (line.size() < 3 || !line.at(0).isDigit() || !line.at(1).isDigit() || !line.at(2).isDigit())
+        return 0;
+    const QChar next = line.size() > 3 ? line.at(3) : QLatin1Char(' ');
+    if (next != QLatin1Char(' ') && next != QLatin1Char('-'))
+        return 0;
+    *separator = next;
+    return line.left(3).toInt();
+}
+
+} // namespace
+
+void FtpReplyReader::addData(const QByteArray &data)
+{
+    m_pending += data;
+    qsizetype start = 0;
+    for (qsizetype end = m_pending.indexOf('\n'); end >= 0; end = m_pending.indexOf('\n', start)) {
+        // Telnet end of line is CR LF (RFC 959, 4.2); a lone LF is accepted as well.
+        qsizetype length = end - start;
+        if (length > 0 && m_pending.at(end - 1) == '\r')
+            --length;
+        addLine(QString::fromUtf8(m_pending.constData() + start, length));
+        start = end + 1;
+    }
+    m_pending.remove(0, start);
+}
+
+// RFC 959, 4.2: a multi-line reply opens with "xyz-text" and ends with the first line that starts
+// with the same code followed by a blank ("xyz text"); lines in between may look like anything,
+// even like other codes. A line outside any reply that does not start with a code is junk some
+// servers send (banners without code, stray blank lines) and is skipped.
+void FtpReplyReader::addLine(const QString &line)
+{
+    QChar separator;
+    const int code = leadingCode(line, &separator);
+    if (m_multiLineCode != 0) {
+        m_lines.append(line);
+        if (code == m_multiLineCode && separator == QLatin1Char(' ')) {
+            m_replies.emplace_back(code, m_lines);
+            m_lines.clear();
+            m_multiLineCode = 0;
+        }
+        return;
+    }
+    if (code == 0)
+        return;
+    if (separator == QLatin1Char('-')) {
+        m_multiLineCode = code;
+        m_lines = {line};
+        return;
+    }
+    m_replies.emplace_back(code, QStringList{line});
+}
+
+std::optional<FtpReply> FtpReplyReader::takeReply()
+{
+    if (m_replies.empty())
+        return std::nullopt;
+    FtpReply reply = std::move(m_replies.front());
+    m_replies.pop_front();
+    return reply;
+}
+
+void FtpReplyReader::clear()
+{
+    m_pending.clear();
+    m_multiLineCode = 0;
+    m_lines.clear();
+    m_replies.clear();
+}

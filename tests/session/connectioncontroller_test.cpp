@@ -1,0 +1,417 @@
+#include "session/connectioncontroller.h"
+
+#include "app/appservices.h"
+#include "app/progresssink.h"
+#include "app/textcatalogue.h"
+#include "support/ftptestserver.h"
+#include "support/recordinghistorylog.h"
+#include "support/scriptedprompts.h"
+#include "session/connectionbar.h"
+#include "session/ftpconnection.h"
+#include "session/session.h"
+
+#include <QHostAddress>
+#include <QTcpServer>
+#include <QTimer>
+#include <QtCore/qtestsupport_core.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+using Field = ConnectionBar::Field;
+using Colour = HistoryLog::Colour;
+using Kind = ScriptedPrompts::Asked::Kind;
+
+class TestConnectionBar : public ConnectionBar
+{
+public:
+    QString addressText;
+    QString portText = QStringLiteral("21");
+    QString userText;
+    QString passwordText;
+    bool passive = false;
+    QList<std::pair<Field, bool>> enableCalls;
+    QList<Field> focused;
+
+    QString address() const override { return addressText; }
+    QString port() const override { return portText; }
+    QString user() const override { return userText; }
+    QString password() const override { return passwordText; }
+    bool isPassiveChecked() const override { return passive; }
+    void setFieldEnabled(Field field, bool enabled) override { enableCalls.append({field, enabled}); }
+    void focusField(Field field) override { focused.append(field); }
+
+    bool wasDisabled(Field field) const { return enableCalls.contains(std::pair{field, false}); }
+    // Every field that was disabled was enabled again afterwards.
+    bool allEnabledAgain() const
+    {
+        for (const Field field : {Field::Address, Field::User, Field::Password, Field::Port}) {
+            const auto last = std::find_if(enableCalls.rbegin(), enableCalls.rend(),
+                                           [field](const auto &call) { return call.first == field; });
+            if (last != enableCalls.rend() && !last->second)
+                return false;
+        }
+        return true;
+    }
+};
+
+class TestProgress : public ProgressSink
+{
+public:
+    void setRange(int, int) override {}
+    void setValue(int) override {}
+    void reset() override {}
+};
+
+struct Line {
+    QString text;
+    Colour colour;
+    bool operator==(const Line &other) const { return text == other.text && colour == other.colour; }
+};
+
+void PrintTo(const Line &line, std::ostream *out)
+{
+    *out << line.text.toStdString() << " (colour " << unsigned(line.colour) << ")";
+}
+
+// A loopback port that nothing listens on.
+quint16 freePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+class ConnectionControllerTest : public testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        TextCatalogue &catalogue = TextCatalogue::instance();
+        if (!catalogue.isOpen()) {
+            ASSERT_TRUE(catalogue.open(TextCatalogue::defaultPath()));
+        }
+        catalogue.setLanguageTable(QStringLiteral("english"));
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(server.start());
+        bar.addressText = server.host();
+        bar.portText = QString::number(server.port());
+        bar.userText = server.user();
+        bar.passwordText = server.password();
+        QObject::connect(&controller, &ConnectionController::serverListCleared, [this] { ++listCleared; });
+        QObject::connect(&controller, &ConnectionController::serverListRequested, [this] {
+            ++listRequested;
+            busyWhenListed = session.isBusy();
+        });
+        QObject::connect(&session, &Session::busyChanged, [this](bool busy) { busyChanges.append(busy); });
+        // A line of an earlier attempt, which every connect attempt clears.
+        history.appendLine(QStringLiteral("earlier line\r\n"));
+    }
+
+    QList<Line> lines() const
+    {
+        QList<Line> result;
+        for (const auto &line : history.lines())
+            result.append({line.text, line.colour});
+        return result;
+    }
+
+    QString connectWithLine() const { return text("CONNECT_WITH") + u' ' + bar.addressText + QStringLiteral(" ...\r\n"); }
+
+    void expectOneMessage(const QString &expected, Prompts::Icon icon) const
+    {
+        ASSERT_EQ(prompts.asked().size(), 1);
+        EXPECT_EQ(prompts.asked().first().kind, Kind::Message);
+        EXPECT_EQ(prompts.asked().first().text, expected);
+        EXPECT_EQ(prompts.asked().first().icon, icon);
+    }
+
+    bool waitForQuestion(int ms)
+    {
+        return QTest::qWaitFor(
+            [this] {
+                return std::any_of(prompts.asked().begin(), prompts.asked().end(),
+                                   [](const auto &asked) { return asked.kind == Kind::YesNo; });
+            },
+            ms);
+    }
+
+    FtpTestServer server;
+    Session session;
+    RecordingHistoryLog history;
+    ScriptedPrompts prompts;
+    TestProgress progress;
+    AppServices services{session, history, prompts, progress};
+    TestConnectionBar bar;
+    ConnectionController controller{services, bar};
+    int listCleared = 0;
+    int listRequested = 0;
+    bool busyWhenListed = true;
+    QList<bool> busyChanges;
+};
+
+// ---- refused before any attempt ------------------------------------------------------------
+
+TEST_F(ConnectionControllerTest, ConnectCommandWantsAddressAndPort)
+{
+    struct Case {
+        QString address;
+        QString port;
+        QString message;
+        Field focus;
+    };
+    const Case cases[] = {
+        {QStringLiteral("   "), QStringLiteral("21"), text("ENTER_ADRESS"), Field::Address},
+        {QString(), QStringLiteral("21"), text("ENTER_ADRESS"), Field::Address},
+        {server.host(), QString(), text("ENTER_PORT"), Field::Port},
+        {server.host(), QStringLiteral("  "), text("ENTER_PORT"), Field::Port},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.message.toStdString());
+        prompts.clearAsked();
+        bar.focused.clear();
+        bar.addressText = c.address;
+        bar.portText = c.port;
+        controller.connectCommand();
+        expectOneMessage(c.message, Prompts::Icon::Critical);
+        EXPECT_EQ(bar.focused, QList<Field>{c.focus});
+        EXPECT_EQ(lines(), (QList<Line>{{QStringLiteral("earlier line\r\n"), Colour::Black}}));
+        EXPECT_TRUE(bar.enableCalls.isEmpty());
+        EXPECT_EQ(listCleared, 0);
+        EXPECT_TRUE(busyChanges.isEmpty());
+    }
+}
+
+TEST_F(ConnectionControllerTest, QuickConnectWantsAddress)
+{
+    bar.addressText = QStringLiteral(" \t ");
+    controller.QuickConnect();
+    expectOneMessage(text("ENTER_HOST"), Prompts::Icon::Information);
+    EXPECT_EQ(bar.focused, QList<Field>{Field::Address});
+    EXPECT_EQ(history.lines().size(), 1);
+    EXPECT_EQ(listCleared, 0);
+}
+
+// ---- failed attempts -----------------------------------------------------------------------
+
+struct Failure {
+    const char *label;
+    std::function<void(TestConnectionBar &)> spoil;
+};
+
+const Failure Failures[] = {
+    {"port_out_of_range", [](TestConnectionBar &bar) { bar.portText = QStringLiteral("70000"); }},
+    {"letters_in_port", [](TestConnectionBar &bar) { bar.portText.append(u'a'); }},
+    {"port_zero", [](TestConnectionBar &bar) { bar.portText = QStringLiteral("0"); }},
+    {"wrong_password", [](TestConnectionBar &bar) { bar.passwordText = QStringLiteral("wrong"); }},
+    {"nothing_listening", [](TestConnectionBar &bar) { bar.portText = QString::number(freePort()); }},
+};
+
+TEST_F(ConnectionControllerTest, ConnectCommandFailures)
+{
+    const TestConnectionBar working = bar;
+    for (const Failure &failure : Failures) {
+        SCOPED_TRACE(failure.label);
+        bar = working;
+        failure.spoil(bar);
+        prompts.clearAsked();
+        busyChanges.clear();
+        listCleared = 0;
+
+        controller.connectCommand();
+
+        EXPECT_EQ(lines(), (QList<Line>{{connectWithLine(), Colour::Black},
+                                        {text("NOT_ESTABLISHED") + QStringLiteral("\r\n"), Colour::Red}}));
+        expectOneMessage(text("NOT_ESTABLISHED") + QStringLiteral("\r\n") + text("SPELLING") + QStringLiteral("\r\n")
+                             + text("PROVIDER"),
+                         Prompts::Icon::Exclamation);
+        EXPECT_EQ(session.connection(), nullptr);
+        EXPECT_FALSE(controller.watchTimer()->isActive());
+        EXPECT_TRUE(bar.wasDisabled(Field::Port));
+        EXPECT_TRUE(bar.allEnabledAgain());
+        EXPECT_EQ(busyChanges, (QList<bool>{true, false}));
+        EXPECT_EQ(listCleared, 1);
+        EXPECT_EQ(listRequested, 0);
+    }
+}
+
+TEST_F(ConnectionControllerTest, QuickConnectFailures)
+{
+    QList<Failure> failures(std::begin(Failures), std::end(Failures));
+    // Enter in the password field does not check the port before trying.
+    failures.append({"empty_port", [](TestConnectionBar &bar) { bar.portText.clear(); }});
+    const TestConnectionBar working = bar;
+    for (const Failure &failure : failures) {
+        SCOPED_TRACE(failure.label);
+        bar = working;
+        failure.spoil(bar);
+        prompts.clearAsked();
+        history.appendLine(QStringLiteral("earlier line\r\n"));
+
+        controller.QuickConnect();
+
+        EXPECT_TRUE(history.lines().isEmpty());
+        expectOneMessage(text("NO_CONNECTION") + QStringLiteral("\r\n") + text("CHECK_PROVIDER"),
+                         Prompts::Icon::Exclamation);
+        EXPECT_EQ(session.connection(), nullptr);
+        EXPECT_FALSE(controller.watchTimer()->isActive());
+        EXPECT_TRUE(bar.wasDisabled(Field::Password));
+        EXPECT_FALSE(bar.wasDisabled(Field::Port));
+        EXPECT_TRUE(bar.allEnabledAgain());
+        EXPECT_EQ(listRequested, 0);
+    }
+}
+
+// ---- successful attempts -------------------------------------------------------------------
+
+TEST_F(ConnectionControllerTest, ConnectCommandConnects)
+{
+    bar.passive = true;
+    controller.connectCommand();
+
+    EXPECT_EQ(lines(), (QList<Line>{{connectWithLine(), Colour::Black},
+                                    {text("CONNECTION_TO") + u' ' + bar.addressText + u' ' + text("ESTABLSHED")
+                                         + QStringLiteral("\r\n"),
+                                     Colour::Green}}));
+    EXPECT_TRUE(prompts.asked().isEmpty());
+    ASSERT_TRUE(session.isConnected());
+    EXPECT_TRUE(session.isPassive());
+    EXPECT_EQ(session.connection()->currentDirectory(), QStringLiteral("/"));
+    EXPECT_EQ(listCleared, 1);
+    EXPECT_EQ(listRequested, 1);
+    EXPECT_FALSE(busyWhenListed);
+    EXPECT_EQ(busyChanges, (QList<bool>{true, false}));
+    EXPECT_TRUE(controller.watchTimer()->isActive());
+    EXPECT_EQ(controller.watchTimer()->interval(), 1000);
+    EXPECT_EQ(controller.watchTimer()->objectName(), QStringLiteral("timIsConnected"));
+    EXPECT_TRUE(bar.wasDisabled(Field::Address));
+    EXPECT_TRUE(bar.allEnabledAgain());
+
+    // A second attempt replaces the connection and again leaves only its own lines.
+    const FtpConnection *first = session.connection();
+    bar.passive = false;
+    controller.connectCommand();
+    ASSERT_TRUE(session.isConnected());
+    EXPECT_NE(session.connection(), first);
+    EXPECT_FALSE(session.isPassive());
+    EXPECT_EQ(history.lines().size(), 2);
+}
+
+TEST_F(ConnectionControllerTest, QuickConnectConnectsWithBlanksAroundPort)
+{
+    bar.portText = u' ' + bar.portText + u' ';
+    controller.QuickConnect();
+
+    EXPECT_EQ(lines(), (QList<Line>{{connectWithLine(), Colour::Black},
+                                    {text("CONNECTION_WITH") + u' ' + bar.addressText + u' '
+                                         + text("WAS_ESTABLISHT") + QStringLiteral("\r\n"),
+                                     Colour::Green}}));
+    EXPECT_TRUE(prompts.asked().isEmpty());
+    ASSERT_TRUE(session.isConnected());
+    EXPECT_EQ(session.connection()->currentDirectory(), QStringLiteral("/"));
+    EXPECT_EQ(listRequested, 1);
+    EXPECT_TRUE(controller.watchTimer()->isActive());
+    EXPECT_TRUE(bar.allEnabledAgain());
+}
+
+TEST_F(ConnectionControllerTest, PassiveBoxWritesBlueLinesForTheNextConnection)
+{
+    controller.setPassive(true);
+    controller.setPassive(false);
+    EXPECT_EQ(lines().mid(1),
+              (QList<Line>{{text("PASSIVE_TRANSER_ON") + QStringLiteral("\r\n"), Colour::Blue},
+                           {text("PASSIVE_TRANSER_OFF") + QStringLiteral("\r\n"), Colour::Blue}}));
+    EXPECT_FALSE(session.isPassive());
+}
+
+// ---- reconnect -----------------------------------------------------------------------------
+
+TEST_F(ConnectionControllerTest, ReconnectFtp)
+{
+    bar.passive = true;
+    ASSERT_TRUE(controller.ReconnectFtp());
+    ASSERT_TRUE(session.isConnected());
+    EXPECT_TRUE(session.isPassive());
+    EXPECT_EQ(session.connection()->currentDirectory(), QStringLiteral("/"));
+    EXPECT_EQ(history.lines().size(), 1); // writes nothing
+    EXPECT_EQ(listRequested, 0);
+    EXPECT_FALSE(controller.watchTimer()->isActive());
+    EXPECT_TRUE(prompts.asked().isEmpty());
+
+    // A port that is no number: silently no connection at all.
+    bar.portText = QStringLiteral("21a");
+    EXPECT_FALSE(controller.ReconnectFtp());
+    EXPECT_EQ(session.connection(), nullptr);
+    EXPECT_TRUE(prompts.asked().isEmpty());
+
+    bar.portText = QString::number(server.port());
+    bar.passwordText = QStringLiteral("wrong");
+    EXPECT_FALSE(controller.ReconnectFtp());
+    EXPECT_EQ(session.connection(), nullptr);
+    expectOneMessage(text("MPUB_NOCONN1") + QStringLiteral("\r\n") + text("MPUB_NOCONN2") + QStringLiteral("\r\n")
+                         + text("MPUB_NOCONN3") + QStringLiteral("\r\n"),
+                     Prompts::Icon::Exclamation);
+    EXPECT_EQ(bar.focused, QList<Field>{Field::Address});
+}
+
+// ---- the connection watch ------------------------------------------------------------------
+
+TEST_F(ConnectionControllerTest, WatchOffersReconnectAndNoLeavesTimerOff)
+{
+    controller.connectCommand();
+    ASSERT_TRUE(session.isConnected());
+    QTest::qWait(1500); // ticks on a live connection ask nothing
+    EXPECT_TRUE(prompts.asked().isEmpty());
+
+    server.stop();
+    prompts.answerYesNo(false);
+    ASSERT_TRUE(waitForQuestion(5000));
+    ASSERT_EQ(prompts.asked().size(), 1);
+    EXPECT_EQ(prompts.asked().first().text,
+              text("CONNECTION_CANCEL1") + QStringLiteral("\r\n") + text("CONNECTION_CANCEL2"));
+    EXPECT_FALSE(controller.watchTimer()->isActive());
+
+    QTest::qWait(2500);
+    EXPECT_EQ(prompts.asked().size(), 1);
+    EXPECT_FALSE(controller.watchTimer()->isActive());
+}
+
+TEST_F(ConnectionControllerTest, WatchYesReconnectsWithTheFields)
+{
+    controller.connectCommand();
+    ASSERT_TRUE(session.isConnected());
+    server.stop();
+    prompts.answerYesNo(true);
+    ASSERT_TRUE(waitForQuestion(5000));
+
+    // The fields still name the stopped server, so the reconnect fails with its own message.
+    ASSERT_EQ(prompts.asked().size(), 2);
+    EXPECT_EQ(prompts.asked().at(1).kind, Kind::Message);
+    EXPECT_EQ(prompts.asked().at(1).text, text("MPUB_NOCONN1") + QStringLiteral("\r\n") + text("MPUB_NOCONN2")
+                                              + QStringLiteral("\r\n") + text("MPUB_NOCONN3")
+                                              + QStringLiteral("\r\n"));
+    EXPECT_EQ(bar.focused, QList<Field>{Field::Address});
+    EXPECT_EQ(session.connection(), nullptr);
+    EXPECT_FALSE(controller.watchTimer()->isActive());
+}
+
+TEST_F(ConnectionControllerTest, WatchIsQuietWhileSessionIsBusy)
+{
+    controller.connectCommand();
+    ASSERT_TRUE(session.isConnected());
+    server.stop();
+    {
+        Session::Run run(session);
+        EXPECT_FALSE(waitForQuestion(2500));
+        EXPECT_TRUE(controller.watchTimer()->isActive());
+    }
+    EXPECT_TRUE(waitForQuestion(5000));
+}
+
+} // namespace

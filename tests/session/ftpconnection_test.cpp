@@ -1,0 +1,249 @@
+// FtpConnection against a real pyftpdlib, every operation in passive and in active mode.
+#include "session/ftpconnection.h"
+#include "support/ftptestserver.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int testTimeoutMs = 5000;
+
+QByteArray randomBytes(qsizetype size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    QRandomGenerator generator(4711);
+    generator.fillRange(reinterpret_cast<quint32 *>(bytes.data()), size / 4);
+    return bytes;
+}
+
+std::optional<QByteArray> readLocal(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.readAll();
+}
+
+bool upload(FtpConnection &connection, const QString &name, const QByteArray &data,
+            FtpConnection::TransferType type = FtpConnection::TransferType::Binary)
+{
+    if (!connection.openFileForWriting(name, type))
+        return false;
+    // Odd-sized blocks, as a file reader would hand them over.
+    for (qsizetype at = 0; at < data.size(); at += 100000) {
+        if (!connection.writeFile(data.mid(at, 100000)))
+            return false;
+    }
+    return connection.closeFile();
+}
+
+class FtpConnectionTest : public ::testing::TestWithParam<bool>
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_server.start());
+        ASSERT_TRUE(m_local.isValid());
+        m_connection.setTimeouts({testTimeoutMs, testTimeoutMs, testTimeoutMs});
+        QObject::connect(&m_connection, &FtpConnection::commandSent,
+                         [this](const QString &command) { m_commands.append(command); });
+        ASSERT_TRUE(connectToServer(m_connection)) << m_connection.lastError().toStdString();
+    }
+
+    bool connectToServer(FtpConnection &connection)
+    {
+        return connection.connectToHost(m_server.host(), m_server.port(), m_server.user(), m_server.password(),
+                                        GetParam());
+    }
+
+    QString localPath(const QString &name) const { return m_local.filePath(name); }
+
+    FtpTestServer m_server;
+    QTemporaryDir m_local;
+    FtpConnection m_connection;
+    QStringList m_commands;
+};
+
+TEST_P(FtpConnectionTest, LogsInWithFeaturesAndUsesTheModesDataCommand)
+{
+    EXPECT_TRUE(m_connection.isConnected());
+    EXPECT_TRUE(m_commands.contains(QStringLiteral("FEAT")));
+    // pyftpdlib announces UTF8 and MLST.
+    EXPECT_TRUE(m_commands.contains(QStringLiteral("OPTS UTF8 ON")));
+    EXPECT_TRUE(m_commands.contains(QStringLiteral("PASS ****")));
+    ASSERT_TRUE(m_connection.list().has_value()) << m_connection.lastError().toStdString();
+    EXPECT_TRUE(m_commands.contains(QStringLiteral("MLSD")));
+    const QString dataCommand = GetParam() ? QStringLiteral("PASV") : QStringLiteral("PORT ");
+    EXPECT_TRUE(std::any_of(m_commands.begin(), m_commands.end(),
+                            [&](const QString &command) { return command.startsWith(dataCommand); }))
+        << m_commands.join(QLatin1Char('|')).toStdString();
+}
+
+TEST_P(FtpConnectionTest, ChangesAndReportsDirectories)
+{
+    ASSERT_TRUE(m_server.makeFolder(QStringLiteral("pub/sub dir/Grüße")));
+    ASSERT_TRUE(m_server.makeFolder(QStringLiteral("say \"hi\"")));
+    struct Step {
+        const char *path;
+        bool ok;
+        const char *current; // afterwards
+    };
+    const Step steps[] = {
+        {"/pub", true, "/pub"},
+        {"sub dir", true, "/pub/sub dir"},
+        {"Grüße", true, "/pub/sub dir/Grüße"},
+        {"..", true, "/pub/sub dir"},
+        {"missing", false, "/pub/sub dir"},
+        {"/nowhere/at all", false, "/pub/sub dir"},
+        {"/say \"hi\"", true, "/say \"hi\""},
+        {"..", true, "/"},
+    };
+    for (const Step &step : steps) {
+        const QString path = QString::fromUtf8(step.path);
+        EXPECT_EQ(m_connection.setCurrentDirectory(path), step.ok) << step.path;
+        if (!step.ok) {
+            EXPECT_TRUE(m_connection.lastError().startsWith(QLatin1String("550"))) << step.path;
+        }
+        EXPECT_EQ(m_connection.currentDirectory(), QString::fromUtf8(step.current)) << step.path;
+    }
+}
+
+TEST_P(FtpConnectionTest, ListsNamesWithBlanksAndUmlauts)
+{
+    ASSERT_TRUE(m_server.makeFolder(QStringLiteral("pub/Ordner mit  Blanks")));
+    ASSERT_TRUE(m_server.writeFile(QStringLiteral("pub/Grüße an Jörg.txt"), "12345"));
+    ASSERT_TRUE(m_server.writeFile(QStringLiteral("pub/empty"), {}));
+    ASSERT_TRUE(m_connection.setCurrentDirectory(QStringLiteral("pub")));
+    const std::optional<QList<RemoteEntry>> entries = m_connection.list();
+    ASSERT_TRUE(entries.has_value()) << m_connection.lastError().toStdString();
+    ASSERT_EQ(entries->size(), 3);
+    QMap<QString, RemoteEntry> byName;
+    for (const RemoteEntry &entry : *entries)
+        byName.insert(entry.name, entry);
+    ASSERT_TRUE(byName.contains(QStringLiteral("Ordner mit  Blanks")));
+    EXPECT_TRUE(byName.value(QStringLiteral("Ordner mit  Blanks")).isFolder);
+    EXPECT_EQ(byName.value(QStringLiteral("Ordner mit  Blanks")).attributes & RemoteEntry::Folder, RemoteEntry::Folder);
+    ASSERT_TRUE(byName.contains(QStringLiteral("Grüße an Jörg.txt")));
+    EXPECT_FALSE(byName.value(QStringLiteral("Grüße an Jörg.txt")).isFolder);
+    EXPECT_EQ(byName.value(QStringLiteral("Grüße an Jörg.txt")).size, 5);
+    EXPECT_EQ(byName.value(QStringLiteral("empty")).size, 0);
+}
+
+TEST_P(FtpConnectionTest, TransfersFilesByteForByteBothWays)
+{
+    const struct {
+        const char *name;
+        qsizetype size;
+    } files[] = {{"leer", 0}, {"Grüße an Jörg.bin", 1000}, {"big file.bin", 5 * 1024 * 1024}};
+    for (const auto &file : files) {
+        const QString name = QString::fromUtf8(file.name);
+        const QByteArray data = randomBytes(file.size);
+
+        ASSERT_TRUE(m_server.writeFile(name, data));
+        ASSERT_TRUE(m_connection.getFile(name, localPath(name))) << m_connection.lastError().toStdString();
+        EXPECT_EQ(readLocal(localPath(name)), data) << file.name;
+
+        const QString copy = QStringLiteral("up ") + name;
+        ASSERT_TRUE(upload(m_connection, copy, data)) << m_connection.lastError().toStdString();
+        EXPECT_EQ(m_server.readFile(copy), data) << file.name;
+    }
+}
+
+TEST_P(FtpConnectionTest, DownloadOverwritesAndRefusalKeepsTheLocalFile)
+{
+    ASSERT_TRUE(m_server.writeFile(QStringLiteral("a.txt"), "new"));
+    QFile existing(localPath(QStringLiteral("a.txt")));
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.write("old content that is longer");
+    existing.close();
+
+    EXPECT_FALSE(m_connection.getFile(QStringLiteral("missing.txt"), localPath(QStringLiteral("a.txt"))));
+    EXPECT_TRUE(m_connection.lastError().startsWith(QLatin1String("550")));
+    EXPECT_EQ(readLocal(localPath(QStringLiteral("a.txt"))), QByteArray("old content that is longer"));
+
+    ASSERT_TRUE(m_connection.getFile(QStringLiteral("a.txt"), localPath(QStringLiteral("a.txt"))));
+    EXPECT_EQ(readLocal(localPath(QStringLiteral("a.txt"))), QByteArray("new"));
+}
+
+TEST_P(FtpConnectionTest, AsciiUploadTravelsWithNetworkLineEnds)
+{
+    // TYPE A sends CR LF (RFC 959); pyftpdlib on Linux stores its own LF line ends again.
+    const QByteArray text = "first line\nsecond line\r\nthird\n";
+    ASSERT_TRUE(upload(m_connection, QStringLiteral("text.txt"), text, FtpConnection::TransferType::Ascii));
+    EXPECT_EQ(m_server.readFile(QStringLiteral("text.txt")), QByteArray("first line\nsecond line\nthird\n"));
+    EXPECT_TRUE(m_commands.contains(QStringLiteral("TYPE A")));
+}
+
+TEST_P(FtpConnectionTest, FolderAndFileCommandsReportTheServersAnswer)
+{
+    ASSERT_TRUE(m_server.writeFile(QStringLiteral("full/inside.txt"), "x"));
+    ASSERT_TRUE(m_server.writeFile(QStringLiteral("one.txt"), "one"));
+    ASSERT_TRUE(m_server.writeFile(QStringLiteral("two.txt"), "two"));
+
+    EXPECT_TRUE(m_connection.createDirectory(QStringLiteral("neu mit Ä")));
+    EXPECT_TRUE(m_server.exists(QStringLiteral("neu mit Ä")));
+    EXPECT_FALSE(m_connection.createDirectory(QStringLiteral("neu mit Ä")));
+    EXPECT_TRUE(m_connection.removeDirectory(QStringLiteral("neu mit Ä")));
+    EXPECT_FALSE(m_server.exists(QStringLiteral("neu mit Ä")));
+
+    // A folder that still holds files cannot be removed.
+    EXPECT_FALSE(m_connection.removeDirectory(QStringLiteral("full")));
+    EXPECT_TRUE(m_connection.lastError().startsWith(QLatin1String("550")));
+    EXPECT_TRUE(m_server.exists(QStringLiteral("full/inside.txt")));
+
+    EXPECT_TRUE(m_connection.deleteFile(QStringLiteral("full/inside.txt")));
+    EXPECT_FALSE(m_server.exists(QStringLiteral("full/inside.txt")));
+    EXPECT_FALSE(m_connection.deleteFile(QStringLiteral("full/inside.txt")));
+    EXPECT_TRUE(m_connection.lastError().startsWith(QLatin1String("550")));
+
+    EXPECT_FALSE(m_connection.rename(QStringLiteral("missing"), QStringLiteral("other")));
+    EXPECT_TRUE(m_connection.lastError().startsWith(QLatin1String("550")));
+    // pyftpdlib renames onto an existing name (POSIX rename replaces the target) and answers 250.
+    EXPECT_TRUE(m_connection.rename(QStringLiteral("one.txt"), QStringLiteral("two.txt")));
+    EXPECT_FALSE(m_server.exists(QStringLiteral("one.txt")));
+    EXPECT_EQ(m_server.readFile(QStringLiteral("two.txt")), QByteArray("one"));
+
+    EXPECT_TRUE(m_connection.noop());
+}
+
+TEST_P(FtpConnectionTest, RefusesNamesThatWouldInjectCommands)
+{
+    ASSERT_TRUE(m_server.makeFolder(QStringLiteral("keep")));
+    EXPECT_FALSE(m_connection.createDirectory(QStringLiteral("x\r\nRMD keep")));
+    EXPECT_FALSE(m_connection.deleteFile(QString()));
+    EXPECT_TRUE(m_server.exists(QStringLiteral("keep")));
+    EXPECT_FALSE(m_server.exists(QStringLiteral("x")));
+    EXPECT_TRUE(m_connection.noop());
+}
+
+TEST_P(FtpConnectionTest, UploadIntoMissingFolderFails)
+{
+    EXPECT_FALSE(m_connection.openFileForWriting(QStringLiteral("missing/file.txt"), FtpConnection::TransferType::Binary));
+    EXPECT_TRUE(m_connection.lastError().startsWith(QLatin1String("550")));
+    EXPECT_FALSE(m_connection.writeFile("data"));
+    EXPECT_FALSE(m_connection.closeFile());
+    EXPECT_TRUE(m_connection.noop());
+}
+
+TEST_P(FtpConnectionTest, OpenUploadRefusesOtherCommands)
+{
+    ASSERT_TRUE(m_connection.openFileForWriting(QStringLiteral("f.bin"), FtpConnection::TransferType::Binary));
+    EXPECT_TRUE(m_connection.isBusy());
+    EXPECT_FALSE(m_connection.list().has_value());
+    EXPECT_TRUE(m_connection.writeFile("abc"));
+    EXPECT_TRUE(m_connection.closeFile());
+    EXPECT_FALSE(m_connection.isBusy());
+    EXPECT_EQ(m_server.readFile(QStringLiteral("f.bin")), QByteArray("abc"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, FtpConnectionTest, ::testing::Values(true, false),
+                         [](const ::testing::TestParamInfo<bool> &info) {
+                             return info.param ? "Passive" : "Active";
+                         });
+
+} // namespace

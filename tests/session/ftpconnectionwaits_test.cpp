@@ -1,0 +1,182 @@
+// FtpConnection's waits: time-outs, cancel, re-entry, a server that goes away, and the object
+// closed or deleted from a handler while a call waits inside it.
+#include "session/ftpconnection.h"
+#include "support/ftptestserver.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+constexpr int shortTimeoutMs = 400;
+constexpr int testTimeoutMs = 5000;
+// Big enough that a download is still running when the test interferes 50 ms into it.
+constexpr qint64 largeFileSize = 512LL * 1024 * 1024;
+
+// Accepts connections and never says a word: a server that hangs.
+class SilentServer
+{
+public:
+    SilentServer()
+    {
+        m_server.listen(QHostAddress::LocalHost);
+        QObject::connect(&m_server, &QTcpServer::newConnection, [this] {
+            while (QTcpSocket *socket = m_server.nextPendingConnection())
+                socket->setParent(&m_server);
+        });
+    }
+    quint16 port() const { return m_server.serverPort(); }
+
+private:
+    QTcpServer m_server;
+};
+
+class FtpConnectionWaitsTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_server.start());
+        // A sparse file: the server reads zeros fast, the test never fills a disk.
+        if (!m_server.isExternal()) {
+            QFile large(m_server.rootPath() + QStringLiteral("/large.bin"));
+            ASSERT_TRUE(large.open(QIODevice::WriteOnly) && large.resize(largeFileSize));
+        } else {
+            ASSERT_TRUE(m_server.writeFile(QStringLiteral("large.bin"), QByteArray(largeFileSize / 8, '\0')));
+        }
+        m_connection = std::make_unique<FtpConnection>();
+        m_connection->setTimeouts({testTimeoutMs, testTimeoutMs, testTimeoutMs});
+        ASSERT_TRUE(m_connection->connectToHost(m_server.host(), m_server.port(), m_server.user(), m_server.password(),
+                                                true))
+            << m_connection->lastError().toStdString();
+    }
+
+    // Downloads large.bin to nowhere, running handler at the first progress report.
+    bool downloadWhile(const std::function<void()> &handler)
+    {
+        bool handled = false;
+        m_connection->setProgressCallback([&](qint64, qint64) {
+            if (!std::exchange(handled, true))
+                handler();
+        });
+        return m_connection->getFile(QStringLiteral("large.bin"), QStringLiteral("/dev/null"));
+    }
+
+    FtpTestServer m_server;
+    std::unique_ptr<FtpConnection> m_connection;
+};
+
+TEST(FtpConnectionSilentServer, ConnectTimesOutWhileTheEventLoopRuns)
+{
+    SilentServer silent;
+    FtpConnection connection;
+    connection.setTimeouts({shortTimeoutMs, shortTimeoutMs, shortTimeoutMs});
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start(20);
+
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(connection.connectToHost(QStringLiteral("127.0.0.1"), silent.port(), QStringLiteral("u"),
+                                          QStringLiteral("p"), true));
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_GE(ticks, 5);
+    EXPECT_FALSE(connection.isConnected());
+    EXPECT_FALSE(connection.lastError().isEmpty());
+}
+
+TEST_F(FtpConnectionWaitsTest, WrongPasswordGivesTheServersReason)
+{
+    FtpConnection other;
+    EXPECT_FALSE(other.connectToHost(m_server.host(), m_server.port(), m_server.user(), QStringLiteral("wrong"), true));
+    EXPECT_TRUE(other.lastError().startsWith(QLatin1String("530"))) << other.lastError().toStdString();
+    EXPECT_FALSE(other.isConnected());
+}
+
+TEST_F(FtpConnectionWaitsTest, ServerStoppedDuringDownloadFails)
+{
+    EXPECT_FALSE(downloadWhile([&] { m_server.stop(); }));
+    EXPECT_FALSE(m_connection->isConnected());
+    EXPECT_FALSE(m_connection->noop());
+}
+
+TEST_F(FtpConnectionWaitsTest, ServerGoneIsNotConnected)
+{
+    m_server.stop();
+    EXPECT_FALSE(m_connection->noop());
+    EXPECT_FALSE(m_connection->isConnected());
+}
+
+TEST_F(FtpConnectionWaitsTest, SecondCallDuringARunningOneIsRefusedAtOnce)
+{
+    bool nestedResult = true;
+    qint64 nestedMs = -1;
+    EXPECT_TRUE(downloadWhile([&] {
+        EXPECT_TRUE(m_connection->isBusy());
+        QElapsedTimer clock;
+        clock.start();
+        nestedResult = m_connection->setCurrentDirectory(QStringLiteral("/"));
+        nestedMs = clock.elapsed();
+    })) << m_connection->lastError().toStdString();
+    EXPECT_FALSE(nestedResult);
+    EXPECT_LT(nestedMs, 100);
+    EXPECT_FALSE(m_connection->isBusy());
+    EXPECT_TRUE(m_connection->noop());
+}
+
+TEST_F(FtpConnectionWaitsTest, CancelEndsTheDownloadAndTheConnectionGoesOn)
+{
+    EXPECT_FALSE(downloadWhile([&] { m_connection->cancel(); }));
+    EXPECT_EQ(m_connection->lastError(), QStringLiteral("Cancelled"));
+    // The abandoned RETR's late reply must not be taken for the answer to what follows.
+    EXPECT_TRUE(m_connection->isConnected());
+    EXPECT_EQ(m_connection->currentDirectory(), QStringLiteral("/"));
+    EXPECT_TRUE(m_connection->list().has_value()) << m_connection->lastError().toStdString();
+    EXPECT_TRUE(m_connection->setCurrentDirectory(QStringLiteral("/")));
+}
+
+TEST_F(FtpConnectionWaitsTest, CloseFromAHandlerEndsTheWaitingCall)
+{
+    EXPECT_FALSE(downloadWhile([&] { m_connection->close(); }));
+    EXPECT_FALSE(m_connection->isConnected());
+    EXPECT_FALSE(m_connection->isBusy());
+}
+
+TEST_F(FtpConnectionWaitsTest, DeleteFromAHandlerEndsTheWaitingCall)
+{
+    FtpConnection *connection = m_connection.get();
+    bool result = true;
+    connection->setProgressCallback([&](qint64, qint64) { m_connection.reset(); });
+    result = connection->getFile(QStringLiteral("large.bin"), QStringLiteral("/dev/null"));
+    EXPECT_FALSE(result);
+    EXPECT_EQ(m_connection, nullptr);
+}
+
+TEST_F(FtpConnectionWaitsTest, ProgressIsRateLimitedAndEndsAtTheTotal)
+{
+    int reports = 0;
+    qint64 last = 0;
+    qint64 total = 0;
+    m_connection->setProgressCallback([&](qint64 done, qint64 all) {
+        ++reports;
+        last = done;
+        total = all;
+    });
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(m_connection->getFile(QStringLiteral("large.bin"), QStringLiteral("/dev/null")));
+    const qint64 size = m_server.isExternal() ? largeFileSize / 8 : largeFileSize;
+    EXPECT_EQ(last, size);
+    EXPECT_EQ(total, size);
+    EXPECT_LE(reports, clock.elapsed() / 50 + 2);
+}
+
+} // namespace

@@ -1,0 +1,221 @@
+#include "session/listingparser.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+namespace {
+
+struct Expected {
+    const char *name; // UTF-8
+    bool isFolder;
+    qint64 size;
+    const char *lastWrite; // "yyyy-MM-dd HH:mm:ss" UTC, "" for none
+};
+
+struct LineCase {
+    const char *label;
+    const char *line; // UTF-8, as the server sends it
+    std::optional<Expected> expected;
+};
+
+// Shows the line itself in test output instead of the struct's bytes.
+void PrintTo(const LineCase &lineCase, std::ostream *out)
+{
+    *out << '"' << lineCase.line << '"';
+}
+
+// Lines of recent-date listings are read as if fetched on this day.
+const QDateTime Now(QDate(2026, 6, 15), QTime(12, 0), Qt::UTC);
+
+void checkEntry(const std::optional<RemoteEntry> &entry, const std::optional<Expected> &expected)
+{
+    if (!expected) {
+        EXPECT_FALSE(entry.has_value()) << "accepted as " << entry->name.toStdString();
+        return;
+    }
+    ASSERT_TRUE(entry.has_value());
+    EXPECT_EQ(entry->name, QString::fromUtf8(expected->name));
+    EXPECT_EQ(entry->isFolder, expected->isFolder);
+    EXPECT_EQ(entry->attributes, expected->isFolder ? 0x10u : 0x80u);
+    EXPECT_EQ(entry->size, expected->size);
+    EXPECT_EQ(entry->lastWrite.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toStdString(),
+              std::string(expected->lastWrite));
+    if (entry->lastWrite.isValid()) {
+        EXPECT_EQ(entry->lastWrite.timeSpec(), Qt::UTC);
+    }
+}
+
+std::string caseName(const testing::TestParamInfo<LineCase> &info)
+{
+    return info.param.label;
+}
+
+// ---- LIST ------------------------------------------------------------------------------------
+
+const LineCase ListCases[] = {
+    // vsftpd: numeric owners, zero-padded day
+    {"vsftpd_file", "-rw-r--r--    1 1000     1000         1234 Mar 05 09:05 readme.txt",
+     Expected{"readme.txt", false, 1234, "2026-03-05 09:05:00"}},
+    {"vsftpd_folder_year", "drwxr-xr-x    2 1000     1000         4096 Dec 24  2019 pub",
+     Expected{"pub", true, 4096, "2019-12-24 00:00:00"}},
+    // proftpd: named owners, day padded with a blank, names with blanks
+    {"proftpd_blank_day", "-rw-r--r--   1 ftpuser  ftpgroup   5242880 Mar  5 09:05 big file.bin",
+     Expected{"big file.bin", false, 5242880, "2026-03-05 09:05:00"}},
+    {"proftpd_last_year", "-rw-r--r--   1 ftp      ftp             10 Dec 31 23:59 newyear.txt",
+     Expected{"newyear.txt", false, 10, "2025-12-31 23:59:00"}},
+    {"tomorrow_stays_this_year", "-rw-r--r--   1 ftp      ftp             10 Jun 16 10:00 clock ahead.txt",
+     Expected{"clock ahead.txt", false, 10, "2026-06-16 10:00:00"}},
+    {"two_days_ahead_is_last_year", "-rw-r--r--   1 ftp      ftp             10 Jun 17 13:00 old.txt",
+     Expected{"old.txt", false, 10, "2025-06-17 13:00:00"}},
+    {"leap_day_time_of_day", "-rw-r--r--   1 ftp      ftp              1 Feb 29 08:00 leap.txt",
+     Expected{"leap.txt", false, 1, "2024-02-29 08:00:00"}},
+    {"acl_marker", "-rw-r--r--+  1 ann      staff            7 Mar  5  2004 acl.txt",
+     Expected{"acl.txt", false, 7, "2004-03-05 00:00:00"}},
+    // pyftpdlib: "%b %d %H:%M" and "%b %d  %Y"
+    {"pyftpdlib_file", "-rw-r--r--   1 test     test           12 Mar 05 09:05 hello.txt",
+     Expected{"hello.txt", false, 12, "2026-03-05 09:05:00"}},
+    {"pyftpdlib_utf8", "-rw-r--r--   1 test     test            0 Mar 05  2004 Grüße – 日本.txt",
+     Expected{"Grüße – 日本.txt", false, 0, "2004-03-05 00:00:00"}},
+    {"pyftpdlib_folder_umlaut", "drwxr-xr-x   3 test     test         4096 Nov 11  2011 Übersicht",
+     Expected{"Übersicht", true, 4096, "2011-11-11 00:00:00"}},
+    {"blanks_kept_exactly", "-rw-r--r--   1 test     test            3 Mar 05 09:05  two  blanks  ",
+     Expected{" two  blanks  ", false, 3, "2026-03-05 09:05:00"}},
+    {"date_inside_name", "-rw-r--r--   1 test     test            1 Mar 05  2004 Mar 05  2004 x",
+     Expected{"Mar 05  2004 x", false, 1, "2004-03-05 00:00:00"}},
+    {"owner_named_like_month", "-rw-r--r--   1 may      may            10 Mar 05  2004 f",
+     Expected{"f", false, 10, "2004-03-05 00:00:00"}},
+    {"size_over_4gib", "-rw-r--r--   1 test     test   5368709120 Mar 05  2004 dvd.iso",
+     Expected{"dvd.iso", false, 5368709120LL, "2004-03-05 00:00:00"}},
+    {"crlf_line_end", "-rw-r--r--   1 test     test           12 Mar 05  2004 crlf.txt\r\n",
+     Expected{"crlf.txt", false, 12, "2004-03-05 00:00:00"}},
+    // pure-ftpd: symlinks with their targets
+    {"pureftpd_link_to_file", "lrwxrwxrwx    1 0          0                 7 Mar  5 09:05 latest -> v1.2.3",
+     Expected{"latest", false, 7, "2026-03-05 09:05:00"}},
+    {"link_to_folder", "lrwxrwxrwx    1 root       root              4 Mar 05  2004 docs -> pub/",
+     Expected{"docs", true, 4, "2004-03-05 00:00:00"}},
+    {"link_name_with_blanks", "lrwxrwxrwx    1 root       root             12 Mar 05  2004 my docs -> /srv/my docs/",
+     Expected{"my docs", true, 12, "2004-03-05 00:00:00"}},
+    // busybox and other small servers: missing group, missing link count, device files
+    {"busybox_file", "-rw-r--r--    1 0        0               12 Mar  5 09:05 a.txt",
+     Expected{"a.txt", false, 12, "2026-03-05 09:05:00"}},
+    {"missing_group", "-rw-r--r--   1 owner        1234 Mar 05  2004 nogroup.txt",
+     Expected{"nogroup.txt", false, 1234, "2004-03-05 00:00:00"}},
+    {"missing_link_count", "-rw-r--r-- ftp ftp 100 Mar 05  2004 nolinks.txt",
+     Expected{"nolinks.txt", false, 100, "2004-03-05 00:00:00"}},
+    {"char_device", "crw-rw-rw-   1 root     root       1,   3 Mar  5 09:05 null",
+     Expected{"null", false, 0, "2026-03-05 09:05:00"}},
+    {"block_device_packed", "brw-rw----   1 root     disk       8,0 Mar  5  2004 sda",
+     Expected{"sda", false, 0, "2004-03-05 00:00:00"}},
+    // rejected
+    {"total_line", "total 12", std::nullopt},
+    {"empty_line", "", std::nullopt},
+    {"blank_line", "   \r\n", std::nullopt},
+    {"dot", "drwxr-xr-x   2 test     test         4096 Mar 05 09:05 .", std::nullopt},
+    {"dot_dot", "drwxr-xr-x   2 test     test         4096 Mar 05 09:05 ..", std::nullopt},
+    {"slash_in_name", "-rw-r--r--   1 test     test            1 Mar 05  2004 ../etc/passwd", std::nullopt},
+    {"link_to_dot_dot", "lrwxrwxrwx   1 test     test            2 Mar 05  2004 .. -> /", std::nullopt},
+    {"no_name", "-rw-r--r--   1 test     test            1 Mar 05  2004", std::nullopt},
+    {"size_with_letters", "-rw-r--r--   1 test     test          12k Mar 05  2004 x", std::nullopt},
+    {"unknown_month", "-rw-r--r--   1 test     test           12 Foo 05  2004 x", std::nullopt},
+    {"impossible_day", "-rw-r--r--   1 test     test           12 Feb 30  2004 x", std::nullopt},
+    {"bad_time", "-rw-r--r--   1 test     test           12 Mar 05 25:61 x", std::nullopt},
+    {"bad_mode", "-rw-r--r-x-x 1 test     test           12 Mar 05  2004 x", std::nullopt},
+    {"error_text", "ls: cannot open directory .: Permission denied", std::nullopt},
+    {"reply_line", "226 Transfer complete.", std::nullopt},
+    // IIS / DOS
+    {"iis_folder_12h", "03-07-04  09:05AM       <DIR>          aspnet client",
+     Expected{"aspnet client", true, 0, "2004-03-07 09:05:00"}},
+    {"iis_file_pm", "03-07-04  09:05PM                 1234 iisstart.htm",
+     Expected{"iisstart.htm", false, 1234, "2004-03-07 21:05:00"}},
+    {"iis_noon_and_midnight", "12-31-99  12:00AM                    0 y2k.txt",
+     Expected{"y2k.txt", false, 0, "1999-12-31 00:00:00"}},
+    {"iis_noon", "01-01-70  12:30PM       <DIR>          old",
+     Expected{"old", true, 0, "1970-01-01 12:30:00"}},
+    {"dos_two_digit_year_2069", "01-02-69  08:00AM                    5 future.txt",
+     Expected{"future.txt", false, 5, "2069-01-02 08:00:00"}},
+    {"dos_24h_four_digit_year", "03-07-2004  21:05                 1234 report 2004.xls",
+     Expected{"report 2004.xls", false, 1234, "2004-03-07 21:05:00"}},
+    {"dos_big_file", "03-07-2004  21:05           6442450944 backup.vhd",
+     Expected{"backup.vhd", false, 6442450944LL, "2004-03-07 21:05:00"}},
+    {"dos_umlaut", "03-07-2004  21:05       <DIR>          Bücher",
+     Expected{"Bücher", true, 0, "2004-03-07 21:05:00"}},
+    {"dos_bad_date", "13-40-04  09:05AM       <DIR>          x", std::nullopt},
+    {"dos_bad_12h_hour", "03-07-04  13:05PM                    1 x", std::nullopt},
+    {"dos_bad_24h_hour", "03-07-2004  24:05                    1 x", std::nullopt},
+    {"dos_dot_dot", "03-07-04  09:05AM       <DIR>          ..", std::nullopt},
+    {"dos_no_name", "03-07-04  09:05AM                 1234", std::nullopt},
+};
+
+class ListLine : public testing::TestWithParam<LineCase>
+{
+};
+
+TEST_P(ListLine, Parses)
+{
+    checkEntry(ListingParser::parseListLine(QString::fromUtf8(GetParam().line), Now), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, ListLine, testing::ValuesIn(ListCases), caseName);
+
+TEST(ListingParser, RejectsNulInName)
+{
+    const QString line = QStringLiteral("-rw-r--r--   1 test     test            1 Mar 05  2004 a") + QChar(0)
+                         + QStringLiteral("b");
+    EXPECT_FALSE(ListingParser::parseListLine(line, Now).has_value());
+    EXPECT_FALSE(ListingParser::parseMlsdLine(QStringLiteral("type=file;size=1; a") + QChar(0)).has_value());
+}
+
+// ---- MLSD ------------------------------------------------------------------------------------
+
+const LineCase MlsdCases[] = {
+    // pure-ftpd: sizd for folders, UNIX facts
+    {"pureftpd_folder_sizd", "type=dir;sizd=4096;modify=20040307090500;UNIX.mode=0755;UNIX.uid=1000;UNIX.gid=1000;unique=803g2; pub",
+     Expected{"pub", true, 4096, "2004-03-07 09:05:00"}},
+    {"pureftpd_file", "type=file;size=12;modify=20040307090500;UNIX.mode=0644;UNIX.uid=1000;UNIX.gid=1000;unique=803g3; hello world.txt",
+     Expected{"hello world.txt", false, 12, "2004-03-07 09:05:00"}},
+    {"pureftpd_link_to_folder", "type=OS.unix=slink:/srv/ftp/pub/;modify=20040307090500; current",
+     Expected{"current", true, 0, "2004-03-07 09:05:00"}},
+    {"pureftpd_link_to_file", "type=OS.unix=slink:notes.txt;size=9;modify=20040307090500; notes",
+     Expected{"notes", false, 9, "2004-03-07 09:05:00"}},
+    // pyftpdlib: perm and unique facts, lower-case unix facts
+    {"pyftpdlib_file", "type=file;size=156;perm=radfw;modify=20071029155301;unix.mode=0644;unix.uid=1000;unix.gid=1000;unique=801g4804045; music;mix.mp3",
+     Expected{"music;mix.mp3", false, 156, "2007-10-29 15:53:01"}},
+    {"pyftpdlib_folder", "type=dir;size=4096;perm=flcdmpe;modify=20071127230206;unique=801e33a; Übersicht 2007",
+     Expected{"Übersicht 2007", true, 4096, "2007-11-27 23:02:06"}},
+    {"facts_any_case_with_fraction", "Type=DIR;Modify=20040307090500.250; Backup",
+     Expected{"Backup", true, 0, "2004-03-07 09:05:00"}},
+    {"leading_blank_kept", "type=file;size=1;  lead", Expected{" lead", false, 1, ""}},
+    {"big_size", "type=file;size=10737418240; huge.img", Expected{"huge.img", false, 10737418240LL, ""}},
+    {"bad_modify_keeps_entry", "type=file;size=1;modify=2004; odd time", Expected{"odd time", false, 1, ""}},
+    {"crlf_line_end", "type=file;size=3; a.txt\r\n", Expected{"a.txt", false, 3, ""}},
+    // rejected
+    {"cdir", "type=cdir;sizd=4096;modify=20040307090500; .", std::nullopt},
+    {"pdir", "type=pdir;sizd=4096;modify=20040307090500; ..", std::nullopt},
+    {"no_blank", "type=file;size=1;name", std::nullopt},
+    {"no_type", "size=1;modify=20040307090500; x", std::nullopt},
+    {"unknown_type", "type=weird;size=1; x", std::nullopt},
+    {"bad_size", "type=file;size=abc; x", std::nullopt},
+    {"fact_without_value", "type=file;size; x", std::nullopt},
+    {"slash_in_name", "type=file;size=1; a/b", std::nullopt},
+    {"dot_dot_as_dir", "type=dir; ..", std::nullopt},
+    {"empty_name", "type=file;size=1; ", std::nullopt},
+    {"empty_line", "", std::nullopt},
+};
+
+class MlsdLine : public testing::TestWithParam<LineCase>
+{
+};
+
+TEST_P(MlsdLine, Parses)
+{
+    const std::optional<RemoteEntry> entry = ListingParser::parseMlsdLine(QString::fromUtf8(GetParam().line));
+    checkEntry(entry, GetParam().expected);
+    if (entry && QByteArray(GetParam().label) == "facts_any_case_with_fraction") {
+        EXPECT_EQ(entry->lastWrite.time().msec(), 250);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, MlsdLine, testing::ValuesIn(MlsdCases), caseName);
+
+} // namespace
