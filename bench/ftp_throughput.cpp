@@ -200,6 +200,7 @@ int main(int argc, char **argv)
     connection.deleteFile(curlRemoteName);
     connection.close();
 
+    out() << QStringLiteral("engine download into a file: %1 MB/s").arg(downloadToFile, 0, 'f', 1) << Qt::endl;
     out() << QStringLiteral("ftp_throughput: download %1 MB/s (curl %2 MB/s, ratio %3) upload %4 MB/s (curl %5 MB/s, "
                             "ratio %6)")
                  .arg(download, 0, 'f', 1)

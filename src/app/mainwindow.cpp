@@ -65,6 +65,7 @@ MainWindow::MainWindow(Prompts *prompts, QWidget *parent)
     m_bar = new ConnectionBarWidget;
     m_clientArea = new QWidget;
     m_clientArea->setObjectName(QStringLiteral("clientArea"));
+    m_clientArea->installEventFilter(this);
     auto *central = new QWidget(this);
     auto *layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -208,10 +209,13 @@ void MainWindow::layoutChildWindows()
     LayoutHistoryWindow();
 }
 
-void MainWindow::resizeEvent(QResizeEvent *event)
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    QMainWindow::resizeEvent(event);
-    layoutChildWindows();
+    // The client area is resized by the window's layout after the window itself; laying out on
+    // its resize sees the final heights of the bars.
+    if (watched == m_clientArea && event->type() == QEvent::Resize)
+        layoutChildWindows();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::appendWelcomeLine()

@@ -26,7 +26,7 @@ QPoint inputBoxPosition()
 {
     const QScreen *screen = QGuiApplication::primaryScreen();
     const QSize size = screen ? screen->geometry().size() : QSize(1024, 768);
-    return {size.width() * 15 / 2 - 1000, size.height() * 15 / 2 - 1500};
+    return { size.width() * 15 / 2 - 1000, size.height() * 15 / 2 - 1500 };
 }
 
 // Typed names may carry stray blanks at their ends; cancel and empty both give "".
@@ -38,7 +38,9 @@ QString typedName(const std::optional<QString> &answer)
 } // namespace
 
 LocalCommands::LocalCommands(LocalPane &pane, const AppServices &services, QObject *parent)
-    : QObject(parent), m_pane(pane), m_services(services)
+    : QObject(parent)
+    , m_pane(pane)
+    , m_services(services)
 {
 }
 
@@ -130,7 +132,8 @@ void LocalCommands::newFolder(ListingVariant listing)
     if (name.isEmpty())
         return;
     HistoryLog &history = m_services.history;
-    history.appendLine(text("FRMPUSERVER_DIRNEW1") + u' ' + folder + name + u' ' + text("FRMPUSERVER_DIRNEW2") + LineEnd);
+    history.appendLine(
+        text("FRMPUSERVER_DIRNEW1") + u' ' + folder + name + u' ' + text("FRMPUSERVER_DIRNEW2") + LineEnd);
     if (!createLocalFolder(folder, name)) {
         history.appendLine(text("FRMPULOC_GENFAIL") + LineEnd, HistoryLog::Colour::Red);
         return;

@@ -13,8 +13,7 @@ class LocalPane;
 class QDialog;
 struct AppServices;
 
-class LocalCommands : public QObject
-{
+class LocalCommands : public QObject {
     Q_OBJECT
 public:
     // Shows a dialog modally and returns its result (QDialog::Accepted or Rejected).

@@ -32,7 +32,9 @@ bool isRealFolder(const QString &path)
 } // namespace
 
 LocalDelete::LocalDelete(HistoryLog &history, Prompts &prompts, ProgressSink &progress)
-    : m_history(history), m_prompts(prompts), m_progress(progress)
+    : m_history(history)
+    , m_prompts(prompts)
+    , m_progress(progress)
 {
 }
 
@@ -82,8 +84,8 @@ bool LocalDelete::runOne(const QString &path)
 bool LocalDelete::runMany(const QStringList &paths)
 {
     m_history.appendLine(QStringLiteral("Aktion: Beginne mit löschen") + LineEnd);
-    const QString question = text("MSDEL_FILEDEL1") + u' ' + QString::number(paths.size()) + u' '
-        + text("MSDEL_FILEDEL2");
+    const QString question
+        = text("MSDEL_FILEDEL1") + u' ' + QString::number(paths.size()) + u' ' + text("MSDEL_FILEDEL2");
     if (!m_prompts.askYesNo(question)) {
         m_history.appendLine(text("MSDEL_DELCANCEL") + LineEnd, HistoryLog::Colour::Red);
         return false;

@@ -8,8 +8,7 @@ class HistoryLog;
 class Prompts;
 class ProgressSink;
 
-class LocalDelete
-{
+class LocalDelete {
 public:
     LocalDelete(HistoryLog &history, Prompts &prompts, ProgressSink &progress);
 

@@ -13,8 +13,7 @@ namespace fs = std::filesystem;
 
 bool isPlainEntryName(const QString &name)
 {
-    return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/')
-        && !name.contains(QChar(0));
+    return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/') && !name.contains(QChar(0));
 }
 
 bool renameLocalEntry(const QString &folder, const QString &oldName, const QString &newName)

@@ -1,34 +1,456 @@
 #include "local/localpane.h"
 
 #include "app/appservices.h"
+#include "app/busycursor.h"
+#include "app/eventpump.h"
+#include "app/prompts.h"
+#include "app/textcatalogue.h"
+#include "local/localcommands.h"
+#include "local/localentrymodel.h"
+#include "local/localfoldertree.h"
+#include "local/locallisting.h"
+#include "local/localpopupmenu.h"
+
+#include <QActionGroup>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QListView>
+#include <QScopedValueRollback>
+#include <QStackedWidget>
+#include <QStorageInfo>
+#include <QStyle>
+#include <QToolBar>
+#include <QTreeView>
+
+#include <algorithm>
+#include <set>
+
+namespace {
+
+// Volumes a user keeps files on; pseudo and system mounts stay out of the drive list.
+bool isUserVolume(const QStorageInfo &volume)
+{
+    static const QStringList systemPlaces{QStringLiteral("/proc"), QStringLiteral("/sys"), QStringLiteral("/dev"),
+                                          QStringLiteral("/run"), QStringLiteral("/boot"), QStringLiteral("/snap")};
+    const QString root = volume.rootPath();
+    if (root == u'/' || !volume.isValid() || !QFileInfo(root).isDir())
+        return false;
+    if (root.startsWith(QLatin1String("/run/media/")))
+        return true;
+    for (const QString &place : systemPlaces) {
+        if (root == place || root.startsWith(place + u'/'))
+            return false;
+    }
+    return volume.device().startsWith("/dev/");
+}
+
+// A visited folder as cboLocal shows it: without its closing "/", except a volume root.
+QString visitedText(const QString &key, const QString &driveRoot)
+{
+    return key == driveRoot || key == u'/' ? key : key.chopped(1);
+}
+
+QString folderKey(const QString &path)
+{
+    return WithClosingSlash(QDir::cleanPath(path));
+}
+
+// A toolbar button found by its key, with a theme icon (the style's when the theme has none).
+QAction *addKeyedButton(QToolBar *toolBar, const char *key, const char *themeIcon, QStyle::StandardPixmap fallback,
+                        const QString &toolTip)
+{
+    QAction *action = toolBar->addAction(QIcon::fromTheme(QString::fromLatin1(themeIcon), toolBar->style()->standardIcon(fallback)),
+                                         toolTip);
+    action->setObjectName(QString::fromLatin1(key));
+    action->setData(QString::fromLatin1(key));
+    action->setToolTip(toolTip);
+    action->setStatusTip(toolTip);
+    return action;
+}
+
+} // namespace
 
 LocalPane::LocalPane(const AppServices &services, QWidget *parent) : QWidget(parent), m_services(services)
 {
     setObjectName(QStringLiteral("frmLocal"));
+    createControls();
+    m_commands = new LocalCommands(*this, m_services, this);
+    m_frmPopUpfrmLocal = new LocalPopupMenu(*this);
+
+    fillDriveList();
+    ReadDrive(QStringLiteral("/"));
+    selectFolder(QDir::homePath());
+    setView(View::Report);
 }
 
 LocalPane::~LocalPane() = default;
 
+void LocalPane::createControls()
+{
+    m_fraLocal = new QGroupBox(text("FRMLOCAL_MYCOMPUTER"), this);
+    m_fraLocal->setObjectName(QStringLiteral("fraLocal"));
+
+    m_drvDrive = new QComboBox(m_fraLocal);
+    m_drvDrive->setObjectName(QStringLiteral("drvDrive"));
+    connect(m_drvDrive, &QComboBox::activated, this, &LocalPane::changeDrive);
+    m_tlbdrvDrive = new QToolBar(m_fraLocal);
+    m_tlbdrvDrive->setObjectName(QStringLiteral("tlbdrvDrive"));
+    connect(addKeyedButton(m_tlbdrvDrive, "refresh", "view-refresh", QStyle::SP_BrowserReload,
+                           text("FRMLOCAL_REFRESH")),
+            &QAction::triggered, this, &LocalPane::fillDriveList);
+
+    m_trwPaths = new LocalFolderTree(m_fraLocal);
+    connect(m_trwPaths, &QTreeWidget::currentItemChanged, this, &LocalPane::treeNodeChosen);
+
+    m_cboLocal = new QComboBox(m_fraLocal);
+    m_cboLocal->setObjectName(QStringLiteral("cboLocal"));
+    connect(m_cboLocal, &QComboBox::activated, this, &LocalPane::pathBoxChosen);
+
+    createToolBars();
+    createFileList();
+}
+
+void LocalPane::createToolBars()
+{
+    m_tlbDirOptions = new QToolBar(m_fraLocal);
+    m_tlbDirOptions->setObjectName(QStringLiteral("tlbDirOptions"));
+    connect(addKeyedButton(m_tlbDirOptions, "del", "edit-delete", QStyle::SP_TrashIcon, text("FRMLOCAL_DELETE")),
+            &QAction::triggered, this, &LocalPane::deleteSelection);
+    connect(addKeyedButton(m_tlbDirOptions, "prop", "document-properties", QStyle::SP_FileDialogInfoView,
+                           text("FRMLOCAL_PROP")),
+            &QAction::triggered, this, &LocalPane::showProperties);
+    // The toolbar's new folder lists the result with the pane's own listing.
+    connect(addKeyedButton(m_tlbDirOptions, "new", "folder-new", QStyle::SP_FileDialogNewFolder, text("FRMLOCAL_NEW")),
+            &QAction::triggered, this, [this] { m_commands->newFolder(ListingVariant::Pane); });
+    connect(addKeyedButton(m_tlbDirOptions, "open", "document-open", QStyle::SP_DialogOpenButton, text("FRMLOCAL_OPEN")),
+            &QAction::triggered, this, &LocalPane::openSelection);
+    connect(addKeyedButton(m_tlbDirOptions, "refresh", "view-refresh", QStyle::SP_BrowserReload,
+                           text("FRMLOCAL_REFRESH")),
+            &QAction::triggered, this, &LocalPane::RefreshLocal);
+    connect(addKeyedButton(m_tlbDirOptions, "upload", "go-next", QStyle::SP_ArrowRight, text("FRMLOCAL_UPLOAD")),
+            &QAction::triggered, this, &LocalPane::upload);
+
+    m_tlbLocal = new QToolBar(m_fraLocal);
+    m_tlbLocal->setObjectName(QStringLiteral("tlbLocal"));
+    auto *views = new QActionGroup(m_tlbLocal);
+    const auto addViewButton = [&](QAction *action, View view) {
+        action->setCheckable(true);
+        action->setChecked(view == m_view);
+        views->addAction(action);
+        connect(action, &QAction::triggered, this, [this, view] { setView(view); });
+    };
+    addViewButton(addKeyedButton(m_tlbLocal, "eins", "view-list-icons", QStyle::SP_FileDialogContentsView,
+                                 text("FRMLOCAL_BIG")),
+                  View::LargeIcons);
+    addViewButton(addKeyedButton(m_tlbLocal, "zwei", "view-list-compact", QStyle::SP_FileDialogListView,
+                                 text("FRMLOCAL_SMALL")),
+                  View::SmallIcons);
+    addViewButton(addKeyedButton(m_tlbLocal, "drei", "view-list-text", QStyle::SP_FileDialogListView,
+                                 text("FRMLOCAL_LIST")),
+                  View::List);
+    addViewButton(addKeyedButton(m_tlbLocal, "vier", "view-list-details", QStyle::SP_FileDialogDetailedView,
+                                 text("FRMLOCAL_DETAIL")),
+                  View::Report);
+}
+
+void LocalPane::createFileList()
+{
+    m_model = new LocalEntryModel(this);
+    m_selection = new QItemSelectionModel(m_model, this);
+
+    m_lsvDirFile = new QStackedWidget(m_fraLocal);
+    m_lsvDirFile->setObjectName(QStringLiteral("lsvDirFile"));
+
+    m_reportView = new QTreeView(m_lsvDirFile);
+    m_reportView->setObjectName(QStringLiteral("lsvDirFileReport"));
+    m_reportView->setModel(m_model);
+    m_reportView->setSelectionModel(m_selection);
+    m_reportView->setRootIsDecorated(false);
+    m_reportView->setItemsExpandable(false);
+    m_reportView->setUniformRowHeights(true);
+    m_reportView->setAllColumnsShowFocus(true);
+    m_reportView->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_reportView->header()->setStretchLastSection(false);
+    const int widths[LocalEntryModel::ColumnCount] = {140, 50, 130, 120, 60};
+    for (int column = 0; column < LocalEntryModel::ColumnCount; ++column)
+        m_reportView->setColumnWidth(column, widths[column]);
+
+    m_iconView = new QListView(m_lsvDirFile);
+    m_iconView->setObjectName(QStringLiteral("lsvDirFileIcons"));
+    m_iconView->setModel(m_model);
+    m_iconView->setSelectionModel(m_selection);
+    m_iconView->setUniformItemSizes(true);
+    m_iconView->setLayoutMode(QListView::Batched);
+    m_iconView->setMovement(QListView::Static);
+    m_iconView->setResizeMode(QListView::Adjust);
+
+    for (QAbstractItemView *view : {static_cast<QAbstractItemView *>(m_reportView),
+                                    static_cast<QAbstractItemView *>(m_iconView)}) {
+        view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        view->setContextMenuPolicy(Qt::CustomContextMenu);
+        view->installEventFilter(this);
+        connect(view, &QAbstractItemView::doubleClicked, this, &LocalPane::listDoubleClicked);
+        connect(view, &QWidget::customContextMenuRequested, this,
+                [this, view](const QPoint &position) { showContextMenu(view->viewport()->mapToGlobal(position)); });
+        m_lsvDirFile->addWidget(view);
+    }
+}
+
+void LocalPane::fillDriveList()
+{
+    const QString current = driveRoot();
+    const QSignalBlocker blocker(m_drvDrive);
+    m_drvDrive->clear();
+    m_drvDrive->addItem(QStringLiteral("/"), QStringLiteral("/"));
+    QStringList roots;
+    for (const QStorageInfo &volume : QStorageInfo::mountedVolumes()) {
+        if (isUserVolume(volume))
+            roots.append(volume.rootPath());
+    }
+    roots.sort();
+    roots.removeDuplicates();
+    for (const QString &root : std::as_const(roots))
+        m_drvDrive->addItem(root, WithClosingSlash(root));
+    m_drvDrive->setCurrentIndex(std::max(0, m_drvDrive->findData(current)));
+}
+
+QString LocalPane::driveRoot() const
+{
+    return m_trwPaths->root().isEmpty() ? QStringLiteral("/") : m_trwPaths->root();
+}
+
+QString LocalPane::TreeNodePath() const
+{
+    const QTreeWidgetItem *node = m_trwPaths->currentItem();
+    return node ? LocalFolderTree::key(node) : driveRoot();
+}
+
+QList<LocalEntry> LocalPane::selectedEntries() const
+{
+    // The icon views select only the name column, the report view whole rows: rows are
+    // gathered from whatever cells are selected.
+    std::set<int> rows;
+    for (const QModelIndex &index : m_selection->selectedIndexes())
+        rows.insert(index.row());
+    QList<LocalEntry> entries;
+    entries.reserve(qsizetype(rows.size()));
+    for (int row : rows)
+        entries.append(m_model->entry(row));
+    return entries;
+}
+
+bool LocalPane::ViewFolder(const QString &folder, ListingVariant variant)
+{
+    std::optional<std::vector<LocalEntry>> entries;
+    {
+        const BusyCursor busy;
+        m_model->clear();
+        entries = ListFolderEntries(folder, variant);
+    }
+    if (!entries)
+        return false;
+    processPendingEvents();
+    m_model->setEntries(std::move(*entries), variant);
+    return true;
+}
+
+void LocalPane::RefreshLocal()
+{
+    ViewFolder(TreeNodePath());
+}
+
+void LocalPane::ReadDrive(const QString &root)
+{
+    const QScopedValueRollback guard(m_selectingNode, true);
+    m_trwPaths->setRoot(root);
+    const QSignalBlocker blocker(m_drvDrive);
+    const int index = m_drvDrive->findData(WithClosingSlash(root));
+    if (index >= 0)
+        m_drvDrive->setCurrentIndex(index);
+}
+
+bool LocalPane::selectFolder(const QString &path)
+{
+    const QString key = folderKey(path);
+    if (!key.startsWith(driveRoot())) {
+        // The volume that holds the folder: the longest listed root it lies below.
+        QString root = QStringLiteral("/");
+        for (int i = 0; i < m_drvDrive->count(); ++i) {
+            const QString candidate = m_drvDrive->itemData(i).toString();
+            if (key.startsWith(candidate) && candidate.size() > root.size())
+                root = candidate;
+        }
+        ReadDrive(root);
+    }
+    QTreeWidgetItem *node = m_trwPaths->reveal(key);
+    // Listing a folder the tree cannot select would leave the commands working on another one.
+    if (!node)
+        return false;
+    {
+        const QScopedValueRollback guard(m_selectingNode, true);
+        m_trwPaths->setCurrentItem(node);
+    }
+    node->setExpanded(true);
+    m_trwPaths->scrollToItem(node);
+    addVisitedFolder(visitedText(key, driveRoot()));
+    return ViewFolder(key);
+}
+
+void LocalPane::refreshTreeNode(const QString &path)
+{
+    const QScopedValueRollback guard(m_selectingNode, true);
+    m_trwPaths->refreshNode(folderKey(path));
+}
+
+void LocalPane::pruneVanishedFolders()
+{
+    {
+        const QScopedValueRollback guard(m_selectingNode, true);
+        m_trwPaths->pruneVanished();
+    }
+    for (int i = m_cboLocal->count() - 1; i >= 0; --i) {
+        if (!QFileInfo(m_cboLocal->itemText(i)).isDir())
+            m_cboLocal->removeItem(i);
+    }
+}
+
+void LocalPane::setView(View view)
+{
+    m_view = view;
+    for (QAction *action : m_tlbLocal->actions())
+        action->setChecked(action == m_tlbLocal->actions().value(int(view)));
+    if (view == View::Report) {
+        m_lsvDirFile->setCurrentWidget(m_reportView);
+        return;
+    }
+    const bool large = view == View::LargeIcons;
+    m_iconView->setViewMode(large ? QListView::IconMode : QListView::ListMode);
+    m_iconView->setFlow(view == View::List ? QListView::TopToBottom : QListView::LeftToRight);
+    m_iconView->setWrapping(true);
+    m_iconView->setWordWrap(large);
+    m_iconView->setIconSize(large ? QSize(32, 32) : QSize(16, 16));
+    m_iconView->setGridSize(large ? QSize(96, 64) : QSize());
+    m_iconView->setMovement(QListView::Static);
+    m_lsvDirFile->setCurrentWidget(m_iconView);
+}
+
+void LocalPane::changeDrive(int index)
+{
+    const QString root = m_drvDrive->itemData(index).toString();
+    const QStorageInfo volume(root);
+    if (!volume.isValid() || !volume.isReady()) {
+        m_services.prompts.message(text("FRMLOCAL_INSERTDEVICE") + u' ' + root + text("FRMLOCAL_INTO"),
+                                   Prompts::Icon::Exclamation);
+        // The tree still shows the old volume, and so does the drive list.
+        const QSignalBlocker blocker(m_drvDrive);
+        m_drvDrive->setCurrentIndex(std::max(0, m_drvDrive->findData(driveRoot())));
+        return;
+    }
+    ReadDrive(root);
+    m_cboLocal->clear();
+    selectFolder(root);
+}
+
+void LocalPane::treeNodeChosen(QTreeWidgetItem *node)
+{
+    if (m_selectingNode || !node)
+        return;
+    const QString key = LocalFolderTree::key(node);
+    addVisitedFolder(visitedText(key, driveRoot()));
+    ViewFolder(key);
+}
+
+void LocalPane::pathBoxChosen(int index)
+{
+    const BusyCursor busy;
+    selectFolder(m_cboLocal->itemText(index).trimmed());
+}
+
+void LocalPane::listDoubleClicked(const QModelIndex &index)
+{
+    if (!index.isValid() || !m_model->entry(index.row()).isFolder)
+        return;
+    const BusyCursor busy;
+    selectFolder(TreeNodePath() + m_model->entry(index.row()).name);
+}
+
+void LocalPane::showContextMenu(const QPoint &globalPosition)
+{
+    m_frmPopUpfrmLocal->popup(globalPosition, m_frmPopUpfrmLocal->defaultAction());
+}
+
+void LocalPane::addVisitedFolder(const QString &folder)
+{
+    // Case-sensitive: Foo and foo are different folders here.
+    int index = m_cboLocal->findText(folder, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index < 0) {
+        m_cboLocal->addItem(folder);
+        index = m_cboLocal->count() - 1;
+    }
+    m_cboLocal->setCurrentIndex(index);
+}
+
+bool LocalPane::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress && (watched == m_reportView || watched == m_iconView)) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Delete) {
+            deleteSelection();
+            return true;
+        }
+        if (key == Qt::Key_F5) {
+            RefreshLocal();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void LocalPane::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    placeControls();
+}
+
+// The pane's own measures, in pixels: the margins keep the proportions of the original window
+// (its 350-twip right margin is 23 pixels, its 50-twip gaps 3 pixels).
+void LocalPane::placeControls()
+{
+    const int w = width();
+    const int h = height();
+    m_fraLocal->setGeometry(0, 0, w, h);
+
+    const QSize driveBar = m_tlbdrvDrive->sizeHint();
+    const QRect drive(8, 20, std::max(0, w - driveBar.width() - 24), m_drvDrive->sizeHint().height());
+    m_drvDrive->setGeometry(drive);
+    m_tlbdrvDrive->setGeometry(drive.right() + 1 + 4, drive.top(), driveBar.width(), driveBar.height());
+
+    const QSize viewBar = m_tlbLocal->sizeHint();
+    const QRect tree(8, drive.bottom() + 1 + 4, std::max(0, w - 23), std::max(0, (h - viewBar.height() - 72) / 2));
+    m_trwPaths->setGeometry(tree);
+
+    const int barTop = tree.bottom() + 1 + 3;
+    m_tlbLocal->setGeometry(tree.right() + 1 - viewBar.width(), barTop, viewBar.width(), viewBar.height());
+    const QSize optionsBar = m_tlbDirOptions->sizeHint();
+    m_tlbDirOptions->setGeometry(tree.left() + 3, barTop, optionsBar.width(), optionsBar.height());
+    const int pathLeft = tree.left() + 3 + optionsBar.width() + 1;
+    m_cboLocal->setGeometry(pathLeft, barTop, std::max(0, w - pathLeft - viewBar.width() - 17),
+                            m_cboLocal->sizeHint().height());
+
+    m_lsvDirFile->setGeometry(8, tree.bottom() + 1 + viewBar.height() + 5, std::max(0, w - 23),
+                              std::max(0, (h - viewBar.height() - 67) / 2 + 7));
+}
+
 void LocalPane::upload() {}
 void LocalPane::uploadAs() {}
-void LocalPane::openSelection() {}
-void LocalPane::openSelectionWith() {}
-void LocalPane::renameSelection() {}
-void LocalPane::deleteSelection() {}
-void LocalPane::newFolder() {}
-void LocalPane::refresh() {}
-void LocalPane::showProperties() {}
-
-// Temporary definitions until the pane is built.
-QString LocalPane::TreeNodePath() const { return QStringLiteral("/"); }
-QList<LocalEntry> LocalPane::selectedEntries() const { return {}; }
-bool LocalPane::ViewFolder(const QString &, ListingVariant) { return false; }
-void LocalPane::RefreshLocal() {}
-void LocalPane::ReadDrive(const QString &) {}
-bool LocalPane::selectFolder(const QString &) { return false; }
-void LocalPane::refreshTreeNode(const QString &) {}
-void LocalPane::pruneVanishedFolders() {}
-void LocalPane::setView(View view) { m_view = view; }
-QString LocalPane::driveRoot() const { return QStringLiteral("/"); }
-void LocalPane::resizeEvent(QResizeEvent *event) { QWidget::resizeEvent(event); }
-bool LocalPane::eventFilter(QObject *watched, QEvent *event) { return QWidget::eventFilter(watched, event); }
+void LocalPane::openSelection() { m_commands->open(); }
+void LocalPane::openSelectionWith() { m_commands->openWith(); }
+void LocalPane::renameSelection() { m_commands->rename(); }
+void LocalPane::deleteSelection() { m_commands->deleteSelection(); }
+void LocalPane::newFolder() { m_commands->newFolder(); }
+void LocalPane::refresh() { RefreshLocal(); }
+void LocalPane::showProperties() { m_commands->properties(); }

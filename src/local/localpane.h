@@ -78,12 +78,13 @@ protected:
 private:
     void createControls();
     void createToolBars();
+    void createFileList();
     void fillDriveList();
     void changeDrive(int index);
     void treeNodeChosen(QTreeWidgetItem *node);
     void pathBoxChosen(int index);
     void listDoubleClicked(const QModelIndex &index);
-    void showContextMenu(const QPoint &position);
+    void showContextMenu(const QPoint &globalPosition);
     void addVisitedFolder(const QString &folder);
     void placeControls();
 
@@ -92,6 +93,8 @@ private:
     LocalEntryModel *m_model = nullptr;
     QItemSelectionModel *m_selection = nullptr;
     View m_view = View::Report;
+    // Set while the code moves the tree's selection, so that only the user's choice lists.
+    bool m_selectingNode = false;
 
     QGroupBox *m_fraLocal = nullptr;
     QComboBox *m_drvDrive = nullptr;

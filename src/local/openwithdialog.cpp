@@ -20,7 +20,7 @@ constexpr int IdRole = Qt::UserRole;
 void addApplications(QTreeWidgetItem *group, const QList<ShellApplication> &apps)
 {
     for (const ShellApplication &app : apps) {
-        auto *item = new QTreeWidgetItem(group, {app.name});
+        auto *item = new QTreeWidgetItem(group, { app.name });
         item->setData(0, IdRole, app.id);
         item->setToolTip(0, app.executable);
         item->setIcon(0, QIcon::fromTheme(app.iconName));
@@ -29,7 +29,9 @@ void addApplications(QTreeWidgetItem *group, const QList<ShellApplication> &apps
 
 } // namespace
 
-OpenWithDialog::OpenWithDialog(const QString &path, QWidget *parent) : QDialog(parent), m_path(path)
+OpenWithDialog::OpenWithDialog(const QString &path, QWidget *parent)
+    : QDialog(parent)
+    , m_path(path)
 {
     setObjectName(QStringLiteral("frmOpenWith"));
     setWindowTitle(text("FRMOPENWITH_CAPTION"));
@@ -41,9 +43,9 @@ OpenWithDialog::OpenWithDialog(const QString &path, QWidget *parent) : QDialog(p
     m_applications->setObjectName(QStringLiteral("trwApplications"));
     m_applications->setHeaderHidden(true);
     m_applications->setRootIsDecorated(true);
-    m_recommended = new QTreeWidgetItem(m_applications, {text("FRMOPENWITH_RECOMMENDED")});
-    m_all = new QTreeWidgetItem(m_applications, {text("FRMOPENWITH_ALL")});
-    for (QTreeWidgetItem *group : {m_recommended, m_all})
+    m_recommended = new QTreeWidgetItem(m_applications, { text("FRMOPENWITH_RECOMMENDED") });
+    m_all = new QTreeWidgetItem(m_applications, { text("FRMOPENWITH_ALL") });
+    for (QTreeWidgetItem *group : { m_recommended, m_all })
         group->setFlags(Qt::ItemIsEnabled);
     addApplications(m_recommended, applicationsForFile(path));
     addApplications(m_all, allApplications());
@@ -86,7 +88,7 @@ QString OpenWithDialog::applicationId() const
 
 bool OpenWithDialog::selectApplication(const QString &id)
 {
-    for (QTreeWidgetItem *group : {m_recommended, m_all}) {
+    for (QTreeWidgetItem *group : { m_recommended, m_all }) {
         for (int i = 0; i < group->childCount(); ++i) {
             if (group->child(i)->data(0, IdRole).toString() == id) {
                 m_applications->setCurrentItem(group->child(i));

@@ -9,8 +9,7 @@ class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
-class OpenWithDialog : public QDialog
-{
+class OpenWithDialog : public QDialog {
     Q_OBJECT
 public:
     explicit OpenWithDialog(const QString &path, QWidget *parent = nullptr);

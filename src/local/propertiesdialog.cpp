@@ -32,7 +32,9 @@ QString timeText(const QDateTime &time)
 
 } // namespace
 
-PropertiesDialog::PropertiesDialog(const QString &path, QWidget *parent) : QDialog(parent), m_path(path)
+PropertiesDialog::PropertiesDialog(const QString &path, QWidget *parent)
+    : QDialog(parent)
+    , m_path(path)
 {
     setObjectName(QStringLiteral("frmProperties"));
     // The entry itself, not what a symbolic link points to.
@@ -46,9 +48,8 @@ PropertiesDialog::PropertiesDialog(const QString &path, QWidget *parent) : QDial
     m_form = new QFormLayout;
     addRow(text("FRMPROPERTIES_NAME"), QStringLiteral("lblName"), name);
     addRow(text("FRMPROPERTIES_TYPE"), QStringLiteral("lblType"),
-           isFolder ? text("FOLDER") : GetFileTypeName(info.fileName()));
-    addRow(text("FRMPROPERTIES_LOCATION"), QStringLiteral("lblLocation"),
-           QDir::cleanPath(info.absolutePath()));
+        isFolder ? text("FOLDER") : GetFileTypeName(info.fileName()));
+    addRow(text("FRMPROPERTIES_LOCATION"), QStringLiteral("lblLocation"), QDir::cleanPath(info.absolutePath()));
     if (isLink)
         addRow(text("FRMPROPERTIES_TARGET"), QStringLiteral("lblTarget"), info.symLinkTarget());
     if (isFolder) {
@@ -56,8 +57,8 @@ PropertiesDialog::PropertiesDialog(const QString &path, QWidget *parent) : QDial
         const FolderTotals totals = folderTotals(path);
         addRow(text("FRMPROPERTIES_SIZE"), QStringLiteral("lblSize"), sizeText(totals.bytes));
         addRow(text("FRMPROPERTIES_CONTAINS"), QStringLiteral("lblContains"),
-               QLocale().toString(totals.files) + u' ' + text("FRMPROPERTIES_FILES") + QStringLiteral(", ")
-                   + QLocale().toString(totals.folders) + u' ' + text("FRMPROPERTIES_FOLDERS"));
+            QLocale().toString(totals.files) + u' ' + text("FRMPROPERTIES_FILES") + QStringLiteral(", ")
+                + QLocale().toString(totals.folders) + u' ' + text("FRMPROPERTIES_FOLDERS"));
     } else {
         addRow(text("FRMPROPERTIES_SIZE"), QStringLiteral("lblSize"), sizeText(info.size()));
     }
@@ -86,8 +87,8 @@ QString PropertiesDialog::fieldText(const QString &objectName) const
 PropertiesDialog::FolderTotals PropertiesDialog::folderTotals(const QString &folder)
 {
     FolderTotals totals;
-    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
+    QDirIterator it(
+        folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         it.next();
         const QFileInfo info = it.fileInfo();
@@ -104,14 +105,14 @@ PropertiesDialog::FolderTotals PropertiesDialog::folderTotals(const QString &fol
 
 QString PropertiesDialog::permissionString(const QString &path)
 {
-    struct stat status {};
+    struct stat status { };
     if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
         return {};
     static constexpr struct {
         mode_t bit;
         char letter;
-    } bits[] = {{S_IRUSR, 'r'}, {S_IWUSR, 'w'}, {S_IXUSR, 'x'}, {S_IRGRP, 'r'}, {S_IWGRP, 'w'},
-                {S_IXGRP, 'x'}, {S_IROTH, 'r'}, {S_IWOTH, 'w'}, {S_IXOTH, 'x'}};
+    } bits[] = { { S_IRUSR, 'r' }, { S_IWUSR, 'w' }, { S_IXUSR, 'x' }, { S_IRGRP, 'r' }, { S_IWGRP, 'w' },
+        { S_IXGRP, 'x' }, { S_IROTH, 'r' }, { S_IWOTH, 'w' }, { S_IXOTH, 'x' } };
     QString result;
     for (const auto &entry : bits)
         result += QLatin1Char((status.st_mode & entry.bit) ? entry.letter : '-');

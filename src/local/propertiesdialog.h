@@ -7,8 +7,7 @@
 
 class QFormLayout;
 
-class PropertiesDialog : public QDialog
-{
+class PropertiesDialog : public QDialog {
     Q_OBJECT
 public:
     // What a folder holds, counted down the whole tree without following symbolic links.

@@ -15,8 +15,7 @@ namespace {
 struct GObjectDeleter {
     void operator()(gpointer object) const { g_object_unref(object); }
 };
-template<typename T>
-using GObjectPtr = std::unique_ptr<T, GObjectDeleter>;
+template <typename T> using GObjectPtr = std::unique_ptr<T, GObjectDeleter>;
 
 struct GFreeDeleter {
     void operator()(gpointer memory) const { g_free(memory); }
@@ -33,8 +32,8 @@ QByteArray localPath(const QString &path)
 GCharPtr contentTypeOf(const QString &path)
 {
     GObjectPtr<GFile> file(g_file_new_for_path(localPath(path).constData()));
-    GObjectPtr<GFileInfo> info(g_file_query_info(file.get(), G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE,
-                                                 G_FILE_QUERY_INFO_NONE, nullptr, nullptr));
+    GObjectPtr<GFileInfo> info(g_file_query_info(
+        file.get(), G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE, G_FILE_QUERY_INFO_NONE, nullptr, nullptr));
     if (info) {
         if (const char *type = g_file_info_get_content_type(info.get()))
             return GCharPtr(g_strdup(type));
@@ -85,7 +84,7 @@ QList<ShellApplication> describeAll(GList *apps, bool shownOnly)
 bool launch(GAppInfo *app, const QString &filePath)
 {
     GObjectPtr<GFile> file(g_file_new_for_path(localPath(filePath).constData()));
-    GList files = {file.get(), nullptr, nullptr};
+    GList files = { file.get(), nullptr, nullptr };
     GError *error = nullptr;
     const bool started = g_app_info_launch(app, &files, nullptr, &error);
     if (error)
@@ -147,5 +146,5 @@ bool launchProgram(const QString &program, const QString &filePath)
 {
     // An argument list, not a command line: no shell parses the name, so blanks and quotes in it
     // reach the program unchanged.
-    return QProcess::startDetached(program, {filePath});
+    return QProcess::startDetached(program, { filePath });
 }

@@ -7,10 +7,10 @@
 
 // An installed application as the open-with dialog lists it.
 struct ShellApplication {
-    QString id;          // desktop file id ("org.gnome.gedit.desktop"); empty for a program file
-    QString name;        // display name
-    QString executable;  // the program the application runs
-    QString iconName;    // theme icon name, may be empty
+    QString id; // desktop file id ("org.gnome.gedit.desktop"); empty for a program file
+    QString name; // display name
+    QString executable; // the program the application runs
+    QString iconName; // theme icon name, may be empty
 };
 
 // The program of the default application for the file's content type, or empty when there is

@@ -20,7 +20,7 @@ std::vector<ServerEntry> BuildServerEntries(const QList<RemoteEntry> &entries, c
     std::vector<ServerEntry> result;
     result.reserve(size_t(entries.size()));
     for (const RemoteEntry &entry : entries) {
-        // Folders take the same path as files: their name may look like an extension too.
+        // Folders take the same path as files for their key: "x.exe" as a folder still counts.
         QString key = QLatin1Char('z') + GetExtension(entry.name).toLower();
         QString typeName;
         if (const auto own = ownIconKinds.constFind(key); own != ownIconKinds.cend()) {
@@ -28,6 +28,9 @@ std::vector<ServerEntry> BuildServerEntries(const QList<RemoteEntry> &entries, c
             key += QString::number(ownIconCount++);
         } else if (const auto cached = typeCache.constFind(key); cached != typeCache.cend()) {
             typeName = cached.value();
+        } else if (entry.attributes == RemoteEntry::Folder) {
+            // A folder row shows its own type text, and folder names rarely share an extension:
+            // asking for every one would cost a type question per folder in a folder of folders.
         } else {
             typeName = typeNameOf(entry.name);
             if (typeName.isEmpty())

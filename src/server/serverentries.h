@@ -2,7 +2,7 @@
 // Reading the server's current folder into the entries the server pane shows: type names by
 // extension, picture keys, and the column texts.
 
-#include "local/filetypes.h"
+#include "local/filetypename.h"
 #include "server/serverentry.h"
 #include "session/remoteentry.h"
 

@@ -12,6 +12,7 @@
 #include "server/serverlistview.h"
 #include "session/session.h"
 
+#include <QElapsedTimer>
 #include <QActionGroup>
 #include <QBoxLayout>
 #include <QComboBox>
@@ -179,7 +180,11 @@ void ServerPane::listServerFolder(PathBoxStep step)
 {
     Session::Run run(m_services.session);
     FtpConnection *connection = m_services.session.connection();
+    QElapsedTimer TMP; TMP.start();
+    auto TMPL = connection ? connection->list() : std::nullopt;
+    qWarning("TMP list %lld", TMP.restart());
     auto entries = ReadServerEntries(connection);
+    qWarning("TMP read %lld", TMP.restart());
     // An unreadable folder must not pass for an empty one.
     if (!entries && isConnected()) {
         m_services.history.appendLine(text("FRMSERVER_LISTFAILED") + u' ' + connection->lastError() +
@@ -187,9 +192,12 @@ void ServerPane::listServerFolder(PathBoxStep step)
                                       HistoryLog::Colour::Red);
     }
     m_model->setEntries(entries ? std::move(*entries) : std::vector<ServerEntry>());
+    qWarning("TMP model %lld", TMP.restart());
     if (step == PathBoxStep::Take)
         takePathBoxStep();
+    qWarning("TMP box %lld", TMP.restart());
     processPendingEvents();
+    qWarning("TMP events %lld", TMP.restart());
 }
 
 void ServerPane::takePathBoxStep()

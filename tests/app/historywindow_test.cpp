@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>

@@ -1,7 +1,7 @@
 #include "app/historywindow.h"
 #include "app/mainwindow.h"
 #include "app/textcatalogue.h"
-#include "scriptedprompts.h"
+#include "support/scriptedprompts.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -257,4 +257,12 @@ TEST_F(MainWindowTest, NoTextIsMissingInAnyLanguage)
     }
 }
 
+
+TEST_F(MainWindowTest, ZZScreenshot)
+{
+    MainWindow window(m_prompts);
+    showActive(window);
+    window.grab().save(QStringLiteral("/tmp/frame-main.png"));
+    window.findChild<QMenu *>(QStringLiteral("mnuVerbindung"))->grab().save(QStringLiteral("/tmp/frame-menu.png"));
+}
 } // namespace

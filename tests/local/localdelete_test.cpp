@@ -23,8 +23,7 @@ bool exists(const QString &path)
     return QFileInfo(path).exists() || QFileInfo(path).isSymLink();
 }
 
-class LocalDeleteTest : public ::testing::Test
-{
+class LocalDeleteTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -73,44 +72,42 @@ TEST_F(LocalDeleteTest, OneFileAsksTheFileQuestionAndIsGoneForGood)
     ASSERT_TRUE(writeFile(path));
     m_prompts.answerYesNo(true);
 
-    EXPECT_TRUE(run({path}));
+    EXPECT_TRUE(run({ path }));
 
     EXPECT_FALSE(exists(path));
     ASSERT_EQ(m_prompts.asked().size(), 1);
-    EXPECT_EQ(m_prompts.asked()[0].text,
-              text("MSDEL_DELETEIT1") + u' ' + path + u' ' + text("MSDEL_DELETEIT2"));
+    EXPECT_EQ(m_prompts.asked()[0].text, text("MSDEL_DELETEIT1") + u' ' + path + u' ' + text("MSDEL_DELETEIT2"));
     ASSERT_EQ(m_history.lines().size(), 2);
     EXPECT_EQ(m_history.lines()[0].text, text("MSDEL_DELETE") + u' ' + path + QStringLiteral("\r\n"));
     EXPECT_EQ(m_history.lines()[0].colour, Colour::Black);
     EXPECT_EQ(m_history.lines()[1].text, text("MSDEL_DELSUCC") + QStringLiteral("\r\n"));
     EXPECT_EQ(m_history.lines()[1].colour, Colour::Green);
-    EXPECT_EQ(m_progress.ranges, (QList<QPair<int, int>>{{1, 10}}));
-    EXPECT_EQ(m_progress.values, (QList<int>{10, 10, 1}));
+    EXPECT_EQ(m_progress.ranges, (QList<QPair<int, int>> { { 1, 10 } }));
+    EXPECT_EQ(m_progress.values, (QList<int> { 10, 10, 1 }));
 }
 
 // The question follows what the entry is, not whether its path happens to contain a dot.
 TEST_F(LocalDeleteTest, OneFolderTreeAsksTheFolderQuestionEvenWithADotInItsName)
 {
-    for (const QString &name : {QStringLiteral("Archiv"), QStringLiteral("Archiv.alt")}) {
+    for (const QString &name : { QStringLiteral("Archiv"), QStringLiteral("Archiv.alt") }) {
         SCOPED_TRACE(name.toStdString());
         m_prompts.clearAsked();
         const QString folder = makeTree(name);
         m_prompts.answerYesNo(true);
 
-        EXPECT_TRUE(run({folder}));
+        EXPECT_TRUE(run({ folder }));
 
         EXPECT_FALSE(exists(folder));
         ASSERT_EQ(m_prompts.asked().size(), 1);
-        EXPECT_EQ(m_prompts.asked()[0].text,
-                  text("MSDEL_FOLDDEL1") + u' ' + folder + u' ' + text("MSDEL_FOLDDEL2"));
+        EXPECT_EQ(m_prompts.asked()[0].text, text("MSDEL_FOLDDEL1") + u' ' + folder + u' ' + text("MSDEL_FOLDDEL2"));
         EXPECT_EQ(m_history.lines().last().colour, Colour::Green);
     }
 }
 
 TEST_F(LocalDeleteTest, ThreeEntriesOneQuestionAndTheBarMovesOneTwoThree)
 {
-    const QStringList paths = {m_root + QStringLiteral("a.txt"), makeTree(QStringLiteral("tree")),
-                               m_root + QStringLiteral("name with blanks")};
+    const QStringList paths = { m_root + QStringLiteral("a.txt"), makeTree(QStringLiteral("tree")),
+        m_root + QStringLiteral("name with blanks") };
     ASSERT_TRUE(writeFile(paths[0]));
     ASSERT_TRUE(writeFile(paths[2]));
     m_prompts.answerYesNo(true);
@@ -121,14 +118,14 @@ TEST_F(LocalDeleteTest, ThreeEntriesOneQuestionAndTheBarMovesOneTwoThree)
         EXPECT_FALSE(exists(path)) << path.toStdString();
     ASSERT_EQ(m_prompts.asked().size(), 1);
     EXPECT_EQ(m_prompts.asked()[0].text, text("MSDEL_FILEDEL1") + QStringLiteral(" 3 ") + text("MSDEL_FILEDEL2"));
-    QStringList expected = {QStringLiteral("Aktion: Beginne mit löschen\r\n")};
+    QStringList expected = { QStringLiteral("Aktion: Beginne mit löschen\r\n") };
     for (const QString &path : paths) {
         expected.append(text("MSDEL_WILLDELETE1") + u' ' + path + QStringLiteral("\r\n"));
         expected.append(text("MSDEL_DELSUCC") + QStringLiteral("\r\n"));
     }
     EXPECT_EQ(lineTexts(), expected);
-    EXPECT_EQ(m_progress.ranges, (QList<QPair<int, int>>{{1, 3}}));
-    EXPECT_EQ(m_progress.values, (QList<int>{1, 1, 2, 3, 1}));
+    EXPECT_EQ(m_progress.ranges, (QList<QPair<int, int>> { { 1, 3 } }));
+    EXPECT_EQ(m_progress.values, (QList<int> { 1, 1, 2, 3, 1 }));
 }
 
 TEST_F(LocalDeleteTest, NoChangesNothing)
@@ -136,7 +133,7 @@ TEST_F(LocalDeleteTest, NoChangesNothing)
     const QString file = m_root + QStringLiteral("keep.txt");
     ASSERT_TRUE(writeFile(file));
     const QString folder = makeTree(QStringLiteral("keep"));
-    for (const QStringList &paths : {QStringList{file}, QStringList{file, folder}}) {
+    for (const QStringList &paths : { QStringList { file }, QStringList { file, folder } }) {
         m_history.clear();
         m_prompts.answerYesNo(false);
 
@@ -159,7 +156,7 @@ TEST_F(LocalDeleteTest, AnEntryThatSurvivesGetsARedLineNeverSuccess)
     ASSERT_TRUE(writeFile(deletable));
     m_prompts.answerYesNo(true);
 
-    EXPECT_TRUE(run({survivor, deletable}));
+    EXPECT_TRUE(run({ survivor, deletable }));
 
     EXPECT_TRUE(exists(survivor));
     EXPECT_FALSE(exists(deletable));
@@ -184,10 +181,10 @@ TEST_F(LocalDeleteTest, SymbolicLinksAreRemovedWithoutTouchingTheirTargets)
     const QString tree = makeTree(QStringLiteral("tree"));
     ASSERT_TRUE(QFile::link(outside.path(), tree + QStringLiteral("/sub/inner link")));
 
-    for (const QString &path : {selectedLink, tree}) {
+    for (const QString &path : { selectedLink, tree }) {
         SCOPED_TRACE(path.toStdString());
         m_prompts.answerYesNo(true);
-        EXPECT_TRUE(run({path}));
+        EXPECT_TRUE(run({ path }));
         EXPECT_FALSE(exists(path));
         EXPECT_EQ(m_history.lines().last().colour, Colour::Green);
         EXPECT_TRUE(exists(precious));

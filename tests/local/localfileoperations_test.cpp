@@ -20,8 +20,7 @@ bool writeFile(const QString &path, const QByteArray &data)
     return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
 }
 
-class LocalFileOperationsTest : public ::testing::Test
-{
+class LocalFileOperationsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -56,8 +55,8 @@ TEST_F(LocalFileOperationsTest, RefusesAnExistingTargetAndKeepsBothUnchanged)
     struct Case {
         const char *from;
         const char *to;
-    } const cases[] = {{"old.txt", "other.txt"}, {"old.txt", "folder"}, {"folder", "other.txt"},
-                       {"old.txt", "old.txt"}};
+    } const cases[]
+        = { { "old.txt", "other.txt" }, { "old.txt", "folder" }, { "folder", "other.txt" }, { "old.txt", "old.txt" } };
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string(c.from) + " -> " + c.to);
         EXPECT_FALSE(renameLocalEntry(m_folder, QString::fromUtf8(c.from), QString::fromUtf8(c.to)));
@@ -72,8 +71,8 @@ TEST_F(LocalFileOperationsTest, RefusesAnExistingTargetAndKeepsBothUnchanged)
 
 TEST_F(LocalFileOperationsTest, NamesThatLeaveTheFolderAreRefused)
 {
-    for (const QString &bad : {QString(), QStringLiteral("."), QStringLiteral(".."), QStringLiteral("../x"),
-                              QStringLiteral("folder/moved.txt")}) {
+    for (const QString &bad : { QString(), QStringLiteral("."), QStringLiteral(".."), QStringLiteral("../x"),
+             QStringLiteral("folder/moved.txt") }) {
         SCOPED_TRACE(bad.toStdString());
         EXPECT_FALSE(isPlainEntryName(bad));
         EXPECT_FALSE(renameLocalEntry(m_folder, QStringLiteral("old.txt"), bad));

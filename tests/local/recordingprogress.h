@@ -6,10 +6,9 @@
 #include <QList>
 #include <QPair>
 
-class RecordingProgress : public ProgressSink
-{
+class RecordingProgress : public ProgressSink {
 public:
-    void setRange(int minimum, int maximum) override { ranges.append({minimum, maximum}); }
+    void setRange(int minimum, int maximum) override { ranges.append({ minimum, maximum }); }
     void setValue(int value) override { values.append(value); }
     void reset() override { values.append(-1); }
 

@@ -168,6 +168,12 @@ TEST_P(FtpConnectionTest, DownloadOverwritesAndRefusalKeepsTheLocalFile)
 
     ASSERT_TRUE(m_connection.getFile(QStringLiteral("a.txt"), localPath(QStringLiteral("a.txt"))));
     EXPECT_EQ(readLocal(localPath(QStringLiteral("a.txt"))), QByteArray("new"));
+
+    // A local file that cannot be written fails the call; the connection stays usable.
+    EXPECT_FALSE(m_connection.getFile(QStringLiteral("a.txt"), localPath(QStringLiteral("no folder/a.txt"))));
+    EXPECT_FALSE(m_connection.lastError().isEmpty());
+    EXPECT_EQ(m_connection.currentDirectory(), QStringLiteral("/")) << m_connection.lastError().toStdString()
+                                                                    << m_commands.join(QLatin1Char('|')).toStdString();
 }
 
 TEST_P(FtpConnectionTest, AsciiUploadTravelsWithNetworkLineEnds)
@@ -240,6 +246,59 @@ TEST_P(FtpConnectionTest, OpenUploadRefusesOtherCommands)
     EXPECT_FALSE(m_connection.isBusy());
     EXPECT_EQ(m_server.readFile(QStringLiteral("f.bin")), QByteArray("abc"));
 }
+
+// IPv6 (EPSV/EPRT, RFC 2428) and servers behind NAT whose PASV names an address nobody can reach.
+struct NetworkCase {
+    const char *name;
+    const char *listen;
+    const char *masquerade;
+    bool passive;
+    const char *dataCommand;
+};
+
+class FtpConnectionNetworkTest : public ::testing::TestWithParam<NetworkCase>
+{
+};
+
+TEST_P(FtpConnectionNetworkTest, TransfersOverTheRightDataConnection)
+{
+    const NetworkCase &c = GetParam();
+    if (qEnvironmentVariableIsSet("FERROLINK_TEST_FTP_URL"))
+        GTEST_SKIP() << "needs the local test server";
+    FtpTestServer server;
+    server.setListenAddress(QString::fromLatin1(c.listen));
+    server.setMasqueradeAddress(QString::fromLatin1(c.masquerade));
+    ASSERT_TRUE(server.start());
+    QTemporaryDir local;
+    FtpConnection connection;
+    connection.setTimeouts({testTimeoutMs, testTimeoutMs, testTimeoutMs});
+    QStringList commands;
+    QObject::connect(&connection, &FtpConnection::commandSent,
+                     [&](const QString &command) { commands.append(command); });
+    ASSERT_TRUE(connection.connectToHost(server.host(), server.port(), server.user(), server.password(), c.passive))
+        << connection.lastError().toStdString();
+
+    const QByteArray data = randomBytes(100000);
+    ASSERT_TRUE(upload(connection, QStringLiteral("x.bin"), data)) << connection.lastError().toStdString();
+    const std::optional<QList<RemoteEntry>> entries = connection.list();
+    ASSERT_TRUE(entries.has_value()) << connection.lastError().toStdString();
+    ASSERT_EQ(entries->size(), 1);
+    EXPECT_EQ(entries->first().size, data.size());
+    ASSERT_TRUE(connection.getFile(QStringLiteral("x.bin"), local.filePath(QStringLiteral("x.bin"))))
+        << connection.lastError().toStdString();
+    EXPECT_EQ(readLocal(local.filePath(QStringLiteral("x.bin"))), data);
+    EXPECT_TRUE(std::any_of(commands.begin(), commands.end(),
+                            [&](const QString &command) { return command.startsWith(QLatin1String(c.dataCommand)); }))
+        << commands.join(QLatin1Char('|')).toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Networks, FtpConnectionNetworkTest,
+    ::testing::Values(NetworkCase{"IPv6Passive", "::1", "", true, "EPSV"},
+                      NetworkCase{"IPv6Active", "::1", "", false, "EPRT |2|::1|"},
+                      NetworkCase{"PrivatePasvAddress", "127.0.0.1", "10.1.2.3", true, "PASV"},
+                      NetworkCase{"UnspecifiedPasvAddress", "127.0.0.1", "0.0.0.0", true, "PASV"}),
+    [](const ::testing::TestParamInfo<NetworkCase> &info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(Modes, FtpConnectionTest, ::testing::Values(true, false),
                          [](const ::testing::TestParamInfo<bool> &info) {

@@ -19,6 +19,8 @@ constexpr int shortTimeoutMs = 400;
 constexpr int testTimeoutMs = 5000;
 // Big enough that a download is still running when the test interferes 50 ms into it.
 constexpr qint64 largeFileSize = 512LL * 1024 * 1024;
+// For calls that run to the end.
+constexpr qint64 mediumFileSize = 64LL * 1024 * 1024;
 
 // Accepts connections and never says a word: a server that hangs.
 class SilentServer
@@ -44,12 +46,15 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_server.start());
-        // A sparse file: the server reads zeros fast, the test never fills a disk.
-        if (!m_server.isExternal()) {
-            QFile large(m_server.rootPath() + QStringLiteral("/large.bin"));
-            ASSERT_TRUE(large.open(QIODevice::WriteOnly) && large.resize(largeFileSize));
-        } else {
-            ASSERT_TRUE(m_server.writeFile(QStringLiteral("large.bin"), QByteArray(largeFileSize / 8, '\0')));
+        for (const auto &[name, size] : {std::pair(QStringLiteral("large.bin"), largeFileSize),
+                                         std::pair(QStringLiteral("medium.bin"), mediumFileSize)}) {
+            // Sparse files: the server reads zeros fast and the test never fills a disk.
+            if (!m_server.isExternal()) {
+                QFile file(m_server.rootPath() + QLatin1Char('/') + name);
+                ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(size));
+            } else {
+                ASSERT_TRUE(m_server.writeFile(name, QByteArray(size / 8, '\0')));
+            }
         }
         m_connection = std::make_unique<FtpConnection>();
         m_connection->setTimeouts({testTimeoutMs, testTimeoutMs, testTimeoutMs});
@@ -58,15 +63,19 @@ protected:
             << m_connection->lastError().toStdString();
     }
 
-    // Downloads large.bin to nowhere, running handler at the first progress report.
-    bool downloadWhile(const std::function<void()> &handler)
+    // Downloads a file to nowhere, running handler at the first progress report.
+    bool downloadWhile(const std::function<void()> &handler, const QString &name = QStringLiteral("large.bin"))
     {
         bool handled = false;
         m_connection->setProgressCallback([&](qint64, qint64) {
             if (!std::exchange(handled, true))
                 handler();
         });
-        return m_connection->getFile(QStringLiteral("large.bin"), QStringLiteral("/dev/null"));
+        const bool result = m_connection->getFile(name, QStringLiteral("/dev/null"));
+        if (m_connection)
+            m_connection->setProgressCallback({});
+        EXPECT_TRUE(handled);
+        return result;
     }
 
     FtpTestServer m_server;
@@ -104,6 +113,7 @@ TEST_F(FtpConnectionWaitsTest, WrongPasswordGivesTheServersReason)
 TEST_F(FtpConnectionWaitsTest, ServerStoppedDuringDownloadFails)
 {
     EXPECT_FALSE(downloadWhile([&] { m_server.stop(); }));
+    EXPECT_FALSE(m_connection->lastError().isEmpty());
     EXPECT_FALSE(m_connection->isConnected());
     EXPECT_FALSE(m_connection->noop());
 }
@@ -125,7 +135,7 @@ TEST_F(FtpConnectionWaitsTest, SecondCallDuringARunningOneIsRefusedAtOnce)
         clock.start();
         nestedResult = m_connection->setCurrentDirectory(QStringLiteral("/"));
         nestedMs = clock.elapsed();
-    })) << m_connection->lastError().toStdString();
+    }, QStringLiteral("medium.bin"))) << m_connection->lastError().toStdString();
     EXPECT_FALSE(nestedResult);
     EXPECT_LT(nestedMs, 100);
     EXPECT_FALSE(m_connection->isBusy());
@@ -172,8 +182,8 @@ TEST_F(FtpConnectionWaitsTest, ProgressIsRateLimitedAndEndsAtTheTotal)
     });
     QElapsedTimer clock;
     clock.start();
-    ASSERT_TRUE(m_connection->getFile(QStringLiteral("large.bin"), QStringLiteral("/dev/null")));
-    const qint64 size = m_server.isExternal() ? largeFileSize / 8 : largeFileSize;
+    ASSERT_TRUE(m_connection->getFile(QStringLiteral("medium.bin"), QStringLiteral("/dev/null")));
+    const qint64 size = m_server.isExternal() ? mediumFileSize / 8 : mediumFileSize;
     EXPECT_EQ(last, size);
     EXPECT_EQ(total, size);
     EXPECT_LE(reports, clock.elapsed() / 50 + 2);

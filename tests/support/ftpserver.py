@@ -22,6 +22,7 @@ def main():
     parser.add_argument("--port", type=int, default=0)
     parser.add_argument("--user", default="test")
     parser.add_argument("--password", default="test")
+    parser.add_argument("--masquerade", help="address to announce in PASV replies (a server behind NAT)")
     args = parser.parse_args()
 
     logging.basicConfig(level=logging.WARNING, stream=sys.stderr)
@@ -44,6 +45,8 @@ def main():
     # pyftpdlib sleeps 3 s after a wrong password by default; failure tests need no brake.
     Handler.auth_failed_timeout = 0
     Handler.banner = "ferrolink test server ready."
+    if args.masquerade:
+        Handler.masquerade_address = args.masquerade
 
     server = FTPServer((args.host, args.port), Handler)
     print(server.address[1], flush=True)

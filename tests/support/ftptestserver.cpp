@@ -42,9 +42,17 @@ bool FtpTestServer::start()
     m_process = std::make_unique<QProcess>();
     // Server complaints go to the test's own stderr; stdout carries only the port line.
     m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_process->start(QStringLiteral("/usr/bin/python3"),
-                     {QStringLiteral(FERROLINK_TEST_SOURCE_DIR "/tests/support/ftpserver.py"), m_root->path(),
-                      QStringLiteral("--user"), user(), QStringLiteral("--password"), password()});
+    QStringList arguments = {QStringLiteral(FERROLINK_TEST_SOURCE_DIR "/tests/support/ftpserver.py"),
+                             m_root->path(),
+                             QStringLiteral("--host"),
+                             m_listenAddress,
+                             QStringLiteral("--user"),
+                             user(),
+                             QStringLiteral("--password"),
+                             password()};
+    if (!m_masqueradeAddress.isEmpty())
+        arguments << QStringLiteral("--masquerade") << m_masqueradeAddress;
+    m_process->start(QStringLiteral("/usr/bin/python3"), arguments);
     if (!m_process->waitForStarted(startTimeoutMs))
         return false;
     while (!m_process->canReadLine()) {
@@ -61,7 +69,7 @@ bool FtpTestServer::start()
 
 QString FtpTestServer::host() const
 {
-    return isExternal() ? m_external.host() : QStringLiteral("127.0.0.1");
+    return isExternal() ? m_external.host() : m_listenAddress;
 }
 
 quint16 FtpTestServer::port() const
