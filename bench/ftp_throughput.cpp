@@ -146,8 +146,8 @@ int main(int argc, char **argv)
 
     FtpConnection connection;
     const QString path = url.path(QUrl::FullyDecoded);
-    if (!connection.connectToHost(url.host(), quint16(url.port(21)), url.userName(QUrl::FullyDecoded),
-                                  url.password(QUrl::FullyDecoded), true)
+    if (!connection.connectToHost(
+            url.host(), quint16(url.port(21)), url.userName(QUrl::FullyDecoded), url.password(QUrl::FullyDecoded), true)
         || (!path.isEmpty() && path != QLatin1String("/") && !connection.setCurrentDirectory(path)))
         return fail(connection.lastError());
 
@@ -168,15 +168,15 @@ int main(int argc, char **argv)
         const std::optional<double> engineUp = uploadWithEngine(connection, sourcePath);
         if (!engineUp)
             return fail(QStringLiteral("upload: ") + connection.lastError());
-        const std::optional<double> curlUp =
-            runCurl({QStringLiteral("-s"), QStringLiteral("-T"), sourcePath, curlUploadUrl.toString()}, size);
+        const std::optional<double> curlUp
+            = runCurl({ QStringLiteral("-s"), QStringLiteral("-T"), sourcePath, curlUploadUrl.toString() }, size);
         const std::optional<double> engineDown = downloadWithEngine(connection, QStringLiteral("/dev/null"), size);
         if (!engineDown)
             return fail(QStringLiteral("download: ") + connection.lastError());
         const std::optional<double> curlDown = runCurl(
-            {QStringLiteral("-s"), QStringLiteral("-o"), QStringLiteral("/dev/null"), fileUrl.toString()}, size);
-        const std::optional<double> engineToFile =
-            downloadWithEngine(connection, local.filePath(QStringLiteral("downloaded.bin")), size);
+            { QStringLiteral("-s"), QStringLiteral("-o"), QStringLiteral("/dev/null"), fileUrl.toString() }, size);
+        const std::optional<double> engineToFile
+            = downloadWithEngine(connection, local.filePath(QStringLiteral("downloaded.bin")), size);
         if (!engineToFile)
             return fail(QStringLiteral("download: ") + connection.lastError());
         if (!curlUp || !curlDown)

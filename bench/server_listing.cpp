@@ -32,12 +32,11 @@ namespace {
 constexpr int rounds = 3;
 const QString folderName = QStringLiteral("server_listing");
 
-class NullProgress : public ProgressSink
-{
+class NullProgress : public ProgressSink {
 public:
-    void setRange(int, int) override {}
-    void setValue(int) override {}
-    void reset() override {}
+    void setRange(int, int) override { }
+    void setValue(int) override { }
+    void reset() override { }
 };
 
 QTextStream &out()
@@ -55,7 +54,7 @@ int fail(const QString &reason)
 // A mix like a real download folder: a few kinds of files, some programs, some folders.
 QString entryName(int i, bool *isFolder)
 {
-    static const char *const extensions[] = {"txt", "jpg", "tar.gz", "c", "pdf", "html", "png", "zip"};
+    static const char *const extensions[] = { "txt", "jpg", "tar.gz", "c", "pdf", "html", "png", "zip" };
     *isFolder = i % 25 == 0;
     if (*isFolder)
         return QStringLiteral("folder%1").arg(i, 6, 10, QLatin1Char('0'));
@@ -88,9 +87,9 @@ bool makeFolderOfEntries(FtpTestServer *local, FtpConnection &connection, int co
     for (int i = 0; i < count; ++i) {
         bool isFolder = false;
         const QString name = entryName(i, &isFolder);
-        const bool made = isFolder ? connection.createDirectory(name)
-                                   : connection.openFileForWriting(name, FtpConnection::TransferType::Binary) &&
-                                         connection.closeFile();
+        const bool made = isFolder
+            ? connection.createDirectory(name)
+            : connection.openFileForWriting(name, FtpConnection::TransferType::Binary) && connection.closeFile();
         if (!made)
             return false;
     }
@@ -130,8 +129,7 @@ int main(int argc, char **argv)
     }
 
     auto connection = std::make_unique<FtpConnection>();
-    if (!connection->connectToHost(server.host(), quint16(server.port(21)), server.userName(), server.password(),
-                                   true))
+    if (!connection->connectToHost(server.host(), quint16(server.port(21)), server.userName(), server.password(), true))
         return fail(QStringLiteral("cannot connect: ") + connection->lastError());
     if (!makeFolderOfEntries(local.get(), *connection, count))
         return fail(QStringLiteral("cannot make the folder: ") + connection->lastError());
@@ -141,15 +139,15 @@ int main(int argc, char **argv)
     RecordingHistoryLog history;
     ScriptedPrompts prompts;
     NullProgress progress;
-    const AppServices services{session, history, prompts, progress};
+    const AppServices services { session, history, prompts, progress };
     ServerPane pane(services);
     pane.resize(800, 600);
     pane.show();
 
     qint64 paneMs = -1;
     for (int round = 0; round < rounds; ++round) {
-        if (!SetServerDirectory(session.connection(), QStringLiteral("/")) ||
-            !SetServerDirectory(session.connection(), folderName))
+        if (!SetServerDirectory(session.connection(), QStringLiteral("/"))
+            || !SetServerDirectory(session.connection(), folderName))
             return fail(QStringLiteral("cannot enter the folder"));
         QElapsedTimer clock;
         clock.start();
@@ -169,8 +167,9 @@ int main(int argc, char **argv)
         QProcess curl;
         QElapsedTimer clock;
         clock.start();
-        curl.start(QStringLiteral("curl"), {QStringLiteral("-s"), QStringLiteral("-o"), QStringLiteral("/dev/null"),
-                                            folderUrl.toString(QUrl::FullyEncoded)});
+        curl.start(QStringLiteral("curl"),
+            { QStringLiteral("-s"), QStringLiteral("-o"), QStringLiteral("/dev/null"),
+                folderUrl.toString(QUrl::FullyEncoded) });
         if (!curl.waitForFinished(120000) || curl.exitStatus() != QProcess::NormalExit || curl.exitCode() != 0)
             return fail(QStringLiteral("curl failed"));
         const qint64 elapsed = clock.elapsed();

@@ -33,8 +33,8 @@ int main(int argc, char **argv)
     const QString path = url.path(QUrl::FullyDecoded);
 
     FtpConnection connection;
-    if (!connection.connectToHost(url.host(), quint16(url.port(21)), user.isEmpty() ? QStringLiteral("anonymous") : user,
-                                  url.password(QUrl::FullyDecoded), !active))
+    if (!connection.connectToHost(url.host(), quint16(url.port(21)),
+            user.isEmpty() ? QStringLiteral("anonymous") : user, url.password(QUrl::FullyDecoded), !active))
         return fail(connection.lastError());
     if (!path.isEmpty() && path != QLatin1String("/") && !connection.setCurrentDirectory(path))
         return fail(connection.lastError());

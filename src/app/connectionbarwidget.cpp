@@ -35,7 +35,8 @@ void setBackground(QLineEdit *field, const QColor &colour)
 
 } // namespace
 
-ConnectionBarWidget::ConnectionBarWidget(QWidget *parent) : QWidget(parent)
+ConnectionBarWidget::ConnectionBarWidget(QWidget *parent)
+    : QWidget(parent)
 {
     setObjectName(QStringLiteral("picTop"));
 
@@ -61,14 +62,14 @@ ConnectionBarWidget::ConnectionBarWidget(QWidget *parent) : QWidget(parent)
     m_toolBar->setObjectName(QStringLiteral("tlbConnect"));
     m_toolBar->setIconSize(QSize(20, 20));
     // Each button's description is its tool tip.
-    m_connect = m_toolBar->addAction(themeIcon(QStringLiteral("network-transmit-receive"), QStyle::SP_DriveNetIcon, this),
-                                     text("BUILD_CONNECTION"));
+    m_connect = m_toolBar->addAction(
+        themeIcon(QStringLiteral("network-transmit-receive"), QStyle::SP_DriveNetIcon, this), text("BUILD_CONNECTION"));
     m_connect->setObjectName(QStringLiteral("connect"));
-    m_asciiList = m_toolBar->addAction(themeIcon(QStringLiteral("text-x-generic"), QStyle::SP_FileIcon, this),
-                                       text("ASCII_LIST_SHOW"));
+    m_asciiList = m_toolBar->addAction(
+        themeIcon(QStringLiteral("text-x-generic"), QStyle::SP_FileIcon, this), text("ASCII_LIST_SHOW"));
     m_asciiList->setObjectName(QStringLiteral("ascii"));
-    m_stop = m_toolBar->addAction(themeIcon(QStringLiteral("process-stop"), QStyle::SP_BrowserStop, this),
-                                  text("MDIMAIN_STOP"));
+    m_stop = m_toolBar->addAction(
+        themeIcon(QStringLiteral("process-stop"), QStyle::SP_BrowserStop, this), text("MDIMAIN_STOP"));
     m_stop->setObjectName(QStringLiteral("stop"));
     m_stop->setEnabled(false);
     for (QAction *action : m_toolBar->actions())
@@ -103,8 +104,8 @@ ConnectionBarWidget::ConnectionBarWidget(QWidget *parent) : QWidget(parent)
     layout->addWidget(m_frame);
 }
 
-QLineEdit *ConnectionBarWidget::addField(QWidget *panel, const char *labelName, const QString &caption,
-                                         const char *fieldName, int widthTwips)
+QLineEdit *ConnectionBarWidget::addField(
+    QWidget *panel, const char *labelName, const QString &caption, const char *fieldName, int widthTwips)
 {
     auto *label = new QLabel(caption, panel);
     label->setObjectName(QString::fromLatin1(labelName));
@@ -185,7 +186,7 @@ void ConnectionBarWidget::focusField(Field which)
 
 void ConnectionBarWidget::enableFields()
 {
-    for (QLineEdit *edit : {m_address, m_user, m_password, m_port})
+    for (QLineEdit *edit : { m_address, m_user, m_password, m_port })
         edit->setEnabled(true);
 }
 

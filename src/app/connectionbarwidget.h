@@ -14,8 +14,7 @@ class QLabel;
 class QLineEdit;
 class QToolBar;
 
-class ConnectionBarWidget : public QWidget, public ConnectionBar
-{
+class ConnectionBarWidget : public QWidget, public ConnectionBar {
     Q_OBJECT
 public:
     explicit ConnectionBarWidget(QWidget *parent = nullptr);
@@ -49,8 +48,8 @@ protected:
 
 private:
     QLineEdit *field(Field field) const;
-    QLineEdit *addField(QWidget *panel, const char *labelName, const QString &caption, const char *fieldName,
-                        int widthTwips);
+    QLineEdit *addField(
+        QWidget *panel, const char *labelName, const QString &caption, const char *fieldName, int widthTwips);
 
     QGroupBox *m_frame = nullptr;
     QWidget *m_fieldPanel = nullptr;

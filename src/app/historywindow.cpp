@@ -19,15 +19,17 @@ namespace {
 QFont logFont()
 {
     // Arial where it is installed, else the desktop's own sans-serif at the same size.
-    QFont font = QFontDatabase::hasFamily(QStringLiteral("Arial")) ? QFont(QStringLiteral("Arial"))
-                                                                   : QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    QFont font = QFontDatabase::hasFamily(QStringLiteral("Arial"))
+        ? QFont(QStringLiteral("Arial"))
+        : QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     font.setPointSizeF(8.25);
     return font;
 }
 
 } // namespace
 
-HistoryWindow::HistoryWindow(QWidget *parent) : QWidget(parent)
+HistoryWindow::HistoryWindow(QWidget *parent)
+    : QWidget(parent)
 {
     setObjectName(QStringLiteral("frmTransferHistory"));
 

@@ -11,8 +11,7 @@ class QGroupBox;
 class QMenu;
 class QTextEdit;
 
-class HistoryWindow : public QWidget, public HistoryLog
-{
+class HistoryWindow : public QWidget, public HistoryLog {
     Q_OBJECT
 public:
     explicit HistoryWindow(QWidget *parent = nullptr);

@@ -49,9 +49,9 @@ MainMenu::MainMenu(QMenuBar *bar)
     addSeparator(connection, "mnuVerbindungTrennlinie1");
     QMenu *mode = addMenu(connection, "mnuVerbindungTransfer", text("TRANSFERMODUS"));
     auto *modes = new QActionGroup(mode);
-    for (QAction *entry : {add(mode, Command::TransferAscii, "mnuVerbindungTransferASCII", text("OPT_ASCII")),
-                           add(mode, Command::TransferBinary, "mnuVerbindungTransferBINARY", text("OPT_BINARY")),
-                           add(mode, Command::TransferAuto, "mnuVerbindungTransferAUTO", text("OPT_AUTO"))}) {
+    for (QAction *entry : { add(mode, Command::TransferAscii, "mnuVerbindungTransferASCII", text("OPT_ASCII")),
+             add(mode, Command::TransferBinary, "mnuVerbindungTransferBINARY", text("OPT_BINARY")),
+             add(mode, Command::TransferAuto, "mnuVerbindungTransferAUTO", text("OPT_AUTO")) }) {
         entry->setCheckable(true);
         modes->addAction(entry);
     }

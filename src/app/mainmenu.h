@@ -9,8 +9,7 @@ class QAction;
 class QMenu;
 class QMenuBar;
 
-class MainMenu
-{
+class MainMenu {
 public:
     // The entries that carry a command.
     enum class Command {
@@ -53,6 +52,6 @@ public:
 private:
     QAction *add(QMenu *menu, Command command, const char *name, const QString &caption);
 
-    std::array<QAction *, static_cast<int>(Command::Count)> m_actions{};
+    std::array<QAction *, static_cast<int>(Command::Count)> m_actions {};
     QMenu *m_serverMenu = nullptr;
 };

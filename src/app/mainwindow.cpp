@@ -47,9 +47,15 @@ void place(QWidget *window, int left, int top, int width, int height)
 
 } // namespace
 
-MainWindow::MainWindow(QWidget *parent) : MainWindow(nullptr, parent) {}
+MainWindow::MainWindow(QWidget *parent)
+    : MainWindow(nullptr, parent)
+{
+}
 
-MainWindow::MainWindow(Prompts &prompts, QWidget *parent) : MainWindow(&prompts, parent) {}
+MainWindow::MainWindow(Prompts &prompts, QWidget *parent)
+    : MainWindow(&prompts, parent)
+{
+}
 
 MainWindow::MainWindow(Prompts *prompts, QWidget *parent)
     : QMainWindow(parent)
@@ -57,7 +63,7 @@ MainWindow::MainWindow(Prompts *prompts, QWidget *parent)
     , m_prompts(prompts ? *prompts : *m_widgetPrompts)
     , m_history(new HistoryWindow)
     , m_progress(new ProgressBar)
-    , m_services{m_session, *m_history, m_prompts, *m_progress}
+    , m_services { m_session, *m_history, m_prompts, *m_progress }
 {
     setObjectName(QStringLiteral("mdiMain"));
     setWindowIcon(QIcon::fromTheme(QStringLiteral("network-server")));
@@ -76,7 +82,7 @@ MainWindow::MainWindow(Prompts *prompts, QWidget *parent)
     setCentralWidget(central);
 
     QComboBox *mode = m_bar->transferModeBox();
-    mode->addItems({text("OPT_ASCII"), text("OPT_BINARY"), text("OPT_AUTO")});
+    mode->addItems({ text("OPT_ASCII"), text("OPT_BINARY"), text("OPT_AUTO") });
     mode->setCurrentIndex(2);
 
     m_menu = std::make_unique<MainMenu>(menuBar());
@@ -89,7 +95,8 @@ MainWindow::MainWindow(Prompts *prompts, QWidget *parent)
     layoutChildWindows();
     m_bar->focusField(ConnectionBar::Field::Address);
     m_session.setTransferType(FtpConnection::TransferType::Binary);
-    setWindowTitle(QString::fromLatin1(ProductInfo::Name) + QLatin1Char(' ') + QString::fromLatin1(ProductInfo::Release));
+    setWindowTitle(
+        QString::fromLatin1(ProductInfo::Name) + QLatin1Char(' ') + QString::fromLatin1(ProductInfo::Release));
     appendWelcomeLine();
 }
 
@@ -143,7 +150,7 @@ void MainWindow::connectCommands()
     connect(m_bar->connectAction(), &QAction::triggered, m_controller, &ConnectionController::connectCommand);
     connect(m_bar->stopAction(), &QAction::triggered, this, &MainWindow::stopRun);
     // Connected after the commands, so it runs once each click has been handled.
-    for (QAction *action : {m_bar->connectAction(), m_bar->asciiListAction(), m_bar->stopAction()})
+    for (QAction *action : { m_bar->connectAction(), m_bar->asciiListAction(), m_bar->stopAction() })
         connect(action, &QAction::triggered, m_bar, &ConnectionBarWidget::enableFields);
 
     connect(m_bar, &ConnectionBarWidget::passwordEntered, m_controller, &ConnectionController::QuickConnect);
@@ -182,7 +189,7 @@ int MainWindow::paneWidthTwips() const
 void MainWindow::LayoutHistoryWindow()
 {
     place(m_history, 0, m_clientArea->height() * TwipsPerPixel - HistoryHeightTwips - 10, outerWidthTwips(),
-          HistoryHeightTwips);
+        HistoryHeightTwips);
 }
 
 void MainWindow::LayoutLocalWindow()
@@ -223,9 +230,9 @@ void MainWindow::appendWelcomeLine()
     const QLocale locale;
     const QDateTime now = QDateTime::currentDateTime();
     m_history->appendLine(text("WELCOME1") + QStringLiteral("\r\n") + text("WELCOME2") + QLatin1Char(' ')
-                          + locale.toString(now.date(), QLocale::ShortFormat) + QLatin1Char(' ') + text("WELCOME3")
-                          + QLatin1Char(' ') + locale.toString(now.time(), QLocale::LongFormat) + QLatin1Char(' ')
-                          + text("WELCOME4") + QStringLiteral("\r\n"));
+        + locale.toString(now.date(), QLocale::ShortFormat) + QLatin1Char(' ') + text("WELCOME3") + QLatin1Char(' ')
+        + locale.toString(now.time(), QLocale::LongFormat) + QLatin1Char(' ') + text("WELCOME4")
+        + QStringLiteral("\r\n"));
 }
 
 void MainWindow::setBusy(bool busy)
@@ -275,10 +282,10 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 void MainWindow::openHomePage()
 {
-    const QString browser =
-        FindAssociatedProgram(QCoreApplication::applicationDirPath() + QStringLiteral("/index.html")).trimmed();
+    const QString browser
+        = FindAssociatedProgram(QCoreApplication::applicationDirPath() + QStringLiteral("/index.html")).trimmed();
     // A fixed English message, as the program has always shown it.
     if (browser.isEmpty() || !launchProgram(browser, QString::fromLatin1(ProductInfo::HomePage)))
         m_prompts.message(QStringLiteral("Could not find any web browser!"), Prompts::Icon::Information,
-                          QStringLiteral("Information"));
+            QStringLiteral("Information"));
 }

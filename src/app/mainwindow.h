@@ -22,8 +22,7 @@ class ServerPane;
 class UploadDownloadWindow;
 class WidgetPrompts;
 
-class MainWindow : public QMainWindow
-{
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     // Asks the user through real dialogs.

@@ -1,6 +1,7 @@
 #include "app/progressbar.h"
 
-ProgressBar::ProgressBar(QWidget *parent) : QProgressBar(parent)
+ProgressBar::ProgressBar(QWidget *parent)
+    : QProgressBar(parent)
 {
     setObjectName(QStringLiteral("pgbBottom"));
     setTextVisible(false);

@@ -5,8 +5,7 @@
 
 #include <QProgressBar>
 
-class ProgressBar : public QProgressBar, public ProgressSink
-{
+class ProgressBar : public QProgressBar, public ProgressSink {
     Q_OBJECT
 public:
     explicit ProgressBar(QWidget *parent = nullptr);

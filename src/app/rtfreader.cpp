@@ -16,25 +16,24 @@ namespace {
 // Destinations whose content is never shown text (RTF 1.9, "Destinations").
 bool isHiddenDestination(const QByteArray &word)
 {
-    static const QList<QByteArray> hidden{"fonttbl",  "stylesheet", "info",      "pict",        "header",
-                                          "headerl",  "headerr",    "footer",    "footerl",     "footerr",
-                                          "object",   "listtable",  "filetbl",   "revtbl",      "rsidtbl",
-                                          "generator", "themedata", "datastore", "latentstyles", "xmlnstbl",
-                                          "listoverridetable", "colorschememapping"};
+    static const QList<QByteArray> hidden { "fonttbl", "stylesheet", "info", "pict", "header", "headerl", "headerr",
+        "footer", "footerl", "footerr", "object", "listtable", "filetbl", "revtbl", "rsidtbl", "generator", "themedata",
+        "datastore", "latentstyles", "xmlnstbl", "listoverridetable", "colorschememapping" };
     return hidden.contains(word);
 }
 
-class Parser
-{
+class Parser {
 public:
     Parser(const QByteArray &data, QTextDocument *document)
-        : m_data(data), m_cursor(document), m_decoder("windows-1252")
+        : m_data(data)
+        , m_cursor(document)
+        , m_decoder("windows-1252")
     {
     }
 
     void run()
     {
-        m_states.append(State{});
+        m_states.append(State {});
         while (m_pos < m_data.size()) {
             const char c = m_data.at(m_pos++);
             switch (c) {
@@ -99,12 +98,11 @@ private:
     {
         switch (c) {
         case '\'': {
-            const bool ok = m_pos + 2 <= m_data.size();
-            const int byte = ok ? m_data.mid(m_pos, 2).toInt(nullptr, 16) : -1;
+            bool isHex = false;
+            const int byte = m_data.mid(m_pos, 2).toInt(&isHex, 16);
             m_pos = qMin(m_pos + 2, m_data.size());
-            if (byte >= 0)
-                character(m_decoder.isValid() ? m_decoder.decode(QByteArray(1, char(byte)))
-                                              : QString(QChar::fromLatin1(char(byte))));
+            if (isHex)
+                character(decoded(char(byte)));
             break;
         }
         case '*':
@@ -191,7 +189,13 @@ private:
             }
             return;
         }
-        character(m_decoder.isValid() ? m_decoder.decode(QByteArray(1, c)) : QString(QChar::fromLatin1(c)));
+        character(decoded(c));
+    }
+
+    // Bytes outside ASCII are in the document's code page, Windows-1252 for the files we read.
+    QString decoded(char byte)
+    {
+        return m_decoder.isValid() ? m_decoder.decode(QByteArray(1, byte)) : QString(QChar::fromLatin1(byte));
     }
 
     void character(const QString &text)

@@ -7,8 +7,7 @@
 
 class QTextDocument;
 
-class RtfReader
-{
+class RtfReader {
 public:
     // Replaces the document's content; false when data is not RTF at all.
     static bool read(const QByteArray &data, QTextDocument *document);

@@ -83,8 +83,8 @@ QByteArray RtfWriter::write(const QTextDocument &document)
     appendEscaped(out, font.family());
     out += ";}}\n{\\colortbl ;";
     for (const QColor &colour : colours)
-        out += "\\red" + QByteArray::number(colour.red()) + "\\green" + QByteArray::number(colour.green())
-            + "\\blue" + QByteArray::number(colour.blue()) + ';';
+        out += "\\red" + QByteArray::number(colour.red()) + "\\green" + QByteArray::number(colour.green()) + "\\blue"
+            + QByteArray::number(colour.blue()) + ';';
     out += "}\n\\f0\\fs" + QByteArray::number(qMax(2, qRound(font.pointSizeF() * 2))) + ' ';
     out += body;
     out += "}\n";

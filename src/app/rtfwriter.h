@@ -6,8 +6,7 @@
 
 class QTextDocument;
 
-class RtfWriter
-{
+class RtfWriter {
 public:
     static QByteArray write(const QTextDocument &document);
 };

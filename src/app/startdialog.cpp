@@ -4,8 +4,8 @@
 #include "app/rtfreader.h"
 #include "app/textcatalogue.h"
 
-#include <QCoreApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QPushButton>
@@ -15,7 +15,8 @@
 
 // The dialog shows before any language is chosen, so its captions are fixed and multilingual
 // rather than catalogue texts.
-StartDialog::StartDialog(QWidget *parent) : QDialog(parent)
+StartDialog::StartDialog(QWidget *parent)
+    : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmStart"));
     setWindowTitle(QStringLiteral("Bitte wählen Sie Ihre Sprache"));
@@ -46,8 +47,8 @@ QWidget *StartDialog::createLanguagePage()
     auto *page = new QWidget;
     page->setObjectName(QStringLiteral("picSprache"));
     auto *layout = new QVBoxLayout(page);
-    for (const char *prompt : {"Bitte wählen Sie Ihre Sprache:", "Please select Your language:",
-                               "Choisir votre langue, s'il vous plaît:", "Por savor escoja su idioma:"})
+    for (const char *prompt : { "Bitte wählen Sie Ihre Sprache:", "Please select Your language:",
+             "Choisir votre langue, s'il vous plaît:", "Por savor escoja su idioma:" })
         layout->addWidget(new QLabel(QString::fromUtf8(prompt), page));
 
     m_languages = new QComboBox(page);
@@ -69,8 +70,8 @@ QWidget *StartDialog::createAgreementPage()
     m_agreement->setObjectName(QStringLiteral("rtfLizenzvereinbarungen"));
     m_agreement->setReadOnly(true);
     // A missing document leaves the page empty; the user can still choose a language.
-    RtfReader::readFile(QCoreApplication::applicationDirPath() + QStringLiteral("/Dateien/la.rtf"),
-                        m_agreement->document());
+    RtfReader::readFile(
+        QCoreApplication::applicationDirPath() + QStringLiteral("/Dateien/la.rtf"), m_agreement->document());
     auto *layout = new QVBoxLayout(page);
     layout->addWidget(m_agreement);
     return page;
@@ -91,7 +92,7 @@ QWidget *StartDialog::createInfoPage()
     auto *legal = new QLabel(QStringLiteral("© 2026 The Ferrolink developers. This program is provided "
                                             "under the licence agreement shown on the second page, "
                                             "without any warranty."),
-                             page);
+        page);
     legal->setWordWrap(true);
     layout->addWidget(legal);
     const QString address = QString::fromLatin1(ProductInfo::HomePage);

@@ -7,8 +7,7 @@ class QComboBox;
 class QTabWidget;
 class QTextEdit;
 
-class StartDialog : public QDialog
-{
+class StartDialog : public QDialog {
     Q_OBJECT
 public:
     explicit StartDialog(QWidget *parent = nullptr);

@@ -27,7 +27,10 @@ QMessageBox::Icon boxIcon(Prompts::Icon icon)
 
 } // namespace
 
-WidgetPrompts::WidgetPrompts(QWidget *parent) : m_parent(parent) {}
+WidgetPrompts::WidgetPrompts(QWidget *parent)
+    : m_parent(parent)
+{
+}
 
 void WidgetPrompts::message(const QString &text, Icon icon, const QString &title)
 {
@@ -41,8 +44,8 @@ bool WidgetPrompts::askYesNo(const QString &text)
     return box.exec() == QMessageBox::Yes;
 }
 
-std::optional<QString> WidgetPrompts::input(const QString &prompt, const QString &defaultText,
-                                            std::optional<QPoint> position)
+std::optional<QString> WidgetPrompts::input(
+    const QString &prompt, const QString &defaultText, std::optional<QPoint> position)
 {
     QInputDialog dialog(m_parent);
     dialog.setWindowTitle(titleOr({}));

@@ -6,16 +6,15 @@
 
 class QWidget;
 
-class WidgetPrompts : public Prompts
-{
+class WidgetPrompts : public Prompts {
 public:
     // parent owns the dialogs' placement; it may be null.
     explicit WidgetPrompts(QWidget *parent = nullptr);
 
     void message(const QString &text, Icon icon, const QString &title = {}) override;
     bool askYesNo(const QString &text) override;
-    std::optional<QString> input(const QString &prompt, const QString &defaultText = {},
-                                 std::optional<QPoint> position = std::nullopt) override;
+    std::optional<QString> input(
+        const QString &prompt, const QString &defaultText = {}, std::optional<QPoint> position = std::nullopt) override;
 
 private:
     QWidget *m_parent;

@@ -9,10 +9,10 @@ std::vector<ServerEntry> BuildServerEntries(const QList<RemoteEntry> &entries, c
 {
     // These kinds carry a picture of their own in every file, so each entry gets its own key.
     static const QHash<QString, QString> ownIconKinds = {
-        {QStringLiteral("zico"), QStringLiteral("Symbol")},
-        {QStringLiteral("zexe"), QStringLiteral("Anwendung")},
-        {QStringLiteral("zlnk"), QStringLiteral("Verknüpfung")},
-        {QStringLiteral("zcur"), QStringLiteral("Cursor")},
+        { QStringLiteral("zico"), QStringLiteral("Symbol") },
+        { QStringLiteral("zexe"), QStringLiteral("Anwendung") },
+        { QStringLiteral("zlnk"), QStringLiteral("Verknüpfung") },
+        { QStringLiteral("zcur"), QStringLiteral("Cursor") },
     };
 
     QHash<QString, QString> typeCache;
@@ -37,14 +37,13 @@ std::vector<ServerEntry> BuildServerEntries(const QList<RemoteEntry> &entries, c
                 typeName = key.mid(1).toUpper() + QStringLiteral("-Datei");
             typeCache.insert(key, typeName);
         }
-        result.push_back({entry.name, FormatServerSize(entry.size), typeName, FormatServerTime(entry.lastWrite),
-                          QString::number(entry.attributes), key});
+        result.push_back({ entry.name, FormatServerSize(entry.size), typeName, FormatServerTime(entry.lastWrite),
+            QString::number(entry.attributes), key });
     }
     return result;
 }
 
-std::optional<std::vector<ServerEntry>> ReadServerEntries(FtpConnection *connection,
-                                                          const TypeNameLookup &typeNameOf)
+std::optional<std::vector<ServerEntry>> ReadServerEntries(FtpConnection *connection, const TypeNameLookup &typeNameOf)
 {
     if (!connection)
         return std::nullopt;

@@ -21,10 +21,10 @@ using TypeNameLookup = std::function<QString(const QString &fileName)>;
 // One ServerEntry per entry, in the server's order. Picture keys are "z" and the lower-case
 // extension; the own-icon kinds (ico, exe, lnk, cur) get a running number instead ("zexe0") and a
 // fixed type name. typeNameOf is asked once per key and listing.
-std::vector<ServerEntry> BuildServerEntries(const QList<RemoteEntry> &entries,
-                                            const TypeNameLookup &typeNameOf = GetFileTypeName);
+std::vector<ServerEntry> BuildServerEntries(
+    const QList<RemoteEntry> &entries, const TypeNameLookup &typeNameOf = GetFileTypeName);
 
 // Lists the server's current folder (going to "/" first when the server cannot name it);
 // nullopt when it cannot be listed.
-std::optional<std::vector<ServerEntry>> ReadServerEntries(FtpConnection *connection,
-                                                          const TypeNameLookup &typeNameOf = GetFileTypeName);
+std::optional<std::vector<ServerEntry>> ReadServerEntries(
+    FtpConnection *connection, const TypeNameLookup &typeNameOf = GetFileTypeName);

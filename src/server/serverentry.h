@@ -6,12 +6,12 @@
 #include <QString>
 
 struct ServerEntry {
-    QString name;           // exactly as the server delivered it
-    QString sizeText;       // FormatServerSize of the size
-    QString typeName;       // the type name found for imageKey
-    QString changedText;    // FormatServerTime of the last-write time
+    QString name; // exactly as the server delivered it
+    QString sizeText; // FormatServerSize of the size
+    QString typeName; // the type name found for imageKey
+    QString changedText; // FormatServerTime of the last-write time
     QString attributesText; // the attribute word in decimal ("16" folder, "128" plain file)
-    QString imageKey;       // key of the entry's picture in the icon cache
+    QString imageKey; // key of the entry's picture in the icon cache
 
     quint32 attributes() const { return attributesText.toUInt(); }
     // Only the plain folder word makes a folder row; a folder with further bits (read-only 0x11)

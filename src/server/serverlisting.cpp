@@ -42,8 +42,8 @@ QString FormatServerTime(const QDateTime &time)
     const QDate date = utc.date();
     const QTime clock = utc.time();
     // asprintf rather than QDateTime::toString: a big folder formats tens of thousands of these.
-    return QString::asprintf("%02d.%02d.%d %02d:%02d", date.day(), date.month(), date.year(), clock.hour(),
-                             clock.minute());
+    return QString::asprintf(
+        "%02d.%02d.%d %02d:%02d", date.day(), date.month(), date.year(), clock.hour(), clock.minute());
 }
 
 QString FormatServerAttributes(quint32 word)
@@ -51,8 +51,8 @@ QString FormatServerAttributes(quint32 word)
     static constexpr struct {
         quint32 bit;
         char letter;
-    } letters[] = {{0x100, 'T'}, {0x1, 'R'}, {0x2, 'H'}, {0x4, 'S'},
-                   {0x10, 'D'},  {0x80, 'N'}, {0x800, 'C'}, {0x20, 'A'}};
+    } letters[] = { { 0x100, 'T' }, { 0x1, 'R' }, { 0x2, 'H' }, { 0x4, 'S' }, { 0x10, 'D' }, { 0x80, 'N' },
+        { 0x800, 'C' }, { 0x20, 'A' } };
     QString text;
     for (const auto &entry : letters) {
         if (word & entry.bit)

@@ -17,11 +17,12 @@ QVariant columnAlignment(int column)
 
 } // namespace
 
-ServerListModel::ServerListModel(QObject *parent) : QAbstractTableModel(parent)
+ServerListModel::ServerListModel(QObject *parent)
+    : QAbstractTableModel(parent)
 {
     m_folderTypeName = text("MPUB_FOLDER");
-    m_headers = {text("FRMSERVER_FILENAME"), text("FRMSERVER_SIZE"), text("FRMSERVER_TYP"), text("FRMSERVER_CHANGED"),
-                 text("FRMSERVER_ATTRIB")};
+    m_headers = { text("FRMSERVER_FILENAME"), text("FRMSERVER_SIZE"), text("FRMSERVER_TYP"), text("FRMSERVER_CHANGED"),
+        text("FRMSERVER_ATTRIB") };
 }
 
 ServerListModel::~ServerListModel() = default;

@@ -10,8 +10,7 @@
 
 #include <vector>
 
-class ServerListModel : public QAbstractTableModel
-{
+class ServerListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     enum Column { NameColumn, SizeColumn, TypeColumn, ChangedColumn, AttributesColumn, ColumnCount };

@@ -10,12 +10,14 @@
 namespace {
 
 // Widths of the report columns in pixels: name, size, type, changed, attributes.
-constexpr int columnWidths[] = {140, 50, 130, 120, 60};
+constexpr int columnWidths[] = { 140, 50, 130, 120, 60 };
 
 } // namespace
 
 ServerListView::ServerListView(QAbstractItemModel *model, QWidget *parent)
-    : QStackedWidget(parent), m_details(new QTreeView(this)), m_icons(new QListView(this))
+    : QStackedWidget(parent)
+    , m_details(new QTreeView(this))
+    , m_icons(new QListView(this))
 {
     setObjectName(QStringLiteral("lsvServer"));
 
@@ -32,6 +34,8 @@ ServerListView::ServerListView(QAbstractItemModel *model, QWidget *parent)
     m_icons->setModel(model);
     m_icons->setSelectionModel(m_details->selectionModel());
     m_icons->setUniformItemSizes(true);
+    // Lays out a big folder in steps between events instead of all at once.
+    m_icons->setLayoutMode(QListView::Batched);
     m_icons->setMovement(QListView::Static);
     m_icons->setResizeMode(QListView::Adjust);
     m_icons->setWrapping(true);
@@ -53,10 +57,9 @@ void ServerListView::setUpItemView(QAbstractItemView *view)
     view->setContextMenuPolicy(Qt::CustomContextMenu);
     view->installEventFilter(this);
     connect(view, &QAbstractItemView::doubleClicked, this,
-            [this](const QModelIndex &index) { emit rowDoubleClicked(index.row()); });
-    connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint &position) {
-        emit contextMenuRequested(view->viewport()->mapToGlobal(position));
-    });
+        [this](const QModelIndex &index) { emit rowDoubleClicked(index.row()); });
+    connect(view, &QWidget::customContextMenuRequested, this,
+        [this, view](const QPoint &position) { emit contextMenuRequested(view->viewport()->mapToGlobal(position)); });
 }
 
 void ServerListView::setView(View view)

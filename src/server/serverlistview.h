@@ -10,8 +10,7 @@ class QItemSelectionModel;
 class QListView;
 class QTreeView;
 
-class ServerListView : public QStackedWidget
-{
+class ServerListView : public QStackedWidget {
     Q_OBJECT
 public:
     enum class View { LargeIcons, SmallIcons, List, Details };

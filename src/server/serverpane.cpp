@@ -12,25 +12,25 @@
 #include "server/serverlistview.h"
 #include "session/session.h"
 
-#include <QElapsedTimer>
 #include <QActionGroup>
 #include <QBoxLayout>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QMenu>
 #include <QStyle>
 #include <QToolBar>
 
 ServerPane::ServerPane(const AppServices &services, QWidget *parent)
-    : QWidget(parent),
-      m_services(services),
-      m_frame(new QGroupBox(text("FRMSERVER_FRA"), this)),
-      m_commands(new QToolBar(m_frame)),
-      m_paths(new QComboBox(m_frame)),
-      m_views(new QToolBar(m_frame)),
-      m_model(new ServerListModel(this)),
-      m_list(new ServerListView(m_model, m_frame)),
-      m_contextMenu(new QMenu(this))
+    : QWidget(parent)
+    , m_services(services)
+    , m_frame(new QGroupBox(text("FRMSERVER_FRA"), this))
+    , m_commands(new QToolBar(m_frame))
+    , m_paths(new QComboBox(m_frame))
+    , m_views(new QToolBar(m_frame))
+    , m_model(new ServerListModel(this))
+    , m_list(new ServerListView(m_model, m_frame))
+    , m_contextMenu(new QMenu(this))
 {
     setObjectName(QStringLiteral("frmServer"));
     m_frame->setObjectName(QStringLiteral("fraServer"));
@@ -76,17 +76,17 @@ ServerPane::~ServerPane() = default;
 void ServerPane::createToolBars()
 {
     addCommand(QStringLiteral("del"), QStringLiteral("edit-delete"), QStyle::SP_TrashIcon, text("FRMSERVER_DEL"),
-               &ServerPane::deleteSelection);
+        &ServerPane::deleteSelection);
     addCommand(QStringLiteral("open"), QStringLiteral("document-open"), QStyle::SP_DialogOpenButton,
-               text("FRMSERVER_OPEN"), &ServerPane::openSelection);
+        text("FRMSERVER_OPEN"), &ServerPane::openSelection);
     addCommand(QStringLiteral("new"), QStringLiteral("folder-new"), QStyle::SP_FileDialogNewFolder,
-               text("FRMSERVER_NEWDIR"), &ServerPane::newFolder);
-    addCommand(QStringLiteral("oben"), QStringLiteral("go-up"), QStyle::SP_FileDialogToParent,
-               text("FRMSERVER_UPPER"), &ServerPane::enterSelectedRow);
+        text("FRMSERVER_NEWDIR"), &ServerPane::newFolder);
+    addCommand(QStringLiteral("oben"), QStringLiteral("go-up"), QStyle::SP_FileDialogToParent, text("FRMSERVER_UPPER"),
+        &ServerPane::enterSelectedRow);
     addCommand(QStringLiteral("actualize"), QStringLiteral("view-refresh"), QStyle::SP_BrowserReload,
-               text("FRMSERVER_REFRESH"), &ServerPane::refresh);
+        text("FRMSERVER_REFRESH"), &ServerPane::refresh);
     addCommand(QStringLiteral("download"), QStringLiteral("go-down"), QStyle::SP_ArrowDown, text("FRMSERVER_DOWN"),
-               &ServerPane::download);
+        &ServerPane::download);
 
     auto *group = new QActionGroup(this);
     const struct {
@@ -96,13 +96,13 @@ void ServerPane::createToolBars()
         QString toolTip;
         ServerListView::View view;
     } views[] = {
-        {"eins", "view-list-icons", QStyle::SP_FileDialogContentsView, text("FRMSERVER_BIG"),
-         ServerListView::View::LargeIcons},
-        {"zwei", "view-list-compact", QStyle::SP_FileDialogListView, text("FRMSERVER_SMALL"),
-         ServerListView::View::SmallIcons},
-        {"drei", "view-list-text", QStyle::SP_FileDialogListView, text("FRMSERVER_LIST"), ServerListView::View::List},
-        {"vier", "view-list-details", QStyle::SP_FileDialogDetailedView, text("FRMSERVER_DETAIL"),
-         ServerListView::View::Details},
+        { "eins", "view-list-icons", QStyle::SP_FileDialogContentsView, text("FRMSERVER_BIG"),
+            ServerListView::View::LargeIcons },
+        { "zwei", "view-list-compact", QStyle::SP_FileDialogListView, text("FRMSERVER_SMALL"),
+            ServerListView::View::SmallIcons },
+        { "drei", "view-list-text", QStyle::SP_FileDialogListView, text("FRMSERVER_LIST"), ServerListView::View::List },
+        { "vier", "view-list-details", QStyle::SP_FileDialogDetailedView, text("FRMSERVER_DETAIL"),
+            ServerListView::View::Details },
     };
     for (const auto &view : views) {
         QAction *action = m_views->addAction(
@@ -117,7 +117,7 @@ void ServerPane::createToolBars()
 }
 
 void ServerPane::addCommand(const QString &key, const QString &iconName, QStyle::StandardPixmap fallback,
-                            const QString &toolTip, void (ServerPane::*command)())
+    const QString &toolTip, void (ServerPane::*command)())
 {
     QAction *action = m_commands->addAction(QIcon::fromTheme(iconName, style()->standardIcon(fallback)), toolTip);
     action->setObjectName(key);
@@ -180,16 +180,17 @@ void ServerPane::listServerFolder(PathBoxStep step)
 {
     Session::Run run(m_services.session);
     FtpConnection *connection = m_services.session.connection();
-    QElapsedTimer TMP; TMP.start();
+    QElapsedTimer TMP;
+    TMP.start();
     auto TMPL = connection ? connection->list() : std::nullopt;
     qWarning("TMP list %lld", TMP.restart());
     auto entries = ReadServerEntries(connection);
     qWarning("TMP read %lld", TMP.restart());
     // An unreadable folder must not pass for an empty one.
     if (!entries && isConnected()) {
-        m_services.history.appendLine(text("FRMSERVER_LISTFAILED") + u' ' + connection->lastError() +
-                                          QStringLiteral("\r\n"),
-                                      HistoryLog::Colour::Red);
+        m_services.history.appendLine(
+            text("FRMSERVER_LISTFAILED") + u' ' + connection->lastError() + QStringLiteral("\r\n"),
+            HistoryLog::Colour::Red);
     }
     m_model->setEntries(entries ? std::move(*entries) : std::vector<ServerEntry>());
     qWarning("TMP model %lld", TMP.restart());
@@ -249,8 +250,8 @@ bool ServerPane::enterServerFolder(const QString &path)
     if (SetServerDirectory(m_services.session.connection(), path))
         return true;
     if (!path.isEmpty()) {
-        m_services.history.appendLine(text("FRMSERVER_CDFAILED") + u' ' + path + QStringLiteral("\r\n"),
-                                      HistoryLog::Colour::Red);
+        m_services.history.appendLine(
+            text("FRMSERVER_CDFAILED") + u' ' + path + QStringLiteral("\r\n"), HistoryLog::Colour::Red);
     }
     return false;
 }
@@ -324,10 +325,10 @@ void ServerPane::refresh()
 
 // The item commands arrive with their own work: downloads, the open commands, rename, the
 // recursive delete and new folders.
-void ServerPane::download() {}
-void ServerPane::downloadAs() {}
-void ServerPane::openSelection() {}
-void ServerPane::openSelectionWith() {}
-void ServerPane::renameSelection() {}
-void ServerPane::deleteSelection() {}
-void ServerPane::newFolder() {}
+void ServerPane::download() { }
+void ServerPane::downloadAs() { }
+void ServerPane::openSelection() { }
+void ServerPane::openSelectionWith() { }
+void ServerPane::renameSelection() { }
+void ServerPane::deleteSelection() { }
+void ServerPane::newFolder() { }

@@ -14,8 +14,7 @@ class ServerListModel;
 class ServerListView;
 struct AppServices;
 
-class ServerPane : public QWidget
-{
+class ServerPane : public QWidget {
     Q_OBJECT
 public:
     explicit ServerPane(const AppServices &services, QWidget *parent = nullptr);
@@ -52,7 +51,7 @@ private:
     void createContextMenu();
     // A command button: without a connection it says so instead of running command.
     void addCommand(const QString &key, const QString &iconName, QStyle::StandardPixmap fallback,
-                    const QString &toolTip, void (ServerPane::*command)());
+        const QString &toolTip, void (ServerPane::*command)());
 
     // The listing itself, under the session's busy mark.
     void listServerFolder(PathBoxStep step);

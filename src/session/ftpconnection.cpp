@@ -6,7 +6,11 @@
 // shared reference to the engine state, lets the call unwind safely even when this object is
 // deleted from inside one of its waits (for example by a handler that drops the session).
 
-FtpConnection::FtpConnection(QObject *parent) : QObject(parent), d(std::make_shared<Private>(this)) {}
+FtpConnection::FtpConnection(QObject *parent)
+    : QObject(parent)
+    , d(std::make_shared<Private>(this))
+{
+}
 
 FtpConnection::~FtpConnection()
 {
@@ -28,8 +32,8 @@ void FtpConnection::setProgressCallback(ProgressCallback callback)
     d->progress = std::move(callback);
 }
 
-bool FtpConnection::connectToHost(const QString &host, quint16 port, const QString &user, const QString &password,
-                                  bool passive)
+bool FtpConnection::connectToHost(
+    const QString &host, quint16 port, const QString &user, const QString &password, bool passive)
 {
     const std::shared_ptr<Private> keep = d;
     return keep->call([&] { return keep->connectToHost(host, port, user, password, passive); });

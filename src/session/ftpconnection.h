@@ -35,8 +35,7 @@ public:
     void setProgressCallback(ProgressCallback callback);
 
     // Connects and logs in; host is a name or an IPv4/IPv6 address.
-    bool connectToHost(const QString &host, quint16 port, const QString &user, const QString &password,
-                       bool passive);
+    bool connectToHost(const QString &host, quint16 port, const QString &user, const QString &password, bool passive);
     bool isConnected() const;
     // True while an operation is under way; a second call meanwhile returns false at once.
     bool isBusy() const;

@@ -27,8 +27,8 @@ bool isUnroutable(const QHostAddress &address)
     };
     if (address.isNull() || address == QHostAddress::AnyIPv4 || address.isLoopback() || address.isLinkLocal())
         return true;
-    return std::any_of(privateNets.begin(), privateNets.end(),
-                       [&](const auto &net) { return address.isInSubnet(net); });
+    return std::any_of(
+        privateNets.begin(), privateNets.end(), [&](const auto &net) { return address.isInSubnet(net); });
 }
 
 // RFC 959, appendix II: 257 "/dir with ""quotes""" is current directory.
@@ -75,7 +75,8 @@ QByteArray toNetworkLineEnds(const QByteArray &block, bool *endsInCr)
 
 } // namespace
 
-FtpConnection::Private::Private(FtpConnection *owner) : m_owner(owner)
+FtpConnection::Private::Private(FtpConnection *owner)
+    : m_owner(owner)
 {
     QObject::connect(&m_control, &FtpControlChannel::activity, &m_control, [this] { wake(); });
 }
@@ -184,33 +185,38 @@ void FtpConnection::Private::wake()
 
 // --- replies -----------------------------------------------------------------------------------
 
-void FtpConnection::Private::sendCommand(const QString &command)
+bool FtpConnection::Private::sendCommand(const QString &command)
 {
+    // A call that gave up (cancelled, or a transfer whose local side failed) leaves its final
+    // reply owed. It must be collected first: pyftpdlib even answers the next command before it
+    // reports the aborted transfer, so no counting could tell the two replies apart afterwards.
+    if (m_awaitedReplies > 0
+        && !waitFor(
+            [&] {
+                while (m_awaitedReplies > 0 && takeOwnReply()) { }
+                return m_awaitedReplies == 0;
+            },
+            timeouts.replyMs))
+        return false;
     // Replies that answer nobody (a 421 before an idle close, late junk) must not be taken for
     // the answer to this command.
-    while (m_awaitedReplies == 0 && m_control.hasReply())
-        m_control.takeReply();
-    ++m_awaitedReplies;
+    while (m_control.takeReply()) { }
+    m_awaitedReplies = 1;
     m_control.sendCommand(command);
     if (m_owner) {
         const bool isPassword = command.startsWith(QLatin1String("PASS "));
         emit m_owner->commandSent(isPassword ? QStringLiteral("PASS ****") : command);
     }
+    return true;
 }
 
 std::optional<FtpReply> FtpConnection::Private::takeOwnReply()
 {
-    // Replies arrive in the order of the commands; every command gets any number of 1yz replies
-    // and exactly one final reply. So while more than one final reply is awaited, the oldest
-    // belongs to a command whose call gave up (cancelled), and is skipped.
-    while (std::optional<FtpReply> reply = m_control.takeReply()) {
-        const bool stale = m_awaitedReplies > 1;
-        if (!reply->isPreliminary() && m_awaitedReplies > 0)
-            --m_awaitedReplies;
-        if (!stale)
-            return reply;
-    }
-    return std::nullopt;
+    // Every command gets any number of 1yz replies and exactly one final reply.
+    std::optional<FtpReply> reply = m_control.takeReply();
+    if (reply && !reply->isPreliminary() && m_awaitedReplies > 0)
+        --m_awaitedReplies;
+    return reply;
 }
 
 std::optional<FtpReply> FtpConnection::Private::takeOwnFinalReply()
@@ -240,7 +246,8 @@ std::optional<FtpReply> FtpConnection::Private::readFinalReply(int timeoutMs)
 
 std::optional<FtpReply> FtpConnection::Private::command(const QString &command)
 {
-    sendCommand(command);
+    if (!sendCommand(command))
+        return std::nullopt;
     return readFinalReply(timeouts.replyMs);
 }
 
@@ -286,8 +293,8 @@ bool FtpConnection::Private::checkReady()
 
 // --- connection ----------------------------------------------------------------------------------
 
-bool FtpConnection::Private::connectToHost(const QString &host, quint16 port, const QString &user,
-                                           const QString &password, bool passive)
+bool FtpConnection::Private::connectToHost(
+    const QString &host, quint16 port, const QString &user, const QString &password, bool passive)
 {
     quit();
     if (hasLineBreak(user) || hasLineBreak(password)) {
@@ -464,12 +471,13 @@ bool FtpConnection::Private::openPassive()
             lastError = QStringLiteral("Unexpected reply to PASV: ") + reply->text();
             return false;
         }
-        const QHostAddress announced(QStringLiteral("%1.%2.%3.%4")
-                                         .arg(match.captured(1), match.captured(2), match.captured(3),
-                                              match.captured(4)));
+        const QHostAddress announced(
+            QStringLiteral("%1.%2.%3.%4")
+                .arg(match.captured(1), match.captured(2), match.captured(3), match.captured(4)));
         // A server behind NAT announces its inside address (or 0.0.0.0); the data connection can
         // only reach it where the control connection did.
-        if (!announced.isNull() && !(isUnroutable(announced) && !announced.isEqual(peer, QHostAddress::ConvertV4MappedToIPv4)))
+        if (!announced.isNull()
+            && !(isUnroutable(announced) && !announced.isEqual(peer, QHostAddress::ConvertV4MappedToIPv4)))
             address = announced;
         port = quint16(match.captured(5).toUInt() * 256 + match.captured(6).toUInt());
     }
@@ -502,8 +510,7 @@ bool FtpConnection::Private::openActive()
 
 bool FtpConnection::Private::receive(const QString &text, const std::function<bool()> &started)
 {
-    sendCommand(text);
-    const std::optional<FtpReply> first = readReply(timeouts.replyMs);
+    const std::optional<FtpReply> first = sendCommand(text) ? readReply(timeouts.replyMs) : std::nullopt;
     if (!first || first->isError() || first->isIntermediate()) {
         if (first)
             failWith(*first);
@@ -573,8 +580,8 @@ std::optional<QList<RemoteEntry>> FtpConnection::Private::list()
     if (!checkReady() || !ensureType(TransferType::Ascii))
         return std::nullopt;
     // RFC 3659 announces MLSD as the MLST feature; its lines are exact and locale-free.
-    const bool machineListing = m_features.contains(QStringLiteral("MLST"))
-        || m_features.contains(QStringLiteral("MLSD"));
+    const bool machineListing
+        = m_features.contains(QStringLiteral("MLST")) || m_features.contains(QStringLiteral("MLSD"));
     if (!openDataChannel() || !receive(machineListing ? QStringLiteral("MLSD") : QStringLiteral("LIST"), {}))
         return std::nullopt;
 
@@ -585,8 +592,8 @@ std::optional<QList<RemoteEntry>> FtpConnection::Private::list()
     for (QString line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
-        std::optional<RemoteEntry> entry =
-            machineListing ? ListingParser::parseMlsdLine(line) : ListingParser::parseListLine(line, now);
+        std::optional<RemoteEntry> entry
+            = machineListing ? ListingParser::parseMlsdLine(line) : ListingParser::parseListLine(line, now);
         if (entry)
             entries.append(std::move(*entry));
     }
@@ -624,8 +631,8 @@ bool FtpConnection::Private::openFileForWriting(const QString &remoteName, Trans
 {
     if (!checkArgument(remoteName) || !ensureType(type) || !openDataChannel())
         return false;
-    sendCommand(QStringLiteral("STOR ") + remoteName);
-    const std::optional<FtpReply> first = readReply(timeouts.replyMs);
+    const std::optional<FtpReply> first
+        = sendCommand(QStringLiteral("STOR ") + remoteName) ? readReply(timeouts.replyMs) : std::nullopt;
     if (!first || !first->isPreliminary()) {
         if (first)
             failWith(*first);

@@ -19,10 +19,10 @@ public:
     // Where the control connection stands between calls.
     enum class State {
         Unconnected, // no link: never connected, closed, or dropped after a failure
-        Connecting,  // TCP connect and the server's greeting are awaited
-        LoggingIn,   // USER/PASS, FEAT and OPTS are being exchanged
-        Ready,       // logged in; any command may be sent
-        Uploading    // STOR is open: only writeFile() and closeFile() may follow
+        Connecting, // TCP connect and the server's greeting are awaited
+        LoggingIn, // USER/PASS, FEAT and OPTS are being exchanged
+        Ready, // logged in; any command may be sent
+        Uploading // STOR is open: only writeFile() and closeFile() may follow
     };
 
     explicit Private(FtpConnection *owner);
@@ -30,8 +30,7 @@ public:
 
     // Runs one public call: refused at once while another is under way (a nested event loop can
     // call in again), and lastError() describes only this call's failure.
-    template <typename Work>
-    auto call(Work work) -> decltype(work())
+    template <typename Work> auto call(Work work) -> decltype(work())
     {
         if (m_callRunning) {
             lastError = QStringLiteral("Another command is still running on this connection");
@@ -53,8 +52,7 @@ public:
     bool isConnected() const;
     bool isBusy() const { return m_callRunning || m_state == State::Uploading; }
 
-    bool connectToHost(const QString &host, quint16 port, const QString &user, const QString &password,
-                       bool passive);
+    bool connectToHost(const QString &host, quint16 port, const QString &user, const QString &password, bool passive);
     std::optional<QString> currentDirectory();
     bool setCurrentDirectory(const QString &path);
     std::optional<QList<RemoteEntry>> list();
@@ -76,9 +74,9 @@ private:
     bool waitFor(const std::function<bool()> &done, int timeoutMs);
     void wake();
 
-    void sendCommand(const QString &command);
-    // The next reply to the newest command, skipping replies that answer commands abandoned
-    // earlier; nullopt when none is complete yet.
+    // False when a reply still owed by an abandoned command did not arrive in time.
+    bool sendCommand(const QString &command);
+    // The next reply to the command sent last; nullopt when none is complete yet.
     std::optional<FtpReply> takeOwnReply();
     std::optional<FtpReply> takeOwnFinalReply();
     // Waits for the newest command's next reply (final: skipping 1yz ones).
@@ -115,7 +113,7 @@ private:
     bool m_passive = false;
     QSet<QString> m_features;
     std::optional<TransferType> m_type;
-    int m_awaitedReplies = 0; // commands sent whose final reply has not been read yet
+    int m_awaitedReplies = 0; // 1 while the final reply to the command sent last is owed
 
     bool m_callRunning = false;
     bool m_cancelled = false;
@@ -126,6 +124,6 @@ private:
     qint64 m_transferTotal = -1;
 
     TransferType m_uploadType = TransferType::Binary;
-    bool m_uploadEndsInCr = false;             // for the LF -> CR LF conversion of ASCII uploads
+    bool m_uploadEndsInCr = false; // for the LF -> CR LF conversion of ASCII uploads
     std::optional<FtpReply> m_uploadFinalReply; // the server may end a STOR early (552 quota)
 };

@@ -2,7 +2,9 @@
 
 #include <QTcpSocket>
 
-FtpControlChannel::FtpControlChannel(QObject *parent) : QObject(parent), m_socket(new QTcpSocket(this))
+FtpControlChannel::FtpControlChannel(QObject *parent)
+    : QObject(parent)
+    , m_socket(new QTcpSocket(this))
 {
     connect(m_socket, &QTcpSocket::connected, this, [this] {
         // Commands are short lines that wait for an answer; Nagle would only delay them.
@@ -15,11 +17,10 @@ FtpControlChannel::FtpControlChannel(QObject *parent) : QObject(parent), m_socke
         if (m_reader.hasReply())
             emit activity();
     });
-    connect(m_socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError) {
-        fail(m_socket->errorString());
-    });
+    connect(m_socket, &QTcpSocket::errorOccurred, this,
+        [this](QAbstractSocket::SocketError) { fail(m_socket->errorString()); });
     connect(m_socket, &QTcpSocket::disconnected, this,
-            [this] { fail(QStringLiteral("The server closed the connection")); });
+        [this] { fail(QStringLiteral("The server closed the connection")); });
 }
 
 FtpControlChannel::~FtpControlChannel()

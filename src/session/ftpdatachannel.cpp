@@ -14,7 +14,8 @@ constexpr int socketBufferSize = 4 * 1024 * 1024;
 
 } // namespace
 
-FtpDataChannel::FtpDataChannel(QObject *parent) : QObject(parent)
+FtpDataChannel::FtpDataChannel(QObject *parent)
+    : QObject(parent)
 {
     m_buffer.reserve(sinkBlockSize);
 }

@@ -1,6 +1,10 @@
 #include "session/ftpreply.h"
 
-FtpReply::FtpReply(int code, QStringList lines) : m_code(code), m_lines(std::move(lines)) {}
+FtpReply::FtpReply(int code, QStringList lines)
+    : m_code(code)
+    , m_lines(std::move(lines))
+{
+}
 
 FtpReply::ReplyClass FtpReply::replyClass() const
 {

@@ -9,12 +9,12 @@ class FtpReply
 public:
     // RFC 959, 4.2.1: the first digit says how the command fared.
     enum class ReplyClass {
-        Invalid,        // no reply (a default-constructed value)
-        Preliminary,    // 1yz: action started, expect another reply
-        Completion,     // 2yz: action done
-        Intermediate,   // 3yz: send the next command of the sequence (PASS, RNTO)
+        Invalid, // no reply (a default-constructed value)
+        Preliminary, // 1yz: action started, expect another reply
+        Completion, // 2yz: action done
+        Intermediate, // 3yz: send the next command of the sequence (PASS, RNTO)
         TransientError, // 4yz: not done, may work later
-        PermanentError  // 5yz: not done
+        PermanentError // 5yz: not done
     };
 
     FtpReply() = default;

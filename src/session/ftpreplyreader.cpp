@@ -53,10 +53,10 @@ void FtpReplyReader::addLine(const QString &line)
         return;
     if (separator == QLatin1Char('-')) {
         m_multiLineCode = code;
-        m_lines = {line};
+        m_lines = { line };
         return;
     }
-    m_replies.emplace_back(code, QStringList{line});
+    m_replies.emplace_back(code, QStringList { line });
 }
 
 std::optional<FtpReply> FtpReplyReader::takeReply()

@@ -7,8 +7,7 @@
 class QToolBar;
 struct AppServices;
 
-class UploadDownloadWindow : public QWidget
-{
+class UploadDownloadWindow : public QWidget {
     Q_OBJECT
 public:
     explicit UploadDownloadWindow(const AppServices &services, QWidget *parent = nullptr);

@@ -20,8 +20,7 @@ namespace {
 
 using Colour = HistoryLog::Colour;
 
-class HistoryWindowTest : public ::testing::Test
-{
+class HistoryWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -51,12 +50,10 @@ TEST_F(HistoryWindowTest, EachLineKeepsItsOwnColour)
         const char *text;
         std::optional<Colour> colour;
         QColor expected;
-    } lines[] = {{"Connecting ...", std::nullopt, QColor(0, 0, 0)},
-                 {"Connected", Colour::Green, QColor(0, 200, 0)},
-                 {"Listing", Colour::Black, QColor(0, 0, 0)},
-                 {"Failed", Colour::Red, QColor(200, 0, 0)},
-                 {"Passive on", Colour::Blue, QColor(0, 0, 200)},
-                 {"Neutral again", std::nullopt, QColor(0, 0, 0)}};
+    } lines[]
+        = { { "Connecting ...", std::nullopt, QColor(0, 0, 0) }, { "Connected", Colour::Green, QColor(0, 200, 0) },
+              { "Listing", Colour::Black, QColor(0, 0, 0) }, { "Failed", Colour::Red, QColor(200, 0, 0) },
+              { "Passive on", Colour::Blue, QColor(0, 0, 200) }, { "Neutral again", std::nullopt, QColor(0, 0, 0) } };
     for (const auto &line : lines) {
         const QString text = QString::fromLatin1(line.text) + QStringLiteral("\r\n");
         if (line.colour)
@@ -65,7 +62,7 @@ TEST_F(HistoryWindowTest, EachLineKeepsItsOwnColour)
             m_window->appendLine(text);
     }
     EXPECT_EQ(m_window->plainText(),
-              QStringLiteral("Connecting ...\nConnected\nListing\nFailed\nPassive on\nNeutral again\n"));
+        QStringLiteral("Connecting ...\nConnected\nListing\nFailed\nPassive on\nNeutral again\n"));
     for (int i = 0; i < int(std::size(lines)); ++i)
         EXPECT_EQ(colourOfLine(i), lines[i].expected) << lines[i].text;
     // The colour covers the whole line, not only its first character.
@@ -136,7 +133,8 @@ TEST_F(HistoryWindowTest, RightClickOpensThePopUpLeftClickDoesNot)
     QTest::mouseClick(m_log->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
     EXPECT_FALSE(popUp->isVisible());
 
-    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(20, 20), m_log->viewport()->mapToGlobal(QPoint(20, 20)));
+    QContextMenuEvent rightClick(
+        QContextMenuEvent::Mouse, QPoint(20, 20), m_log->viewport()->mapToGlobal(QPoint(20, 20)));
     QApplication::sendEvent(m_log->viewport(), &rightClick);
     EXPECT_TRUE(popUp->isVisible());
     popUp->hide();

@@ -22,8 +22,7 @@ namespace {
 
 const QString placeholder = QStringLiteral("########");
 
-class MainWindowTest : public ::testing::Test
-{
+class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -32,8 +31,7 @@ protected:
         TextCatalogue::instance().setLanguageTable(QStringLiteral("english"));
     }
 
-    template<typename T = QWidget>
-    static T *child(const QWidget &window, const char *name)
+    template <typename T = QWidget> static T *child(const QWidget &window, const char *name)
     {
         T *found = window.findChild<T *>(QString::fromLatin1(name));
         EXPECT_NE(found, nullptr) << name;
@@ -56,7 +54,7 @@ TEST_F(MainWindowTest, ChildWindowsFollowTheWindowSize)
 {
     MainWindow window(m_prompts);
     showActive(window);
-    for (const QSize size : {QSize(), QSize(700, 480), QSize(1400, 960), QSize(900, 600)}) {
+    for (const QSize size : { QSize(), QSize(700, 480), QSize(1400, 960), QSize(900, 600) }) {
         if (size.isValid())
             window.resize(size);
         QApplication::processEvents();
@@ -81,12 +79,12 @@ TEST_F(MainWindowTest, ChildWindowsFollowTheWindowSize)
         EXPECT_EQ(history->width(), window.frameGeometry().width());
         EXPECT_EQ(history->height(), 134); // 2010 twips
         EXPECT_EQ(history->geometry().bottom() + 1, client->height() - 1); // 10 twips above the bottom
-        for (const QWidget *pane : {local, buttons, server}) {
+        for (const QWidget *pane : { local, buttons, server }) {
             EXPECT_EQ(pane->y(), 0);
             EXPECT_NEAR(pane->geometry().bottom() + 1, history->y(), 1.0) << qPrintable(pane->objectName());
         }
-        EXPECT_NEAR(local->height(),
-                    (window.frameGeometry().height() * 15 - 2010 - window.frameReserveTwips()) / 15.0, 1.0);
+        EXPECT_NEAR(
+            local->height(), (window.frameGeometry().height() * 15 - 2010 - window.frameReserveTwips()) / 15.0, 1.0);
 
         // The strip's toolbars sit one above and one below its middle.
         auto *upload = child(*buttons, "tlbUpload");
@@ -119,8 +117,8 @@ TEST_F(MainWindowTest, LoadsWithCaptionWelcomeLineAndAutomaticMode)
 TEST_F(MainWindowTest, FieldsAreEnabledAfterAnyToolbarClick)
 {
     MainWindow window(m_prompts);
-    const char *fields[] = {"txtAddress", "txtUserID", "txtPassword", "txtPort"};
-    for (const char *button : {"connect", "ascii"}) {
+    const char *fields[] = { "txtAddress", "txtUserID", "txtPassword", "txtPort" };
+    for (const char *button : { "connect", "ascii" }) {
         for (const char *field : fields)
             child(window, field)->setEnabled(false);
         child<QAction>(window, button)->trigger();
@@ -188,7 +186,8 @@ TEST_F(MainWindowTest, ARunLocksTheConnectionBarAndOffersStop)
 
         stop->trigger();
         const QString log = window.historyWindow()->plainText();
-        EXPECT_TRUE(log.endsWith(TextCatalogue::instance().text(QStringLiteral("MDIMAIN_STOPPED")) + QLatin1Char('\n')));
+        EXPECT_TRUE(
+            log.endsWith(TextCatalogue::instance().text(QStringLiteral("MDIMAIN_STOPPED")) + QLatin1Char('\n')));
     }
     EXPECT_TRUE(address->isEnabled());
     EXPECT_TRUE(connect->isEnabled());
@@ -215,7 +214,7 @@ TEST_F(MainWindowTest, ClosingDuringARunWaitsUntilTheRunHasEnded)
 // Every text the window shows, recursively: captions, menus, tool tips, labels, headers, log.
 QStringList visibleTexts(const QWidget &window)
 {
-    QStringList texts{window.windowTitle()};
+    QStringList texts { window.windowTitle() };
     for (const QWidget *widget : window.findChildren<QWidget *>()) {
         const QString where = widget->objectName() + QLatin1Char(':');
         texts << where + widget->toolTip() << where + widget->windowTitle();
@@ -257,12 +256,4 @@ TEST_F(MainWindowTest, NoTextIsMissingInAnyLanguage)
     }
 }
 
-
-TEST_F(MainWindowTest, ZZScreenshot)
-{
-    MainWindow window(m_prompts);
-    showActive(window);
-    window.grab().save(QStringLiteral("/tmp/frame-main.png"));
-    window.findChild<QMenu *>(QStringLiteral("mnuVerbindung"))->grab().save(QStringLiteral("/tmp/frame-menu.png"));
-}
 } // namespace

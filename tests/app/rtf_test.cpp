@@ -29,8 +29,7 @@ TEST(RtfReader, ReadsTheSubsetOurDocumentsUse)
                            "{\\i italic} \\ul under\\ulnone  \\fs32 big \\plain plain\\par}";
     QTextDocument document;
     ASSERT_TRUE(RtfReader::read(rtf, &document));
-    EXPECT_EQ(document.toPlainText(),
-              QStringLiteral("Plain bold red grüße € {braces}\nitalic under big plain\n"));
+    EXPECT_EQ(document.toPlainText(), QStringLiteral("Plain bold red grüße € {braces}\nitalic under big plain\n"));
 
     EXPECT_EQ(formatOf(document, QStringLiteral("bold")).fontWeight(), QFont::Bold);
     EXPECT_NE(formatOf(document, QStringLiteral("Plain")).fontWeight(), QFont::Bold);
@@ -50,13 +49,17 @@ TEST(RtfReader, RefusesWhatIsNotRtf)
     QTextDocument document;
     EXPECT_FALSE(RtfReader::read("Just text", &document));
     EXPECT_FALSE(RtfReader::readFile(QStringLiteral("/nonexistent/la.rtf"), &document));
+
+    // Broken escapes and unbalanced groups lose only what is broken.
+    ASSERT_TRUE(RtfReader::read("{\\rtf1 a\\'zzb}}}{c\\u", &document));
+    EXPECT_EQ(document.toPlainText(), QStringLiteral("abc"));
 }
 
 TEST(RtfReader, ShowsTheShippedAgreement)
 {
     QTextDocument document;
-    ASSERT_TRUE(RtfReader::readFile(QCoreApplication::applicationDirPath() + QStringLiteral("/Dateien/la.rtf"),
-                                    &document));
+    ASSERT_TRUE(
+        RtfReader::readFile(QCoreApplication::applicationDirPath() + QStringLiteral("/Dateien/la.rtf"), &document));
     const QString text = document.toPlainText();
     EXPECT_TRUE(text.startsWith(QStringLiteral("Ferrolink – Licence Agreement\n"))) << qPrintable(text.left(60));
     EXPECT_FALSE(text.contains(QLatin1Char('\\')));
@@ -69,10 +72,9 @@ TEST(RtfWriter, RoundTripKeepsTextAndColours)
 {
     QTextDocument original;
     QTextCursor cursor(&original);
-    const QList<std::pair<QString, QColor>> lines{{QStringLiteral("Connecting to host ..."), QColor()},
-                                                  {QStringLiteral("Verbindung hergestellt: {ok} \\ ✓"), QColor(0, 200, 0)},
-                                                  {QStringLiteral("Échec"), QColor(200, 0, 0)},
-                                                  {QStringLiteral("passive on"), QColor(0, 0, 200)}};
+    const QList<std::pair<QString, QColor>> lines { { QStringLiteral("Connecting to host ..."), QColor() },
+        { QStringLiteral("Verbindung hergestellt: {ok} \\ ✓"), QColor(0, 200, 0) },
+        { QStringLiteral("Échec"), QColor(200, 0, 0) }, { QStringLiteral("passive on"), QColor(0, 0, 200) } };
     for (const auto &[text, colour] : lines) {
         QTextCharFormat format;
         if (colour.isValid())

@@ -13,8 +13,7 @@
 
 namespace {
 
-class StartDialogTest : public ::testing::Test
-{
+class StartDialogTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -68,7 +67,8 @@ TEST_F(StartDialogTest, OkSetsTheLanguageTableOfTheSelectedRow)
     const struct {
         int row;
         QString table;
-    } cases[] = {{0, languages[0].table}, {2, languages[2].table}, {3, languages[3].table}, {-1, languages[0].table}};
+    } cases[] = { { 0, languages[0].table }, { 2, languages[2].table }, { 3, languages[3].table },
+        { -1, languages[0].table } };
     for (const auto &c : cases) {
         catalogue().setLanguageTable({});
         StartDialog dialog;

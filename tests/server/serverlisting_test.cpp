@@ -16,9 +16,7 @@ struct SizeCase {
     const char *text;
 };
 
-class FormatServerSizeTest : public ::testing::TestWithParam<SizeCase>
-{
-};
+class FormatServerSizeTest : public ::testing::TestWithParam<SizeCase> { };
 
 TEST_P(FormatServerSizeTest, RoundsHalfToEvenAndNeverShowsZero)
 {
@@ -26,21 +24,20 @@ TEST_P(FormatServerSizeTest, RoundsHalfToEvenAndNeverShowsZero)
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, FormatServerSizeTest,
-                         ::testing::Values(SizeCase{0, "1 KB"}, SizeCase{512, "1 KB"}, SizeCase{1536, "2 KB"},
-                                           SizeCase{2560, "2 KB"}, SizeCase{3584, "4 KB"}, SizeCase{10000, "10 KB"},
-                                           // Beyond 32 bits: no negative or wrapped numbers.
-                                           SizeCase{5LL * 1024 * 1024 * 1024, "5242880 KB"},
-                                           SizeCase{2147483648LL, "2097152 KB"}));
+    ::testing::Values(SizeCase { 0, "1 KB" }, SizeCase { 512, "1 KB" }, SizeCase { 1536, "2 KB" },
+        SizeCase { 2560, "2 KB" }, SizeCase { 3584, "4 KB" }, SizeCase { 10000, "10 KB" },
+        // Beyond 32 bits: no negative or wrapped numbers.
+        SizeCase { 5LL * 1024 * 1024 * 1024, "5242880 KB" }, SizeCase { 2147483648LL, "2097152 KB" }));
 
 TEST(FormatServerTime, DayMonthYearHourMinuteOfTheServersTime)
 {
-    EXPECT_EQ(FormatServerTime(QDateTime(QDate(2004, 3, 7), QTime(9, 5, 59), Qt::UTC)),
-              QStringLiteral("07.03.2004 09:05"));
-    EXPECT_EQ(FormatServerTime(QDateTime(QDate(2021, 12, 31), QTime(23, 59), Qt::UTC)),
-              QStringLiteral("31.12.2021 23:59"));
+    EXPECT_EQ(
+        FormatServerTime(QDateTime(QDate(2004, 3, 7), QTime(9, 5, 59), Qt::UTC)), QStringLiteral("07.03.2004 09:05"));
+    EXPECT_EQ(
+        FormatServerTime(QDateTime(QDate(2021, 12, 31), QTime(23, 59), Qt::UTC)), QStringLiteral("31.12.2021 23:59"));
     // The same instant given in another zone still shows the server's (UTC) clock.
     EXPECT_EQ(FormatServerTime(QDateTime(QDate(2004, 3, 7), QTime(10, 5), QTimeZone(3600))),
-              QStringLiteral("07.03.2004 09:05"));
+        QStringLiteral("07.03.2004 09:05"));
     EXPECT_EQ(FormatServerTime(QDateTime()), QString());
 }
 
@@ -49,7 +46,7 @@ TEST(FormatServerAttributes, LettersInTheServerListsOrder)
     const struct {
         quint32 word;
         const char *letters;
-    } cases[] = {{0x80, "N"}, {0x10, "D"}, {0x21, "RA"}, {0x11, "RD"}, {0x9B7, "TRHSDNCA"}, {0, ""}};
+    } cases[] = { { 0x80, "N" }, { 0x10, "D" }, { 0x21, "RA" }, { 0x11, "RD" }, { 0x9B7, "TRHSDNCA" }, { 0, "" } };
     for (const auto &c : cases)
         EXPECT_EQ(FormatServerAttributes(c.word), QString::fromLatin1(c.letters)) << c.word;
 }
@@ -57,7 +54,8 @@ TEST(FormatServerAttributes, LettersInTheServerListsOrder)
 TEST(MakeScratchFile, MakesAnEmptyFileInAPrivateFolderAndKeepsAnExistingOne)
 {
     QStandardPaths::setTestModeEnabled(true);
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/tempvantc");
+    const QString folder
+        = QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/tempvantc");
     QDir(folder).removeRecursively();
 
     const QString path = MakeScratchFile(QStringLiteral("a b.txt"));
@@ -65,8 +63,9 @@ TEST(MakeScratchFile, MakesAnEmptyFileInAPrivateFolderAndKeepsAnExistingOne)
     EXPECT_EQ(QFileInfo(path).size(), 0);
     const QFile::Permissions permissions = QFileInfo(folder).permissions();
     EXPECT_TRUE(permissions.testFlags(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    EXPECT_FALSE(permissions & (QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther |
-                                QFile::WriteOther | QFile::ExeOther));
+    EXPECT_FALSE(permissions
+        & (QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther
+            | QFile::ExeOther));
 
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -76,7 +75,7 @@ TEST(MakeScratchFile, MakesAnEmptyFileInAPrivateFolderAndKeepsAnExistingOne)
     EXPECT_EQ(QFileInfo(path).size(), 4);
 
     // Server names that would leave the folder or name a folder get no file.
-    for (const char *name : {"", ".", "..", "../escape.txt", "sub/file.txt"})
+    for (const char *name : { "", ".", "..", "../escape.txt", "sub/file.txt" })
         EXPECT_EQ(MakeScratchFile(QString::fromLatin1(name)), QString()) << name;
     EXPECT_FALSE(QFileInfo::exists(folder + QStringLiteral("/../escape.txt")));
     QDir(folder).removeRecursively();

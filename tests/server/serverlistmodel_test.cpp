@@ -34,8 +34,7 @@ QStringList rowTexts(const ServerListModel &model, int row)
     return texts;
 }
 
-class ServerListModelTest : public ::testing::Test
-{
+class ServerListModelTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
@@ -51,27 +50,29 @@ TEST_F(ServerListModelTest, KeysAndTypeNamesAskEachExtensionOnce)
         asked.append(name);
         return name.endsWith(u".txt") ? QStringLiteral("Plain text") : QString();
     };
-    const auto entries = BuildServerEntries({fileEntry(QStringLiteral("setup.exe")), fileEntry(QStringLiteral("a.txt")),
-                                             fileEntry(QStringLiteral("TOOL.EXE")), fileEntry(QStringLiteral("b.TXT")),
-                                             fileEntry(QStringLiteral("archive.tar.gz")),
-                                             fileEntry(QStringLiteral("Makefile")), fileEntry(QStringLiteral("data.xyz")),
-                                             fileEntry(QStringLiteral("odd.")), fileEntry(QStringLiteral("x.ico"))},
-                                            typeNameOf);
+    const auto entries
+        = BuildServerEntries({ fileEntry(QStringLiteral("setup.exe")), fileEntry(QStringLiteral("a.txt")),
+                                 fileEntry(QStringLiteral("TOOL.EXE")), fileEntry(QStringLiteral("b.TXT")),
+                                 fileEntry(QStringLiteral("archive.tar.gz")), fileEntry(QStringLiteral("Makefile")),
+                                 fileEntry(QStringLiteral("data.xyz")), fileEntry(QStringLiteral("odd.")),
+                                 fileEntry(QStringLiteral("x.ico")) },
+            typeNameOf);
 
     const struct {
         const char *key;
         const char *type;
-    } expected[] = {{"zexe0", "Anwendung"}, {"ztxt", "Plain text"}, {"zexe1", "Anwendung"},
-                    {"ztxt", "Plain text"}, {"zgz", "GZ-Datei"},     {"zmakefile", "MAKEFILE-Datei"},
-                    {"zxyz", "XYZ-Datei"},  {"z", "-Datei"},         {"zico2", "Symbol"}};
+    } expected[] = { { "zexe0", "Anwendung" }, { "ztxt", "Plain text" }, { "zexe1", "Anwendung" },
+        { "ztxt", "Plain text" }, { "zgz", "GZ-Datei" }, { "zmakefile", "MAKEFILE-Datei" }, { "zxyz", "XYZ-Datei" },
+        { "z", "-Datei" }, { "zico2", "Symbol" } };
     ASSERT_EQ(entries.size(), std::size(expected));
     for (size_t i = 0; i < entries.size(); ++i) {
         EXPECT_EQ(entries[i].imageKey, QLatin1String(expected[i].key)) << i;
         EXPECT_EQ(entries[i].typeName, QString::fromUtf8(expected[i].type)) << i;
     }
     // The own-icon kinds never reach the type source; two .txt files share one question.
-    EXPECT_EQ(asked, QStringList({QStringLiteral("a.txt"), QStringLiteral("archive.tar.gz"), QStringLiteral("Makefile"),
-                                  QStringLiteral("data.xyz"), QStringLiteral("odd.")}));
+    EXPECT_EQ(asked,
+        QStringList({ QStringLiteral("a.txt"), QStringLiteral("archive.tar.gz"), QStringLiteral("Makefile"),
+            QStringLiteral("data.xyz"), QStringLiteral("odd.") }));
     EXPECT_EQ(entries[0].attributesText, QStringLiteral("128"));
     EXPECT_EQ(entries[0].changedText, QStringLiteral("07.03.2004 09:05"));
 }
@@ -81,20 +82,21 @@ TEST_F(ServerListModelTest, ParentRowThenFoldersThenFilesInServerOrder)
     ServerListModel model;
     EXPECT_EQ(model.rowCount(), 0);
 
-    model.setEntries(BuildServerEntries({fileEntry(QStringLiteral("z.txt"), 1536), folderEntry(QStringLiteral("zeta")),
-                                         folderEntry(QStringLiteral("locked"), RemoteEntry::Folder | RemoteEntry::ReadOnly),
-                                         folderEntry(QStringLiteral("alpha")), fileEntry(QStringLiteral("a.txt"), 0)},
-                                        [](const QString &) { return QStringLiteral("Text"); }));
+    model.setEntries(
+        BuildServerEntries({ fileEntry(QStringLiteral("z.txt"), 1536), folderEntry(QStringLiteral("zeta")),
+                               folderEntry(QStringLiteral("locked"), RemoteEntry::Folder | RemoteEntry::ReadOnly),
+                               folderEntry(QStringLiteral("alpha")), fileEntry(QStringLiteral("a.txt"), 0) },
+            [](const QString &) { return QStringLiteral("Text"); }));
 
     const QString folderType = text("MPUB_FOLDER");
     const QList<QStringList> rows = {
-        {"..", "", "", "", ""},
-        {"zeta", "", folderType, "07.03.2004 09:05", "D"},
-        {"alpha", "", folderType, "07.03.2004 09:05", "D"},
-        {"z.txt", "2 KB", "Text", "07.03.2004 09:05", "N"},
+        { "..", "", "", "", "" },
+        { "zeta", "", folderType, "07.03.2004 09:05", "D" },
+        { "alpha", "", folderType, "07.03.2004 09:05", "D" },
+        { "z.txt", "2 KB", "Text", "07.03.2004 09:05", "N" },
         // A folder word with further bits is not a plain folder: it is shown like a file.
-        {"locked", "4 KB", "Text", "07.03.2004 09:05", "RD"},
-        {"a.txt", "1 KB", "Text", "07.03.2004 09:05", "N"},
+        { "locked", "4 KB", "Text", "07.03.2004 09:05", "RD" },
+        { "a.txt", "1 KB", "Text", "07.03.2004 09:05", "N" },
     };
     ASSERT_EQ(model.rowCount(), rows.size());
     for (int row = 0; row < rows.size(); ++row) {

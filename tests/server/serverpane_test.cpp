@@ -24,16 +24,14 @@
 
 namespace {
 
-class NullProgress : public ProgressSink
-{
+class NullProgress : public ProgressSink {
 public:
-    void setRange(int, int) override {}
-    void setValue(int) override {}
-    void reset() override {}
+    void setRange(int, int) override { }
+    void setValue(int) override { }
+    void reset() override { }
 };
 
-class ServerPaneTest : public ::testing::Test
-{
+class ServerPaneTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
@@ -49,8 +47,8 @@ protected:
         ASSERT_TRUE(m_server.makeFolder(QStringLiteral("pub/sub")));
         ASSERT_TRUE(m_server.makeFolder(QStringLiteral("empty")));
         auto connection = std::make_unique<FtpConnection>();
-        ASSERT_TRUE(connection->connectToHost(m_server.host(), m_server.port(), m_server.user(), m_server.password(),
-                                              true));
+        ASSERT_TRUE(
+            connection->connectToHost(m_server.host(), m_server.port(), m_server.user(), m_server.password(), true));
         m_session.setConnection(std::move(connection));
         m_pane = std::make_unique<ServerPane>(m_services);
         m_pane->resize(640, 400);
@@ -87,7 +85,8 @@ protected:
     {
         const QModelIndex index = model().index(int(rows().indexOf(name)), 0);
         EXPECT_TRUE(index.isValid()) << qPrintable(name);
-        list().selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        list().selectionModel()->setCurrentIndex(
+            index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         return index;
     }
     void doubleClickRow(const QString &name)
@@ -113,7 +112,7 @@ protected:
     RecordingHistoryLog m_history;
     ScriptedPrompts m_prompts;
     NullProgress m_progress;
-    AppServices m_services{m_session, m_history, m_prompts, m_progress};
+    AppServices m_services { m_session, m_history, m_prompts, m_progress };
     std::unique_ptr<ServerPane> m_pane;
 };
 
@@ -125,7 +124,7 @@ TEST_F(ServerPaneTest, ListsParentRowThenFoldersThenFilesInServerOrder)
 
     const auto listing = m_session.connection()->list();
     ASSERT_TRUE(listing.has_value());
-    QStringList expected{QStringLiteral("..")};
+    QStringList expected { QStringLiteral("..") };
     for (const RemoteEntry &entry : *listing) {
         if (entry.attributes == RemoteEntry::Folder)
             expected.append(entry.name);
@@ -136,7 +135,7 @@ TEST_F(ServerPaneTest, ListsParentRowThenFoldersThenFilesInServerOrder)
     }
     EXPECT_EQ(rows(), expected);
     EXPECT_EQ(model().index(int(rows().indexOf(u"a.txt")), ServerListModel::SizeColumn).data().toString(),
-              QStringLiteral("2 KB"));
+        QStringLiteral("2 KB"));
     EXPECT_EQ(pathBox().currentText(), QStringLiteral("/pub"));
 
     listFolder(QStringLiteral("/"));
@@ -148,20 +147,20 @@ TEST_F(ServerPaneTest, ListsParentRowThenFoldersThenFilesInServerOrder)
 TEST_F(ServerPaneTest, EmptyUnreadableAndUnconnectedFoldersShowOnlyTheParentRow)
 {
     listFolder(QStringLiteral("/empty"));
-    EXPECT_EQ(rows(), QStringList{QStringLiteral("..")});
+    EXPECT_EQ(rows(), QStringList { QStringLiteral("..") });
     EXPECT_TRUE(m_history.lines().isEmpty());
 
     if (!m_server.isExternal()) {
         ASSERT_TRUE(removeOnServer(QStringLiteral("empty")));
         m_pane->RefreshServerList();
-        EXPECT_EQ(rows(), QStringList{QStringLiteral("..")});
+        EXPECT_EQ(rows(), QStringList { QStringLiteral("..") });
         ASSERT_EQ(m_history.lines().size(), 1);
         EXPECT_EQ(m_history.lines()[0].colour, HistoryLog::Colour::Red);
     }
 
     m_session.closeConnection();
     m_pane->RefreshServerList();
-    EXPECT_EQ(rows(), QStringList{QStringLiteral("..")});
+    EXPECT_EQ(rows(), QStringList { QStringLiteral("..") });
     EXPECT_EQ(pathBox().currentIndex(), -1);
     EXPECT_FALSE(pathEntries().contains(QString()));
 }
@@ -203,7 +202,7 @@ TEST_F(ServerPaneTest, DoubleClickGoesUpOrIntoFoldersAndIgnoresFiles)
 
     doubleClickRow(QStringLiteral("docs"));
     EXPECT_EQ(serverDirectory(), QStringLiteral("/pub/docs"));
-    EXPECT_EQ(rows(), QStringList({QStringLiteral(".."), QStringLiteral("readme.txt")}));
+    EXPECT_EQ(rows(), QStringList({ QStringLiteral(".."), QStringLiteral("readme.txt") }));
     EXPECT_TRUE(m_history.lines().isEmpty());
 }
 
@@ -228,9 +227,9 @@ TEST_F(ServerPaneTest, UpButtonEntersTheSelectedFolderAndRelistsOnAFileRow)
 
 TEST_F(ServerPaneTest, PathBoxHoldsEachFolderOnceAndChoosingOneListsIt)
 {
-    for (const char *path : {"/", "/pub", "/pub/docs", "/pub", "/", "/pub/docs"})
+    for (const char *path : { "/", "/pub", "/pub/docs", "/pub", "/", "/pub/docs" })
         listFolder(QLatin1String(path));
-    EXPECT_EQ(pathEntries(), QStringList({QStringLiteral("/"), QStringLiteral("/pub"), QStringLiteral("/pub/docs")}));
+    EXPECT_EQ(pathEntries(), QStringList({ QStringLiteral("/"), QStringLiteral("/pub"), QStringLiteral("/pub/docs") }));
 
     choosePath(QStringLiteral("/pub"));
     EXPECT_EQ(serverDirectory(), QStringLiteral("/pub"));
@@ -259,12 +258,12 @@ TEST_F(ServerPaneTest, PruneDropsVanishedFoldersAndKeepsRootAndTheCurrentDirecto
 {
     if (m_server.isExternal())
         GTEST_SKIP() << "needs to remove a folder behind the server's back";
-    for (const char *path : {"/", "/pub/docs", "/empty", "/pub"})
+    for (const char *path : { "/", "/pub/docs", "/empty", "/pub" })
         listFolder(QLatin1String(path));
     ASSERT_TRUE(removeOnServer(QStringLiteral("pub/docs")));
 
     m_pane->prunePathBox();
-    EXPECT_EQ(pathEntries(), QStringList({QStringLiteral("/"), QStringLiteral("/empty"), QStringLiteral("/pub")}));
+    EXPECT_EQ(pathEntries(), QStringList({ QStringLiteral("/"), QStringLiteral("/empty"), QStringLiteral("/pub") }));
     EXPECT_EQ(serverDirectory(), QStringLiteral("/pub"));
     EXPECT_EQ(pathBox().currentText(), QStringLiteral("/pub"));
 }
@@ -284,14 +283,14 @@ TEST_F(ServerPaneTest, F5RelistsAndDeleteAsksAndNoKeepsEverything)
     EXPECT_EQ(m_prompts.asked()[0].text, QStringLiteral("Delete Selection?"));
     EXPECT_TRUE(m_server.exists(QStringLiteral("pub/a.txt")));
     EXPECT_TRUE(rows().contains(u"a.txt"));
-    EXPECT_EQ(list().selectedRows(), QList<int>{int(rows().indexOf(u"a.txt"))});
+    EXPECT_EQ(list().selectedRows(), QList<int> { int(rows().indexOf(u"a.txt")) });
 }
 
 TEST_F(ServerPaneTest, ToolbarWithoutConnectionOnlySaysSo)
 {
     listFolder(QStringLiteral("/pub"));
     m_session.closeConnection();
-    for (const char *key : {"del", "open", "new", "oben", "actualize", "download"}) {
+    for (const char *key : { "del", "open", "new", "oben", "actualize", "download" }) {
         m_prompts.clearAsked();
         button(key).trigger();
         ASSERT_EQ(m_prompts.asked().size(), 1) << key;
@@ -324,9 +323,9 @@ TEST_F(ServerPaneTest, ViewButtonsSwitchTheViewAndKeepTheSelection)
         QListView::ViewMode mode;
         QListView::Flow flow;
     } cases[] = {
-        {"eins", ServerListView::View::LargeIcons, QListView::IconMode, QListView::LeftToRight},
-        {"zwei", ServerListView::View::SmallIcons, QListView::ListMode, QListView::LeftToRight},
-        {"drei", ServerListView::View::List, QListView::ListMode, QListView::TopToBottom},
+        { "eins", ServerListView::View::LargeIcons, QListView::IconMode, QListView::LeftToRight },
+        { "zwei", ServerListView::View::SmallIcons, QListView::ListMode, QListView::LeftToRight },
+        { "drei", ServerListView::View::List, QListView::ListMode, QListView::TopToBottom },
     };
     for (const auto &c : cases) {
         button(c.key).trigger();
@@ -346,12 +345,12 @@ TEST_F(ServerPaneTest, ViewButtonsSwitchTheViewAndKeepTheSelection)
 TEST_F(ServerPaneTest, ListFollowsThePaneWhenResized)
 {
     const auto listRect = [this] { return QRect(list().mapTo(m_pane.get(), QPoint(0, 0)), list().size()); };
-    for (const QSize size : {QSize(420, 260), QSize(900, 650), QSize(500, 300)}) {
+    for (const QSize size : { QSize(420, 260), QSize(900, 650), QSize(500, 300) }) {
         m_pane->resize(size);
         QApplication::processEvents();
         const QRect rect = listRect();
-        const QRect toolbar(m_pane->findChild<QWidget *>(QStringLiteral("tlbServerLinks"))->mapTo(m_pane.get(), QPoint()),
-                            QSize());
+        const QRect toolbar(
+            m_pane->findChild<QWidget *>(QStringLiteral("tlbServerLinks"))->mapTo(m_pane.get(), QPoint()), QSize());
         EXPECT_GT(rect.top(), toolbar.top());
         EXPECT_LT(size.width() - rect.right(), 30) << size.width();
         EXPECT_LT(size.height() - rect.bottom(), 30) << size.height();
@@ -367,8 +366,9 @@ TEST_F(ServerPaneTest, RightClickOnARowOpensTheCommandMenu)
     QStringList names;
     for (QAction *action : menu->actions())
         names.append(action->isSeparator() ? QStringLiteral("-") : action->objectName());
-    EXPECT_EQ(names, QStringList({"mnuDownload", "mnuDownloadAls", "-", "mnuOeffnen", "mnuOeffnenMit", "-",
-                                  "mnuUmbenennen", "-", "mnuLoeschen", "-", "mnuNeu", "-", "mnuAktualisieren"}));
+    EXPECT_EQ(names,
+        QStringList({ "mnuDownload", "mnuDownloadAls", "-", "mnuOeffnen", "mnuOeffnenMit", "-", "mnuUmbenennen", "-",
+            "mnuLoeschen", "-", "mnuNeu", "-", "mnuAktualisieren" }));
     EXPECT_EQ(menu->defaultAction()->objectName(), QStringLiteral("mnuDownload"));
     EXPECT_EQ(menu->defaultAction()->text(), text("FRMPUSERVER_DOWNLOAD"));
 

@@ -30,7 +30,7 @@ std::optional<QByteArray> readLocal(const QString &path)
 }
 
 bool upload(FtpConnection &connection, const QString &name, const QByteArray &data,
-            FtpConnection::TransferType type = FtpConnection::TransferType::Binary)
+    FtpConnection::TransferType type = FtpConnection::TransferType::Binary)
 {
     if (!connection.openFileForWriting(name, type))
         return false;
@@ -49,16 +49,16 @@ protected:
     {
         ASSERT_TRUE(m_server.start());
         ASSERT_TRUE(m_local.isValid());
-        m_connection.setTimeouts({testTimeoutMs, testTimeoutMs, testTimeoutMs});
-        QObject::connect(&m_connection, &FtpConnection::commandSent,
-                         [this](const QString &command) { m_commands.append(command); });
+        m_connection.setTimeouts({ testTimeoutMs, testTimeoutMs, testTimeoutMs });
+        QObject::connect(
+            &m_connection, &FtpConnection::commandSent, [this](const QString &command) { m_commands.append(command); });
         ASSERT_TRUE(connectToServer(m_connection)) << m_connection.lastError().toStdString();
     }
 
     bool connectToServer(FtpConnection &connection)
     {
-        return connection.connectToHost(m_server.host(), m_server.port(), m_server.user(), m_server.password(),
-                                        GetParam());
+        return connection.connectToHost(
+            m_server.host(), m_server.port(), m_server.user(), m_server.password(), GetParam());
     }
 
     QString localPath(const QString &name) const { return m_local.filePath(name); }
@@ -79,9 +79,9 @@ TEST_P(FtpConnectionTest, LogsInWithFeaturesAndUsesTheModesDataCommand)
     ASSERT_TRUE(m_connection.list().has_value()) << m_connection.lastError().toStdString();
     EXPECT_TRUE(m_commands.contains(QStringLiteral("MLSD")));
     const QString dataCommand = GetParam() ? QStringLiteral("PASV") : QStringLiteral("PORT ");
-    EXPECT_TRUE(std::any_of(m_commands.begin(), m_commands.end(),
-                            [&](const QString &command) { return command.startsWith(dataCommand); }))
-        << m_commands.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(std::any_of(m_commands.begin(), m_commands.end(), [&](const QString &command) {
+        return command.startsWith(dataCommand);
+    })) << m_commands.join(QLatin1Char('|')).toStdString();
 }
 
 TEST_P(FtpConnectionTest, ChangesAndReportsDirectories)
@@ -94,14 +94,14 @@ TEST_P(FtpConnectionTest, ChangesAndReportsDirectories)
         const char *current; // afterwards
     };
     const Step steps[] = {
-        {"/pub", true, "/pub"},
-        {"sub dir", true, "/pub/sub dir"},
-        {"Grüße", true, "/pub/sub dir/Grüße"},
-        {"..", true, "/pub/sub dir"},
-        {"missing", false, "/pub/sub dir"},
-        {"/nowhere/at all", false, "/pub/sub dir"},
-        {"/say \"hi\"", true, "/say \"hi\""},
-        {"..", true, "/"},
+        { "/pub", true, "/pub" },
+        { "sub dir", true, "/pub/sub dir" },
+        { "Grüße", true, "/pub/sub dir/Grüße" },
+        { "..", true, "/pub/sub dir" },
+        { "missing", false, "/pub/sub dir" },
+        { "/nowhere/at all", false, "/pub/sub dir" },
+        { "/say \"hi\"", true, "/say \"hi\"" },
+        { "..", true, "/" },
     };
     for (const Step &step : steps) {
         const QString path = QString::fromUtf8(step.path);
@@ -139,7 +139,7 @@ TEST_P(FtpConnectionTest, TransfersFilesByteForByteBothWays)
     const struct {
         const char *name;
         qsizetype size;
-    } files[] = {{"leer", 0}, {"Grüße an Jörg.bin", 1000}, {"big file.bin", 5 * 1024 * 1024}};
+    } files[] = { { "leer", 0 }, { "Grüße an Jörg.bin", 1000 }, { "big file.bin", 5 * 1024 * 1024 } };
     for (const auto &file : files) {
         const QString name = QString::fromUtf8(file.name);
         const QByteArray data = randomBytes(file.size);
@@ -172,8 +172,8 @@ TEST_P(FtpConnectionTest, DownloadOverwritesAndRefusalKeepsTheLocalFile)
     // A local file that cannot be written fails the call; the connection stays usable.
     EXPECT_FALSE(m_connection.getFile(QStringLiteral("a.txt"), localPath(QStringLiteral("no folder/a.txt"))));
     EXPECT_FALSE(m_connection.lastError().isEmpty());
-    EXPECT_EQ(m_connection.currentDirectory(), QStringLiteral("/")) << m_connection.lastError().toStdString()
-                                                                    << m_commands.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(m_connection.currentDirectory(), QStringLiteral("/"))
+        << m_connection.lastError().toStdString() << m_commands.join(QLatin1Char('|')).toStdString();
 }
 
 TEST_P(FtpConnectionTest, AsciiUploadTravelsWithNetworkLineEnds)
@@ -229,7 +229,8 @@ TEST_P(FtpConnectionTest, RefusesNamesThatWouldInjectCommands)
 
 TEST_P(FtpConnectionTest, UploadIntoMissingFolderFails)
 {
-    EXPECT_FALSE(m_connection.openFileForWriting(QStringLiteral("missing/file.txt"), FtpConnection::TransferType::Binary));
+    EXPECT_FALSE(
+        m_connection.openFileForWriting(QStringLiteral("missing/file.txt"), FtpConnection::TransferType::Binary));
     EXPECT_TRUE(m_connection.lastError().startsWith(QLatin1String("550")));
     EXPECT_FALSE(m_connection.writeFile("data"));
     EXPECT_FALSE(m_connection.closeFile());
@@ -256,9 +257,7 @@ struct NetworkCase {
     const char *dataCommand;
 };
 
-class FtpConnectionNetworkTest : public ::testing::TestWithParam<NetworkCase>
-{
-};
+class FtpConnectionNetworkTest : public ::testing::TestWithParam<NetworkCase> { };
 
 TEST_P(FtpConnectionNetworkTest, TransfersOverTheRightDataConnection)
 {
@@ -271,10 +270,10 @@ TEST_P(FtpConnectionNetworkTest, TransfersOverTheRightDataConnection)
     ASSERT_TRUE(server.start());
     QTemporaryDir local;
     FtpConnection connection;
-    connection.setTimeouts({testTimeoutMs, testTimeoutMs, testTimeoutMs});
+    connection.setTimeouts({ testTimeoutMs, testTimeoutMs, testTimeoutMs });
     QStringList commands;
-    QObject::connect(&connection, &FtpConnection::commandSent,
-                     [&](const QString &command) { commands.append(command); });
+    QObject::connect(
+        &connection, &FtpConnection::commandSent, [&](const QString &command) { commands.append(command); });
     ASSERT_TRUE(connection.connectToHost(server.host(), server.port(), server.user(), server.password(), c.passive))
         << connection.lastError().toStdString();
 
@@ -287,22 +286,19 @@ TEST_P(FtpConnectionNetworkTest, TransfersOverTheRightDataConnection)
     ASSERT_TRUE(connection.getFile(QStringLiteral("x.bin"), local.filePath(QStringLiteral("x.bin"))))
         << connection.lastError().toStdString();
     EXPECT_EQ(readLocal(local.filePath(QStringLiteral("x.bin"))), data);
-    EXPECT_TRUE(std::any_of(commands.begin(), commands.end(),
-                            [&](const QString &command) { return command.startsWith(QLatin1String(c.dataCommand)); }))
-        << commands.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(std::any_of(commands.begin(), commands.end(), [&](const QString &command) {
+        return command.startsWith(QLatin1String(c.dataCommand));
+    })) << commands.join(QLatin1Char('|')).toStdString();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Networks, FtpConnectionNetworkTest,
-    ::testing::Values(NetworkCase{"IPv6Passive", "::1", "", true, "EPSV"},
-                      NetworkCase{"IPv6Active", "::1", "", false, "EPRT |2|::1|"},
-                      NetworkCase{"PrivatePasvAddress", "127.0.0.1", "10.1.2.3", true, "PASV"},
-                      NetworkCase{"UnspecifiedPasvAddress", "127.0.0.1", "0.0.0.0", true, "PASV"}),
+INSTANTIATE_TEST_SUITE_P(Networks, FtpConnectionNetworkTest,
+    ::testing::Values(NetworkCase { "IPv6Passive", "::1", "", true, "EPSV" },
+        NetworkCase { "IPv6Active", "::1", "", false, "EPRT |2|::1|" },
+        NetworkCase { "PrivatePasvAddress", "127.0.0.1", "10.1.2.3", true, "PASV" },
+        NetworkCase { "UnspecifiedPasvAddress", "127.0.0.1", "0.0.0.0", true, "PASV" }),
     [](const ::testing::TestParamInfo<NetworkCase> &info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(Modes, FtpConnectionTest, ::testing::Values(true, false),
-                         [](const ::testing::TestParamInfo<bool> &info) {
-                             return info.param ? "Passive" : "Active";
-                         });
+    [](const ::testing::TestParamInfo<bool> &info) { return info.param ? "Passive" : "Active"; });
 
 } // namespace

@@ -46,8 +46,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_server.start());
-        for (const auto &[name, size] : {std::pair(QStringLiteral("large.bin"), largeFileSize),
-                                         std::pair(QStringLiteral("medium.bin"), mediumFileSize)}) {
+        for (const auto &[name, size] : { std::pair(QStringLiteral("large.bin"), largeFileSize),
+                 std::pair(QStringLiteral("medium.bin"), mediumFileSize) }) {
             // Sparse files: the server reads zeros fast and the test never fills a disk.
             if (!m_server.isExternal()) {
                 QFile file(m_server.rootPath() + QLatin1Char('/') + name);
@@ -57,9 +57,9 @@ protected:
             }
         }
         m_connection = std::make_unique<FtpConnection>();
-        m_connection->setTimeouts({testTimeoutMs, testTimeoutMs, testTimeoutMs});
-        ASSERT_TRUE(m_connection->connectToHost(m_server.host(), m_server.port(), m_server.user(), m_server.password(),
-                                                true))
+        m_connection->setTimeouts({ testTimeoutMs, testTimeoutMs, testTimeoutMs });
+        ASSERT_TRUE(
+            m_connection->connectToHost(m_server.host(), m_server.port(), m_server.user(), m_server.password(), true))
             << m_connection->lastError().toStdString();
     }
 
@@ -86,7 +86,7 @@ TEST(FtpConnectionSilentServer, ConnectTimesOutWhileTheEventLoopRuns)
 {
     SilentServer silent;
     FtpConnection connection;
-    connection.setTimeouts({shortTimeoutMs, shortTimeoutMs, shortTimeoutMs});
+    connection.setTimeouts({ shortTimeoutMs, shortTimeoutMs, shortTimeoutMs });
     int ticks = 0;
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
@@ -94,8 +94,8 @@ TEST(FtpConnectionSilentServer, ConnectTimesOutWhileTheEventLoopRuns)
 
     QElapsedTimer clock;
     clock.start();
-    EXPECT_FALSE(connection.connectToHost(QStringLiteral("127.0.0.1"), silent.port(), QStringLiteral("u"),
-                                          QStringLiteral("p"), true));
+    EXPECT_FALSE(connection.connectToHost(
+        QStringLiteral("127.0.0.1"), silent.port(), QStringLiteral("u"), QStringLiteral("p"), true));
     EXPECT_LT(clock.elapsed(), 5000);
     EXPECT_GE(ticks, 5);
     EXPECT_FALSE(connection.isConnected());
@@ -129,13 +129,16 @@ TEST_F(FtpConnectionWaitsTest, SecondCallDuringARunningOneIsRefusedAtOnce)
 {
     bool nestedResult = true;
     qint64 nestedMs = -1;
-    EXPECT_TRUE(downloadWhile([&] {
-        EXPECT_TRUE(m_connection->isBusy());
-        QElapsedTimer clock;
-        clock.start();
-        nestedResult = m_connection->setCurrentDirectory(QStringLiteral("/"));
-        nestedMs = clock.elapsed();
-    }, QStringLiteral("medium.bin"))) << m_connection->lastError().toStdString();
+    EXPECT_TRUE(downloadWhile(
+        [&] {
+            EXPECT_TRUE(m_connection->isBusy());
+            QElapsedTimer clock;
+            clock.start();
+            nestedResult = m_connection->setCurrentDirectory(QStringLiteral("/"));
+            nestedMs = clock.elapsed();
+        },
+        QStringLiteral("medium.bin")))
+        << m_connection->lastError().toStdString();
     EXPECT_FALSE(nestedResult);
     EXPECT_LT(nestedMs, 100);
     EXPECT_FALSE(m_connection->isBusy());

@@ -10,19 +10,17 @@ namespace {
 struct ReplyCase {
     const char *name;
     QByteArray stream;
-    QList<int> codes;          // the complete replies, in order
-    QList<int> lineCounts;     // lines of each reply
+    QList<int> codes; // the complete replies, in order
+    QList<int> lineCounts; // lines of each reply
 };
 
-class FtpReplyReaderTest : public ::testing::TestWithParam<ReplyCase>
-{
-};
+class FtpReplyReaderTest : public ::testing::TestWithParam<ReplyCase> { };
 
 TEST_P(FtpReplyReaderTest, AssemblesWholeRepliesWhereverTheStreamIsCut)
 {
     const ReplyCase &c = GetParam();
     // Whole, byte by byte, and in two halves: the assembler may not depend on packet borders.
-    for (const int chunk : {int(c.stream.size()), 1, int(c.stream.size() / 2 + 1)}) {
+    for (const int chunk : { int(c.stream.size()), 1, int(c.stream.size() / 2 + 1) }) {
         FtpReplyReader reader;
         for (qsizetype at = 0; at < c.stream.size(); at += std::max(chunk, 1))
             reader.addData(c.stream.mid(at, std::max(chunk, 1)));
@@ -37,22 +35,18 @@ TEST_P(FtpReplyReaderTest, AssemblesWholeRepliesWhereverTheStreamIsCut)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Replies, FtpReplyReaderTest,
-    ::testing::Values(
-        ReplyCase{"single", "220 ready\r\n", {220}, {1}},
-        ReplyCase{"two at once", "150 opening\r\n226 done\r\n", {150, 226}, {1, 1}},
-        ReplyCase{"bare LF and code alone", "200 ok\n331\r\n", {200, 331}, {1, 1}},
-        ReplyCase{"multi-line FEAT", "211-Features:\r\n MLST type*;\r\n UTF8\r\n211 End\r\n", {211}, {4}},
+INSTANTIATE_TEST_SUITE_P(Replies, FtpReplyReaderTest,
+    ::testing::Values(ReplyCase { "single", "220 ready\r\n", { 220 }, { 1 } },
+        ReplyCase { "two at once", "150 opening\r\n226 done\r\n", { 150, 226 }, { 1, 1 } },
+        ReplyCase { "bare LF and code alone", "200 ok\n331\r\n", { 200, 331 }, { 1, 1 } },
+        ReplyCase { "multi-line FEAT", "211-Features:\r\n MLST type*;\r\n UTF8\r\n211 End\r\n", { 211 }, { 4 } },
         // RFC 959, 4.2: inner lines may start with digits, even another code or the same code with
         // a hyphen; only "211 " ends the reply.
-        ReplyCase{"inner lines look like codes",
-                  "230-Welcome\r\n230-still welcome\r\n123 not a reply\r\n230 Logged in\r\n",
-                  {230},
-                  {4}},
-        ReplyCase{"junk before the code", "Welcome banner without code\r\n\r\n220 ready\r\n", {220}, {1}},
-        ReplyCase{"incomplete reply is held back", "226-Transfer\r\n226-more", {}, {}},
-        ReplyCase{"not a code", "22 short\r\n2200 long\r\nabc\r\n550 No such file\r\n", {550}, {1}}),
+        ReplyCase { "inner lines look like codes",
+            "230-Welcome\r\n230-still welcome\r\n123 not a reply\r\n230 Logged in\r\n", { 230 }, { 4 } },
+        ReplyCase { "junk before the code", "Welcome banner without code\r\n\r\n220 ready\r\n", { 220 }, { 1 } },
+        ReplyCase { "incomplete reply is held back", "226-Transfer\r\n226-more", {}, {} },
+        ReplyCase { "not a code", "22 short\r\n2200 long\r\nabc\r\n550 No such file\r\n", { 550 }, { 1 } }),
     [](const ::testing::TestParamInfo<ReplyCase> &info) {
         QString name = QString::fromLatin1(info.param.name);
         name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9]")), QStringLiteral("_"));
@@ -61,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(FtpReply, ClassifiesByFirstDigitAndKeepsTheServersWords)
 {
-    const FtpReply reply(550, {QStringLiteral("550 No such file")});
+    const FtpReply reply(550, { QStringLiteral("550 No such file") });
     EXPECT_EQ(reply.replyClass(), FtpReply::ReplyClass::PermanentError);
     EXPECT_TRUE(reply.isError());
     EXPECT_EQ(reply.text(), QStringLiteral("550 No such file"));

@@ -42,14 +42,9 @@ bool FtpTestServer::start()
     m_process = std::make_unique<QProcess>();
     // Server complaints go to the test's own stderr; stdout carries only the port line.
     m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    QStringList arguments = {QStringLiteral(FERROLINK_TEST_SOURCE_DIR "/tests/support/ftpserver.py"),
-                             m_root->path(),
-                             QStringLiteral("--host"),
-                             m_listenAddress,
-                             QStringLiteral("--user"),
-                             user(),
-                             QStringLiteral("--password"),
-                             password()};
+    QStringList arguments = { QStringLiteral(FERROLINK_TEST_SOURCE_DIR "/tests/support/ftpserver.py"), m_root->path(),
+        QStringLiteral("--host"), m_listenAddress, QStringLiteral("--user"), user(), QStringLiteral("--password"),
+        password() };
     if (!m_masqueradeAddress.isEmpty())
         arguments << QStringLiteral("--masquerade") << m_masqueradeAddress;
     m_process->start(QStringLiteral("/usr/bin/python3"), arguments);
@@ -132,15 +127,15 @@ bool FtpTestServer::makeFolder(const QString &path)
     QString folder = path;
     if (!folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
-    return curl({QStringLiteral("--ftp-create-dirs"), remoteUrl(folder).toString(QUrl::FullyEncoded)}).has_value();
+    return curl({ QStringLiteral("--ftp-create-dirs"), remoteUrl(folder).toString(QUrl::FullyEncoded) }).has_value();
 }
 
 bool FtpTestServer::writeFile(const QString &path, const QByteArray &data)
 {
     if (isExternal()) {
-        return curl({QStringLiteral("--ftp-create-dirs"), QStringLiteral("-T"), QStringLiteral("-"),
-                     remoteUrl(path).toString(QUrl::FullyEncoded)},
-                    data)
+        return curl({ QStringLiteral("--ftp-create-dirs"), QStringLiteral("-T"), QStringLiteral("-"),
+                        remoteUrl(path).toString(QUrl::FullyEncoded) },
+            data)
             .has_value();
     }
     const QString target = localPath(path);
@@ -153,7 +148,7 @@ bool FtpTestServer::writeFile(const QString &path, const QByteArray &data)
 std::optional<QByteArray> FtpTestServer::readFile(const QString &path) const
 {
     if (isExternal())
-        return curl({remoteUrl(path).toString(QUrl::FullyEncoded)});
+        return curl({ remoteUrl(path).toString(QUrl::FullyEncoded) });
     QFile file(localPath(path));
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
@@ -165,14 +160,14 @@ bool FtpTestServer::exists(const QString &path) const
     if (!isExternal())
         return QFileInfo::exists(localPath(path));
     // A file answers SIZE/MDTM to a head request; a folder answers a listing.
-    return curl({QStringLiteral("--head"), remoteUrl(path).toString(QUrl::FullyEncoded)}).has_value()
-        || curl({remoteUrl(path + QLatin1Char('/')).toString(QUrl::FullyEncoded)}).has_value();
+    return curl({ QStringLiteral("--head"), remoteUrl(path).toString(QUrl::FullyEncoded) }).has_value()
+        || curl({ remoteUrl(path + QLatin1Char('/')).toString(QUrl::FullyEncoded) }).has_value();
 }
 
 std::optional<QByteArray> FtpTestServer::curl(const QStringList &arguments, const QByteArray &input) const
 {
     QProcess process;
-    process.start(QStringLiteral("curl"), QStringList{QStringLiteral("-s"), QStringLiteral("-S")} + arguments);
+    process.start(QStringLiteral("curl"), QStringList { QStringLiteral("-s"), QStringLiteral("-S") } + arguments);
     if (!process.waitForStarted(startTimeoutMs))
         return std::nullopt;
     process.write(input);
@@ -188,7 +183,7 @@ std::optional<QByteArray> FtpTestServer::curl(const QStringList &arguments, cons
 void FtpTestServer::emptyExternalFolder(const QString &path)
 {
     const QString folder = path.isEmpty() ? QString() : path + QLatin1Char('/');
-    const std::optional<QByteArray> listing = curl({remoteUrl(folder).toString(QUrl::FullyEncoded)});
+    const std::optional<QByteArray> listing = curl({ remoteUrl(folder).toString(QUrl::FullyEncoded) });
     if (!listing)
         return;
     for (const QByteArray &rawLine : listing->split('\n')) {
@@ -207,9 +202,9 @@ void FtpTestServer::emptyExternalFolder(const QString &path)
         const QString child = folder + name;
         if (line.startsWith(QLatin1Char('d'))) {
             emptyExternalFolder(child);
-            curl({QStringLiteral("-Q"), QStringLiteral("RMD ") + child, remoteUrl({}).toString(QUrl::FullyEncoded)});
+            curl({ QStringLiteral("-Q"), QStringLiteral("RMD ") + child, remoteUrl({}).toString(QUrl::FullyEncoded) });
         } else {
-            curl({QStringLiteral("-Q"), QStringLiteral("DELE ") + child, remoteUrl({}).toString(QUrl::FullyEncoded)});
+            curl({ QStringLiteral("-Q"), QStringLiteral("DELE ") + child, remoteUrl({}).toString(QUrl::FullyEncoded) });
         }
     }
 }

@@ -46,7 +46,7 @@ public:
     bool exists(const QString &path) const;
 
     QString rootPath() const; // local root folder; empty for an external server
-    void stop();              // kill the server now (to test a server that goes away)
+    void stop(); // kill the server now (to test a server that goes away)
 
 private:
     QString localPath(const QString &path) const;
