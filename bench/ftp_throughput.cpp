@@ -23,7 +23,7 @@ namespace {
 constexpr qint64 mebibyte = 1024 * 1024;
 const QString remoteName = QStringLiteral("ftp_throughput.bin");
 const QString curlRemoteName = QStringLiteral("ftp_throughput_curl.bin");
-constexpr int rounds = 3;
+constexpr int rounds = 5;
 
 QTextStream &out()
 {

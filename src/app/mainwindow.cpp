@@ -71,7 +71,6 @@ MainWindow::MainWindow(Prompts *prompts, QWidget *parent)
     m_bar = new ConnectionBarWidget;
     m_clientArea = new QWidget;
     m_clientArea->setObjectName(QStringLiteral("clientArea"));
-    m_clientArea->installEventFilter(this);
     auto *central = new QWidget(this);
     auto *layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -87,6 +86,7 @@ MainWindow::MainWindow(Prompts *prompts, QWidget *parent)
 
     m_menu = std::make_unique<MainMenu>(menuBar());
     createChildWindows();
+    m_clientArea->installEventFilter(this);
     m_controller = new ConnectionController(m_services, *m_bar, this);
     connectCommands();
     connect(&m_session, &Session::busyChanged, this, &MainWindow::setBusy);

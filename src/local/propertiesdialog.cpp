@@ -1,6 +1,5 @@
 #include "local/propertiesdialog.h"
 
-#include "app/busycursor.h"
 #include "app/textcatalogue.h"
 #include "local/filetypes.h"
 
@@ -12,6 +11,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
+#include <QThread>
 #include <QVBoxLayout>
 
 #include <sys/stat.h>
@@ -53,12 +53,8 @@ PropertiesDialog::PropertiesDialog(const QString &path, QWidget *parent)
     if (isLink)
         addRow(text("FRMPROPERTIES_TARGET"), QStringLiteral("lblTarget"), info.symLinkTarget());
     if (isFolder) {
-        BusyCursor busy;
-        const FolderTotals totals = folderTotals(path);
-        addRow(text("FRMPROPERTIES_SIZE"), QStringLiteral("lblSize"), sizeText(totals.bytes));
-        addRow(text("FRMPROPERTIES_CONTAINS"), QStringLiteral("lblContains"),
-            QLocale().toString(totals.files) + u' ' + text("FRMPROPERTIES_FILES") + QStringLiteral(", ")
-                + QLocale().toString(totals.folders) + u' ' + text("FRMPROPERTIES_FOLDERS"));
+        addRow(text("FRMPROPERTIES_SIZE"), QStringLiteral("lblSize"), text("FRMPROPERTIES_COUNTING"));
+        addRow(text("FRMPROPERTIES_CONTAINS"), QStringLiteral("lblContains"), text("FRMPROPERTIES_COUNTING"));
     } else {
         addRow(text("FRMPROPERTIES_SIZE"), QStringLiteral("lblSize"), sizeText(info.size()));
     }
@@ -76,6 +72,39 @@ PropertiesDialog::PropertiesDialog(const QString &path, QWidget *parent)
     layout->addLayout(m_form);
     layout->addStretch();
     layout->addWidget(buttons);
+    if (isFolder)
+        startCounting();
+}
+
+PropertiesDialog::~PropertiesDialog()
+{
+    if (m_counter) {
+        m_cancel = true;
+        m_counter->wait();
+    }
+}
+
+// A folder tree ("/", a home with a million files) can take minutes to count: the count runs in
+// a worker thread so the window stays responsive and the dialog can be closed at any time.
+void PropertiesDialog::startCounting()
+{
+    m_counter = QThread::create([this, folder = m_path] {
+        const FolderTotals totals = folderTotals(folder, &m_cancel);
+        if (!m_cancel)
+            QMetaObject::invokeMethod(this, [this, totals] { showTotals(totals); }, Qt::QueuedConnection);
+    });
+    m_counter->setParent(this);
+    m_counter->start();
+}
+
+void PropertiesDialog::showTotals(const FolderTotals &totals)
+{
+    const QLocale locale;
+    findChild<QLabel *>(QStringLiteral("lblSize"))->setText(sizeText(totals.bytes));
+    findChild<QLabel *>(QStringLiteral("lblContains"))
+        ->setText(locale.toString(totals.files) + u' ' + text("FRMPROPERTIES_FILES") + QStringLiteral(", ")
+            + locale.toString(totals.folders) + u' ' + text("FRMPROPERTIES_FOLDERS"));
+    emit totalsShown();
 }
 
 QString PropertiesDialog::fieldText(const QString &objectName) const
@@ -84,12 +113,12 @@ QString PropertiesDialog::fieldText(const QString &objectName) const
     return label ? label->text() : QString();
 }
 
-PropertiesDialog::FolderTotals PropertiesDialog::folderTotals(const QString &folder)
+PropertiesDialog::FolderTotals PropertiesDialog::folderTotals(const QString &folder, const std::atomic_bool *cancel)
 {
     FolderTotals totals;
     QDirIterator it(
         folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
+    while (it.hasNext() && !(cancel && *cancel)) {
         it.next();
         const QFileInfo info = it.fileInfo();
         if (info.isDir() && !info.isSymLink()) {

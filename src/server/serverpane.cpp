@@ -15,7 +15,6 @@
 #include <QActionGroup>
 #include <QBoxLayout>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QMenu>
 #include <QStyle>
@@ -180,12 +179,7 @@ void ServerPane::listServerFolder(PathBoxStep step)
 {
     Session::Run run(m_services.session);
     FtpConnection *connection = m_services.session.connection();
-    QElapsedTimer TMP;
-    TMP.start();
-    auto TMPL = connection ? connection->list() : std::nullopt;
-    qWarning("TMP list %lld", TMP.restart());
     auto entries = ReadServerEntries(connection);
-    qWarning("TMP read %lld", TMP.restart());
     // An unreadable folder must not pass for an empty one.
     if (!entries && isConnected()) {
         m_services.history.appendLine(
@@ -193,12 +187,9 @@ void ServerPane::listServerFolder(PathBoxStep step)
             HistoryLog::Colour::Red);
     }
     m_model->setEntries(entries ? std::move(*entries) : std::vector<ServerEntry>());
-    qWarning("TMP model %lld", TMP.restart());
     if (step == PathBoxStep::Take)
         takePathBoxStep();
-    qWarning("TMP box %lld", TMP.restart());
     processPendingEvents();
-    qWarning("TMP events %lld", TMP.restart());
 }
 
 void ServerPane::takePathBoxStep()

@@ -13,14 +13,16 @@
 #include <QTimer>
 
 #include <memory>
-#include <utility>
 
 namespace {
 const QString LineEnd = QStringLiteral("\r\n");
 }
 
 ConnectionController::ConnectionController(const AppServices &services, ConnectionBar &bar, QObject *parent)
-    : QObject(parent), m_services(services), m_bar(bar), m_watch(new QTimer(this))
+    : QObject(parent)
+    , m_services(services)
+    , m_bar(bar)
+    , m_watch(new QTimer(this))
 {
     m_watch->setObjectName(QStringLiteral("timIsConnected"));
     m_watch->setInterval(1000);
@@ -48,7 +50,7 @@ std::optional<quint16> ConnectionController::portNumber(const QString &text)
 
 void ConnectionController::connectCommand()
 {
-    if (!mayStart(&ConnectionController::connectCommand))
+    if (!mayStart())
         return;
     Prompts &prompts = m_services.prompts;
     HistoryLog &history = m_services.history;
@@ -79,7 +81,7 @@ void ConnectionController::connectCommand()
         if (connected) {
             m_services.session.connection()->setCurrentDirectory(QStringLiteral("/"));
             history.appendLine(text("CONNECTION_TO") + u' ' + address + u' ' + text("ESTABLSHED") + LineEnd,
-                               HistoryLog::Colour::Green);
+                HistoryLog::Colour::Green);
         } else {
             history.appendLine(text("NOT_ESTABLISHED") + LineEnd, HistoryLog::Colour::Red);
         }
@@ -89,14 +91,14 @@ void ConnectionController::connectCommand()
         emit serverListRequested();
     } else {
         prompts.message(text("NOT_ESTABLISHED") + LineEnd + text("SPELLING") + LineEnd + text("PROVIDER"),
-                        Prompts::Icon::Exclamation);
+            Prompts::Icon::Exclamation);
     }
     setFieldsEnabled(true, true);
 }
 
 void ConnectionController::QuickConnect()
 {
-    if (!mayStart(&ConnectionController::QuickConnect))
+    if (!mayStart())
         return;
     HistoryLog &history = m_services.history;
     const QString address = m_bar.address();
@@ -120,14 +122,14 @@ void ConnectionController::QuickConnect()
             m_services.session.connection()->setCurrentDirectory(QStringLiteral("/"));
             history.appendLine(text("CONNECT_WITH") + u' ' + address + QStringLiteral(" ...") + LineEnd);
             history.appendLine(text("CONNECTION_WITH") + u' ' + address + u' ' + text("WAS_ESTABLISHT") + LineEnd,
-                               HistoryLog::Colour::Green);
+                HistoryLog::Colour::Green);
         }
     }
     if (connected) {
         emit serverListRequested();
     } else {
-        m_services.prompts.message(text("NO_CONNECTION") + LineEnd + text("CHECK_PROVIDER"),
-                                   Prompts::Icon::Exclamation);
+        m_services.prompts.message(
+            text("NO_CONNECTION") + LineEnd + text("CHECK_PROVIDER"), Prompts::Icon::Exclamation);
     }
     setFieldsEnabled(true, false);
 }
@@ -137,8 +139,8 @@ void ConnectionController::Initialize_Internet()
     m_services.session.setPassive(m_bar.isPassiveChecked());
 }
 
-bool ConnectionController::OpenConnection(const QString &server, const QString &port, const QString &user,
-                                          const QString &password)
+bool ConnectionController::OpenConnection(
+    const QString &server, const QString &port, const QString &user, const QString &password)
 {
     if (!ConnectFtp(server, port, user, password))
         return false;
@@ -146,8 +148,8 @@ bool ConnectionController::OpenConnection(const QString &server, const QString &
     return true;
 }
 
-bool ConnectionController::ConnectFtp(const QString &server, const QString &port, const QString &user,
-                                      const QString &password)
+bool ConnectionController::ConnectFtp(
+    const QString &server, const QString &port, const QString &user, const QString &password)
 {
     Session &session = m_services.session;
     // The old connection goes first (with QUIT), so a server that limits logins per user lets the
@@ -157,10 +159,8 @@ bool ConnectionController::ConnectFtp(const QString &server, const QString &port
     if (!portValue)
         return false;
     auto connection = std::make_unique<FtpConnection>();
-    if (!connection->connectToHost(server, *portValue, user, password, session.isPassive())) {
-        qWarning("DEBUGCONN %s", qPrintable(connection->lastError()));
+    if (!connection->connectToHost(server, *portValue, user, password, session.isPassive()))
         return false;
-    }
     session.setConnection(std::move(connection));
     return true;
 }
@@ -180,9 +180,9 @@ bool ConnectionController::ReconnectFtp()
     }
     // A port that is no number ends the reconnect before anything is said.
     if (!connected && portValid) {
-        m_services.prompts.message(text("MPUB_NOCONN1") + LineEnd + text("MPUB_NOCONN2") + LineEnd
-                                       + text("MPUB_NOCONN3") + LineEnd,
-                                   Prompts::Icon::Exclamation);
+        m_services.prompts.message(
+            text("MPUB_NOCONN1") + LineEnd + text("MPUB_NOCONN2") + LineEnd + text("MPUB_NOCONN3") + LineEnd,
+            Prompts::Icon::Exclamation);
         m_bar.focusField(ConnectionBar::Field::Address);
     }
     return connected;
@@ -191,8 +191,8 @@ bool ConnectionController::ReconnectFtp()
 void ConnectionController::setPassive(bool passive)
 {
     m_services.session.setPassive(passive);
-    m_services.history.appendLine((passive ? text("PASSIVE_TRANSER_ON") : text("PASSIVE_TRANSER_OFF")) + LineEnd,
-                                  HistoryLog::Colour::Blue);
+    m_services.history.appendLine(
+        (passive ? text("PASSIVE_TRANSER_ON") : text("PASSIVE_TRANSER_OFF")) + LineEnd, HistoryLog::Colour::Blue);
 }
 
 void ConnectionController::timIsConnected_Timer()
@@ -207,16 +207,9 @@ void ConnectionController::timIsConnected_Timer()
     QString directory;
     if (connection) {
         const QPointer<FtpConnection> asked = connection;
-        m_watchWaiting = true;
         directory = connection->currentDirectory().value_or(QString());
-        m_watchWaiting = false;
-        if (m_deferredCommand) {
-            // A connect command came in while the tick waited; its answer no longer matters.
-            QTimer::singleShot(0, this, std::exchange(m_deferredCommand, nullptr));
-            return;
-        }
-        // A command that started meanwhile, or a connection replaced meanwhile, makes the answer
-        // stale: the next tick asks again.
+        // The wait lets events run: a command that started meanwhile, or a connect that replaced
+        // the connection, makes the answer stale, and the next tick asks again.
         if (session.isBusy() || asked.isNull() || session.connection() != asked)
             return;
     }
@@ -228,19 +221,11 @@ void ConnectionController::timIsConnected_Timer()
         ReconnectFtp();
 }
 
-bool ConnectionController::mayStart(void (ConnectionController::*command)())
+bool ConnectionController::mayStart() const
 {
     // The window disables the connection bar during a run; replacing the connection under a
     // running transfer would pull it away mid-command, so the controller refuses as well.
-    if (m_services.session.isBusy())
-        return false;
-    if (m_watchWaiting) {
-        m_deferredCommand = command;
-        if (FtpConnection *connection = m_services.session.connection())
-            connection->cancel();
-        return false;
-    }
-    return true;
+    return !m_services.session.isBusy();
 }
 
 void ConnectionController::setFieldsEnabled(bool enabled, bool withPort)

@@ -10,8 +10,7 @@ class ConnectionBar;
 class QTimer;
 struct AppServices;
 
-class ConnectionController : public QObject
-{
+class ConnectionController : public QObject {
     Q_OBJECT
 public:
     ConnectionController(const AppServices &services, ConnectionBar &bar, QObject *parent = nullptr);
@@ -47,15 +46,10 @@ signals:
 
 private:
     void timIsConnected_Timer();
-    // False when a connect command must not run now. While a watch tick waits for the server, the
-    // connection must not be replaced under it: the tick's request is cancelled and the command
-    // runs once the tick has returned.
-    bool mayStart(void (ConnectionController::*command)());
+    bool mayStart() const;
     void setFieldsEnabled(bool enabled, bool withPort);
 
     const AppServices &m_services;
     ConnectionBar &m_bar;
     QTimer *m_watch = nullptr;
-    bool m_watchWaiting = false;
-    void (ConnectionController::*m_deferredCommand)() = nullptr;
 };

@@ -37,7 +37,8 @@ public:
     // Connects and logs in; host is a name or an IPv4/IPv6 address.
     bool connectToHost(const QString &host, quint16 port, const QString &user, const QString &password, bool passive);
     bool isConnected() const;
-    // True while an operation is under way; a second call meanwhile returns false at once.
+    // True while an operation is under way or an upload is open (between openFileForWriting() and
+    // closeFile()); other calls meanwhile return false at once.
     bool isBusy() const;
     // Ends the operation under way; it returns false.
     void cancel();

@@ -324,8 +324,9 @@ bool FtpConnection::Private::connectToHost(
 
     m_state = State::LoggingIn;
     reply = command(QStringLiteral("USER ") + user);
-    // 331: password needed; 230: no password needed (anonymous on some servers).
-    if (reply && reply->code() == 331)
+    // 230: in without a password (anonymous on some servers). 3yz asks for more: 331 the
+    // password; 332 an account, which we do not have and which fails below.
+    if (reply && reply->isIntermediate() && reply->code() == 331)
         reply = command(QStringLiteral("PASS ") + password);
     // Anything but 2yz fails the login: 530 wrong password, 332 an account we do not have.
     if (reply && !reply->isCompletion())

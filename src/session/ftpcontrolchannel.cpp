@@ -9,7 +9,6 @@ FtpControlChannel::FtpControlChannel(QObject *parent)
     connect(m_socket, &QTcpSocket::connected, this, [this] {
         // Commands are short lines that wait for an answer; Nagle would only delay them.
         m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-        emit connected();
         emit activity();
     });
     connect(m_socket, &QTcpSocket::readyRead, this, [this] {

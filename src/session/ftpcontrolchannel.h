@@ -40,8 +40,7 @@ public:
     void abort();
 
 signals:
-    void connected();
-    // A reply was completed, the connection failed or it was closed: whoever waits should look.
+    // Connected, a reply was completed, the connection failed or it was closed: whoever waits should look.
     void activity();
 
 private:

@@ -35,7 +35,7 @@ QList<Token> leadingTokens(QStringView line, int maxCount)
         const qsizetype start = pos;
         while (pos < line.size() && line.at(pos) != u' ')
             ++pos;
-        tokens.append({start, pos, line.mid(start, pos - start)});
+        tokens.append({ start, pos, line.mid(start, pos - start) });
     }
     return tokens;
 }
@@ -82,10 +82,10 @@ bool isUnixMode(QStringView mode)
 
 int monthNumber(QStringView text)
 {
-    static const QStringList months = {QStringLiteral("jan"), QStringLiteral("feb"), QStringLiteral("mar"),
-                                       QStringLiteral("apr"), QStringLiteral("may"), QStringLiteral("jun"),
-                                       QStringLiteral("jul"), QStringLiteral("aug"), QStringLiteral("sep"),
-                                       QStringLiteral("oct"), QStringLiteral("nov"), QStringLiteral("dec")};
+    static const QStringList months
+        = { QStringLiteral("jan"), QStringLiteral("feb"), QStringLiteral("mar"), QStringLiteral("apr"),
+              QStringLiteral("may"), QStringLiteral("jun"), QStringLiteral("jul"), QStringLiteral("aug"),
+              QStringLiteral("sep"), QStringLiteral("oct"), QStringLiteral("nov"), QStringLiteral("dec") };
     if (text.size() != 3)
         return 0;
     return int(months.indexOf(text.toString().toLower())) + 1;

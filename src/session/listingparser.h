@@ -13,8 +13,7 @@ namespace ListingParser {
 // One line of a LIST reply (Unix `ls -l` variants or DOS/IIS); nullopt for "total" lines, blank or
 // unparsable lines, and entries that must not reach the program (".", "..", names containing "/"
 // or NUL). now decides the year of Unix lines that give a time of day instead of a year.
-std::optional<RemoteEntry> parseListLine(const QString &line,
-                                         const QDateTime &now = QDateTime::currentDateTimeUtc());
+std::optional<RemoteEntry> parseListLine(const QString &line, const QDateTime &now = QDateTime::currentDateTimeUtc());
 
 // One line of an MLSD reply ("type=file;size=12;modify=20040307090500; name with blanks").
 std::optional<RemoteEntry> parseMlsdLine(const QString &line);

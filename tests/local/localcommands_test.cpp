@@ -12,6 +12,7 @@
 #include "support/scriptedprompts.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
@@ -212,6 +213,13 @@ TEST_F(LocalCommandsTest, PropertiesShowTheSelectionOrTheCurrentFolder)
         auto *properties = qobject_cast<PropertiesDialog *>(&dialog);
         EXPECT_NE(properties, nullptr);
         if (properties) {
+            // A folder's totals come from a worker thread; wait for them as the user would.
+            bool counted = properties->fieldText(QStringLiteral("lblContains")).isEmpty();
+            QObject::connect(properties, &PropertiesDialog::totalsShown, [&counted] { counted = true; });
+            QDeadlineTimer deadline(10000);
+            while (!counted && !deadline.hasExpired())
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+            EXPECT_TRUE(counted);
             shownPath = properties->path();
             shownSize = properties->fieldText(QStringLiteral("lblSize"));
             shownContains = properties->fieldText(QStringLiteral("lblContains"));
@@ -231,6 +239,18 @@ TEST_F(LocalCommandsTest, PropertiesShowTheSelectionOrTheCurrentFolder)
     EXPECT_EQ(shownPath, m_folder + QStringLiteral("b.txt"));
     EXPECT_TRUE(shownSize.contains(QStringLiteral("(1 "))) << shownSize.toStdString();
     EXPECT_EQ(m_dialogsShown, 2);
+}
+
+// Counting "/" takes long; closing the sheet meanwhile must neither wait for the count nor let
+// the count touch the closed dialog.
+TEST_F(LocalCommandsTest, PropertiesOfTheVolumeRootCloseWhileCounting)
+{
+    {
+        PropertiesDialog dialog(QStringLiteral("/"));
+        EXPECT_EQ(dialog.fieldText(QStringLiteral("lblName")), QStringLiteral("/"));
+        EXPECT_EQ(dialog.fieldText(QStringLiteral("lblContains")), text("FRMPROPERTIES_COUNTING"));
+    }
+    QCoreApplication::processEvents();
 }
 
 TEST_F(LocalCommandsTest, OpenWithoutAnApplicationAsksToChooseOne)

@@ -3,13 +3,15 @@
 #include "app/appservices.h"
 #include "app/progresssink.h"
 #include "app/textcatalogue.h"
-#include "support/ftptestserver.h"
-#include "support/recordinghistorylog.h"
-#include "support/scriptedprompts.h"
 #include "session/connectionbar.h"
 #include "session/ftpconnection.h"
 #include "session/session.h"
+#include "support/ftptestserver.h"
+#include "support/recordinghistorylog.h"
+#include "support/scriptedprompts.h"
 
+#include <QDir>
+#include <QFile>
 #include <QHostAddress>
 #include <QTcpServer>
 #include <QTimer>
@@ -19,14 +21,15 @@
 
 #include <functional>
 
+#include <signal.h>
+
 namespace {
 
 using Field = ConnectionBar::Field;
 using Colour = HistoryLog::Colour;
 using Kind = ScriptedPrompts::Asked::Kind;
 
-class TestConnectionBar : public ConnectionBar
-{
+class TestConnectionBar : public ConnectionBar {
 public:
     QString addressText;
     QString portText = QStringLiteral("21");
@@ -41,16 +44,16 @@ public:
     QString user() const override { return userText; }
     QString password() const override { return passwordText; }
     bool isPassiveChecked() const override { return passive; }
-    void setFieldEnabled(Field field, bool enabled) override { enableCalls.append({field, enabled}); }
+    void setFieldEnabled(Field field, bool enabled) override { enableCalls.append({ field, enabled }); }
     void focusField(Field field) override { focused.append(field); }
 
-    bool wasDisabled(Field field) const { return enableCalls.contains(std::pair{field, false}); }
+    bool wasDisabled(Field field) const { return enableCalls.contains(std::pair { field, false }); }
     // Every field that was disabled was enabled again afterwards.
     bool allEnabledAgain() const
     {
-        for (const Field field : {Field::Address, Field::User, Field::Password, Field::Port}) {
-            const auto last = std::find_if(enableCalls.rbegin(), enableCalls.rend(),
-                                           [field](const auto &call) { return call.first == field; });
+        for (const Field field : { Field::Address, Field::User, Field::Password, Field::Port }) {
+            const auto last = std::find_if(
+                enableCalls.rbegin(), enableCalls.rend(), [field](const auto &call) { return call.first == field; });
             if (last != enableCalls.rend() && !last->second)
                 return false;
         }
@@ -58,12 +61,11 @@ public:
     }
 };
 
-class TestProgress : public ProgressSink
-{
+class TestProgress : public ProgressSink {
 public:
-    void setRange(int, int) override {}
-    void setValue(int) override {}
-    void reset() override {}
+    void setRange(int, int) override { }
+    void setValue(int) override { }
+    void reset() override { }
 };
 
 struct Line {
@@ -85,8 +87,24 @@ quint16 freePort()
     return probe.serverPort();
 }
 
-class ConnectionControllerTest : public testing::Test
+// The process id of the fixture's pyftpdlib, found by its root folder; 0 when not found.
+pid_t serverProcess(const FtpTestServer &server)
 {
+    const QStringList pids = QDir(QStringLiteral("/proc")).entryList({ QStringLiteral("[0-9]*") }, QDir::Dirs);
+    for (const QString &pid : pids) {
+        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
+        if (!cmdline.open(QIODevice::ReadOnly))
+            continue;
+        const QList<QByteArray> arguments = cmdline.readAll().split('\0');
+        if (arguments.contains(server.rootPath().toUtf8())
+            && std::any_of(arguments.begin(), arguments.end(),
+                [](const QByteArray &argument) { return argument.endsWith("ftpserver.py"); }))
+            return pid_t(pid.toInt());
+    }
+    return 0;
+}
+
+class ConnectionControllerTest : public testing::Test {
 protected:
     static void SetUpTestSuite()
     {
@@ -118,11 +136,14 @@ protected:
     {
         QList<Line> result;
         for (const auto &line : history.lines())
-            result.append({line.text, line.colour});
+            result.append({ line.text, line.colour });
         return result;
     }
 
-    QString connectWithLine() const { return text("CONNECT_WITH") + u' ' + bar.addressText + QStringLiteral(" ...\r\n"); }
+    QString connectWithLine() const
+    {
+        return text("CONNECT_WITH") + u' ' + bar.addressText + QStringLiteral(" ...\r\n");
+    }
 
     void expectOneMessage(const QString &expected, Prompts::Icon icon) const
     {
@@ -137,7 +158,7 @@ protected:
         return QTest::qWaitFor(
             [this] {
                 return std::any_of(prompts.asked().begin(), prompts.asked().end(),
-                                   [](const auto &asked) { return asked.kind == Kind::YesNo; });
+                    [](const auto &asked) { return asked.kind == Kind::YesNo; });
             },
             ms);
     }
@@ -147,9 +168,9 @@ protected:
     RecordingHistoryLog history;
     ScriptedPrompts prompts;
     TestProgress progress;
-    AppServices services{session, history, prompts, progress};
+    AppServices services { session, history, prompts, progress };
     TestConnectionBar bar;
-    ConnectionController controller{services, bar};
+    ConnectionController controller { services, bar };
     int listCleared = 0;
     int listRequested = 0;
     bool busyWhenListed = true;
@@ -167,10 +188,10 @@ TEST_F(ConnectionControllerTest, ConnectCommandWantsAddressAndPort)
         Field focus;
     };
     const Case cases[] = {
-        {QStringLiteral("   "), QStringLiteral("21"), text("ENTER_ADRESS"), Field::Address},
-        {QString(), QStringLiteral("21"), text("ENTER_ADRESS"), Field::Address},
-        {server.host(), QString(), text("ENTER_PORT"), Field::Port},
-        {server.host(), QStringLiteral("  "), text("ENTER_PORT"), Field::Port},
+        { QStringLiteral("   "), QStringLiteral("21"), text("ENTER_ADRESS"), Field::Address },
+        { QString(), QStringLiteral("21"), text("ENTER_ADRESS"), Field::Address },
+        { server.host(), QString(), text("ENTER_PORT"), Field::Port },
+        { server.host(), QStringLiteral("  "), text("ENTER_PORT"), Field::Port },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.message.toStdString());
@@ -180,8 +201,8 @@ TEST_F(ConnectionControllerTest, ConnectCommandWantsAddressAndPort)
         bar.portText = c.port;
         controller.connectCommand();
         expectOneMessage(c.message, Prompts::Icon::Critical);
-        EXPECT_EQ(bar.focused, QList<Field>{c.focus});
-        EXPECT_EQ(lines(), (QList<Line>{{QStringLiteral("earlier line\r\n"), Colour::Black}}));
+        EXPECT_EQ(bar.focused, QList<Field> { c.focus });
+        EXPECT_EQ(lines(), (QList<Line> { { QStringLiteral("earlier line\r\n"), Colour::Black } }));
         EXPECT_TRUE(bar.enableCalls.isEmpty());
         EXPECT_EQ(listCleared, 0);
         EXPECT_TRUE(busyChanges.isEmpty());
@@ -193,7 +214,7 @@ TEST_F(ConnectionControllerTest, QuickConnectWantsAddress)
     bar.addressText = QStringLiteral(" \t ");
     controller.QuickConnect();
     expectOneMessage(text("ENTER_HOST"), Prompts::Icon::Information);
-    EXPECT_EQ(bar.focused, QList<Field>{Field::Address});
+    EXPECT_EQ(bar.focused, QList<Field> { Field::Address });
     EXPECT_EQ(history.lines().size(), 1);
     EXPECT_EQ(listCleared, 0);
 }
@@ -206,11 +227,11 @@ struct Failure {
 };
 
 const Failure Failures[] = {
-    {"port_out_of_range", [](TestConnectionBar &bar) { bar.portText = QStringLiteral("70000"); }},
-    {"letters_in_port", [](TestConnectionBar &bar) { bar.portText.append(u'a'); }},
-    {"port_zero", [](TestConnectionBar &bar) { bar.portText = QStringLiteral("0"); }},
-    {"wrong_password", [](TestConnectionBar &bar) { bar.passwordText = QStringLiteral("wrong"); }},
-    {"nothing_listening", [](TestConnectionBar &bar) { bar.portText = QString::number(freePort()); }},
+    { "port_out_of_range", [](TestConnectionBar &bar) { bar.portText = QStringLiteral("70000"); } },
+    { "letters_in_port", [](TestConnectionBar &bar) { bar.portText.append(u'a'); } },
+    { "port_zero", [](TestConnectionBar &bar) { bar.portText = QStringLiteral("0"); } },
+    { "wrong_password", [](TestConnectionBar &bar) { bar.passwordText = QStringLiteral("wrong"); } },
+    { "nothing_listening", [](TestConnectionBar &bar) { bar.portText = QString::number(freePort()); } },
 };
 
 TEST_F(ConnectionControllerTest, ConnectCommandFailures)
@@ -226,16 +247,17 @@ TEST_F(ConnectionControllerTest, ConnectCommandFailures)
 
         controller.connectCommand();
 
-        EXPECT_EQ(lines(), (QList<Line>{{connectWithLine(), Colour::Black},
-                                        {text("NOT_ESTABLISHED") + QStringLiteral("\r\n"), Colour::Red}}));
+        EXPECT_EQ(lines(),
+            (QList<Line> { { connectWithLine(), Colour::Black },
+                { text("NOT_ESTABLISHED") + QStringLiteral("\r\n"), Colour::Red } }));
         expectOneMessage(text("NOT_ESTABLISHED") + QStringLiteral("\r\n") + text("SPELLING") + QStringLiteral("\r\n")
-                             + text("PROVIDER"),
-                         Prompts::Icon::Exclamation);
+                + text("PROVIDER"),
+            Prompts::Icon::Exclamation);
         EXPECT_EQ(session.connection(), nullptr);
         EXPECT_FALSE(controller.watchTimer()->isActive());
         EXPECT_TRUE(bar.wasDisabled(Field::Port));
         EXPECT_TRUE(bar.allEnabledAgain());
-        EXPECT_EQ(busyChanges, (QList<bool>{true, false}));
+        EXPECT_EQ(busyChanges, (QList<bool> { true, false }));
         EXPECT_EQ(listCleared, 1);
         EXPECT_EQ(listRequested, 0);
     }
@@ -245,7 +267,7 @@ TEST_F(ConnectionControllerTest, QuickConnectFailures)
 {
     QList<Failure> failures(std::begin(Failures), std::end(Failures));
     // Enter in the password field does not check the port before trying.
-    failures.append({"empty_port", [](TestConnectionBar &bar) { bar.portText.clear(); }});
+    failures.append({ "empty_port", [](TestConnectionBar &bar) { bar.portText.clear(); } });
     const TestConnectionBar working = bar;
     for (const Failure &failure : failures) {
         SCOPED_TRACE(failure.label);
@@ -257,8 +279,8 @@ TEST_F(ConnectionControllerTest, QuickConnectFailures)
         controller.QuickConnect();
 
         EXPECT_TRUE(history.lines().isEmpty());
-        expectOneMessage(text("NO_CONNECTION") + QStringLiteral("\r\n") + text("CHECK_PROVIDER"),
-                         Prompts::Icon::Exclamation);
+        expectOneMessage(
+            text("NO_CONNECTION") + QStringLiteral("\r\n") + text("CHECK_PROVIDER"), Prompts::Icon::Exclamation);
         EXPECT_EQ(session.connection(), nullptr);
         EXPECT_FALSE(controller.watchTimer()->isActive());
         EXPECT_TRUE(bar.wasDisabled(Field::Password));
@@ -275,10 +297,10 @@ TEST_F(ConnectionControllerTest, ConnectCommandConnects)
     bar.passive = true;
     controller.connectCommand();
 
-    EXPECT_EQ(lines(), (QList<Line>{{connectWithLine(), Colour::Black},
-                                    {text("CONNECTION_TO") + u' ' + bar.addressText + u' ' + text("ESTABLSHED")
-                                         + QStringLiteral("\r\n"),
-                                     Colour::Green}}));
+    EXPECT_EQ(lines(),
+        (QList<Line> { { connectWithLine(), Colour::Black },
+            { text("CONNECTION_TO") + u' ' + bar.addressText + u' ' + text("ESTABLSHED") + QStringLiteral("\r\n"),
+                Colour::Green } }));
     EXPECT_TRUE(prompts.asked().isEmpty());
     ASSERT_TRUE(session.isConnected());
     EXPECT_TRUE(session.isPassive());
@@ -286,7 +308,7 @@ TEST_F(ConnectionControllerTest, ConnectCommandConnects)
     EXPECT_EQ(listCleared, 1);
     EXPECT_EQ(listRequested, 1);
     EXPECT_FALSE(busyWhenListed);
-    EXPECT_EQ(busyChanges, (QList<bool>{true, false}));
+    EXPECT_EQ(busyChanges, (QList<bool> { true, false }));
     EXPECT_TRUE(controller.watchTimer()->isActive());
     EXPECT_EQ(controller.watchTimer()->interval(), 1000);
     EXPECT_EQ(controller.watchTimer()->objectName(), QStringLiteral("timIsConnected"));
@@ -308,10 +330,10 @@ TEST_F(ConnectionControllerTest, QuickConnectConnectsWithBlanksAroundPort)
     bar.portText = u' ' + bar.portText + u' ';
     controller.QuickConnect();
 
-    EXPECT_EQ(lines(), (QList<Line>{{connectWithLine(), Colour::Black},
-                                    {text("CONNECTION_WITH") + u' ' + bar.addressText + u' '
-                                         + text("WAS_ESTABLISHT") + QStringLiteral("\r\n"),
-                                     Colour::Green}}));
+    EXPECT_EQ(lines(),
+        (QList<Line> { { connectWithLine(), Colour::Black },
+            { text("CONNECTION_WITH") + u' ' + bar.addressText + u' ' + text("WAS_ESTABLISHT") + QStringLiteral("\r\n"),
+                Colour::Green } }));
     EXPECT_TRUE(prompts.asked().isEmpty());
     ASSERT_TRUE(session.isConnected());
     EXPECT_EQ(session.connection()->currentDirectory(), QStringLiteral("/"));
@@ -325,8 +347,8 @@ TEST_F(ConnectionControllerTest, PassiveBoxWritesBlueLinesForTheNextConnection)
     controller.setPassive(true);
     controller.setPassive(false);
     EXPECT_EQ(lines().mid(1),
-              (QList<Line>{{text("PASSIVE_TRANSER_ON") + QStringLiteral("\r\n"), Colour::Blue},
-                           {text("PASSIVE_TRANSER_OFF") + QStringLiteral("\r\n"), Colour::Blue}}));
+        (QList<Line> { { text("PASSIVE_TRANSER_ON") + QStringLiteral("\r\n"), Colour::Blue },
+            { text("PASSIVE_TRANSER_OFF") + QStringLiteral("\r\n"), Colour::Blue } }));
     EXPECT_FALSE(session.isPassive());
 }
 
@@ -355,9 +377,9 @@ TEST_F(ConnectionControllerTest, ReconnectFtp)
     EXPECT_FALSE(controller.ReconnectFtp());
     EXPECT_EQ(session.connection(), nullptr);
     expectOneMessage(text("MPUB_NOCONN1") + QStringLiteral("\r\n") + text("MPUB_NOCONN2") + QStringLiteral("\r\n")
-                         + text("MPUB_NOCONN3") + QStringLiteral("\r\n"),
-                     Prompts::Icon::Exclamation);
-    EXPECT_EQ(bar.focused, QList<Field>{Field::Address});
+            + text("MPUB_NOCONN3") + QStringLiteral("\r\n"),
+        Prompts::Icon::Exclamation);
+    EXPECT_EQ(bar.focused, QList<Field> { Field::Address });
 }
 
 // ---- the connection watch ------------------------------------------------------------------
@@ -373,8 +395,8 @@ TEST_F(ConnectionControllerTest, WatchOffersReconnectAndNoLeavesTimerOff)
     prompts.answerYesNo(false);
     ASSERT_TRUE(waitForQuestion(5000));
     ASSERT_EQ(prompts.asked().size(), 1);
-    EXPECT_EQ(prompts.asked().first().text,
-              text("CONNECTION_CANCEL1") + QStringLiteral("\r\n") + text("CONNECTION_CANCEL2"));
+    EXPECT_EQ(
+        prompts.asked().first().text, text("CONNECTION_CANCEL1") + QStringLiteral("\r\n") + text("CONNECTION_CANCEL2"));
     EXPECT_FALSE(controller.watchTimer()->isActive());
 
     QTest::qWait(2500);
@@ -393,10 +415,10 @@ TEST_F(ConnectionControllerTest, WatchYesReconnectsWithTheFields)
     // The fields still name the stopped server, so the reconnect fails with its own message.
     ASSERT_EQ(prompts.asked().size(), 2);
     EXPECT_EQ(prompts.asked().at(1).kind, Kind::Message);
-    EXPECT_EQ(prompts.asked().at(1).text, text("MPUB_NOCONN1") + QStringLiteral("\r\n") + text("MPUB_NOCONN2")
-                                              + QStringLiteral("\r\n") + text("MPUB_NOCONN3")
-                                              + QStringLiteral("\r\n"));
-    EXPECT_EQ(bar.focused, QList<Field>{Field::Address});
+    EXPECT_EQ(prompts.asked().at(1).text,
+        text("MPUB_NOCONN1") + QStringLiteral("\r\n") + text("MPUB_NOCONN2") + QStringLiteral("\r\n")
+            + text("MPUB_NOCONN3") + QStringLiteral("\r\n"));
+    EXPECT_EQ(bar.focused, QList<Field> { Field::Address });
     EXPECT_EQ(session.connection(), nullptr);
     EXPECT_FALSE(controller.watchTimer()->isActive());
 }
@@ -412,6 +434,35 @@ TEST_F(ConnectionControllerTest, WatchIsQuietWhileSessionIsBusy)
         EXPECT_TRUE(controller.watchTimer()->isActive());
     }
     EXPECT_TRUE(waitForQuestion(5000));
+}
+
+TEST_F(ConnectionControllerTest, ConnectDuringWatchTickAsksNothing)
+{
+    if (server.isExternal())
+        GTEST_SKIP() << "needs the fixture's own server process";
+    const pid_t pid = serverProcess(server);
+    ASSERT_NE(pid, 0);
+    controller.connectCommand();
+    ASSERT_TRUE(session.isConnected());
+
+    // A frozen server leaves the next tick waiting for its PWD; the user connects meanwhile.
+    ASSERT_EQ(::kill(pid, SIGSTOP), 0);
+    bool connectedLater = false;
+    QTimer::singleShot(1500, [&] {
+        ::kill(pid, SIGCONT);
+        controller.connectCommand();
+    });
+    QObject::connect(&controller, &ConnectionController::serverListRequested, [&] { connectedLater = true; });
+    const bool done = QTest::qWaitFor([&] { return connectedLater; }, 10000);
+    ::kill(pid, SIGCONT);
+    ASSERT_TRUE(done);
+
+    // The tick whose connection was replaced under it asks nothing about a lost connection.
+    EXPECT_TRUE(prompts.asked().isEmpty());
+    EXPECT_TRUE(session.isConnected());
+    EXPECT_EQ(lines().size(), 2);
+    EXPECT_EQ(lines().last().colour, Colour::Green);
+    EXPECT_TRUE(controller.watchTimer()->isActive());
 }
 
 } // namespace

@@ -257,6 +257,11 @@ struct NetworkCase {
     const char *dataCommand;
 };
 
+void PrintTo(const NetworkCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
 class FtpConnectionNetworkTest : public ::testing::TestWithParam<NetworkCase> { };
 
 TEST_P(FtpConnectionNetworkTest, TransfersOverTheRightDataConnection)

@@ -14,6 +14,11 @@ struct ReplyCase {
     QList<int> lineCounts; // lines of each reply
 };
 
+void PrintTo(const ReplyCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
 class FtpReplyReaderTest : public ::testing::TestWithParam<ReplyCase> { };
 
 TEST_P(FtpReplyReaderTest, AssemblesWholeRepliesWhereverTheStreamIsCut)
