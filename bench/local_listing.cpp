@@ -35,12 +35,9 @@ int fail(const QString &reason)
 // files each get an icon of their own.
 QString fileName(int i)
 {
-    static const char *const extensions[] = {"txt", "jpg", "tar.gz", "c", "pdf", "html", "png", "zip", "", "md"};
+    static const char *const extensions[] = { "txt", "jpg", "tar.gz", "c", "pdf", "html", "png", "zip", "md", "cpp" };
     const char *extension = i % 200 == 1 ? "exe" : extensions[i % std::size(extensions)];
-    QString name = QStringLiteral("file%1").arg(i, 6, 10, QLatin1Char('0'));
-    if (*extension)
-        name += u'.' + QLatin1String(extension);
-    return name;
+    return QStringLiteral("file%1.%2").arg(i, 6, 10, QLatin1Char('0')).arg(QLatin1String(extension));
 }
 
 double secondsOfLs(const QString &folder)
@@ -49,7 +46,7 @@ double secondsOfLs(const QString &folder)
     timer.start();
     QProcess ls;
     ls.setStandardOutputFile(QProcess::nullDevice());
-    ls.start(QStringLiteral("ls"), {QStringLiteral("-l"), folder});
+    ls.start(QStringLiteral("ls"), { QStringLiteral("-l"), folder });
     if (!ls.waitForFinished(-1) || ls.exitCode() != 0)
         return -1;
     return timer.nsecsElapsed() / 1e9;
@@ -80,7 +77,7 @@ int main(int argc, char **argv)
     HistoryWindow history;
     WidgetPrompts prompts;
     ProgressBar progress;
-    const AppServices services{session, history, prompts, progress};
+    const AppServices services { session, history, prompts, progress };
     LocalPane pane(services);
     pane.resize(700, 900);
     pane.show();

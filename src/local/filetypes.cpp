@@ -1,5 +1,6 @@
 #include "local/filetypes.h"
 
+#include <QHash>
 #include <QMimeDatabase>
 #include <QPainter>
 #include <QPixmap>
@@ -35,6 +36,10 @@ QIcon GetFileIcon(const QString &fileName, bool isFolder)
     }
     static const QMimeDatabase database;
     const QMimeType type = database.mimeTypeForFile(fileName, QMimeDatabase::MatchExtension);
+    // Theme look-ups are slow and many names share a type: one icon per type for the process.
+    static QHash<QString, QIcon> iconsByType;
+    if (const auto known = iconsByType.constFind(type.name()); known != iconsByType.cend())
+        return *known;
     QIcon icon = QIcon::fromTheme(type.iconName());
     if (icon.isNull())
         icon = QIcon::fromTheme(type.genericIconName());
@@ -42,5 +47,6 @@ QIcon GetFileIcon(const QString &fileName, bool isFolder)
         static const QIcon document = QIcon::fromTheme(QStringLiteral("text-x-generic"), drawnIcon(false));
         icon = document;
     }
+    iconsByType.insert(type.name(), icon);
     return icon;
 }

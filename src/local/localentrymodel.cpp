@@ -4,7 +4,10 @@
 #include "local/filetypes.h"
 #include "local/locallisting.h"
 
-LocalEntryModel::LocalEntryModel(QObject *parent) : QAbstractTableModel(parent) {}
+LocalEntryModel::LocalEntryModel(QObject *parent)
+    : QAbstractTableModel(parent)
+{
+}
 
 void LocalEntryModel::setEntries(std::vector<LocalEntry> entries, ListingVariant variant)
 {
@@ -50,8 +53,8 @@ QVariant LocalEntryModel::data(const QModelIndex &index, int role) const
         return index.column() == NameColumn ? QVariant(m_icons.value(row.imageKey)) : QVariant();
     case Qt::TextAlignmentRole:
         return index.column() == SizeColumn || index.column() == AttributeColumn
-                   ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
-                   : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+            ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
+            : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
     default:
         return {};
     }

@@ -11,8 +11,7 @@
 
 #include <vector>
 
-class LocalEntryModel : public QAbstractTableModel
-{
+class LocalEntryModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     enum Column { NameColumn, SizeColumn, TypeColumn, ChangedColumn, AttributeColumn, ColumnCount };

@@ -15,7 +15,8 @@ const QString ReadTag = QStringLiteral("*");
 
 } // namespace
 
-LocalFolderTree::LocalFolderTree(QWidget *parent) : QTreeWidget(parent)
+LocalFolderTree::LocalFolderTree(QWidget *parent)
+    : QTreeWidget(parent)
 {
     setObjectName(QStringLiteral("trwPaths"));
     setHeaderHidden(true);
@@ -49,7 +50,7 @@ void LocalFolderTree::setRoot(const QString &root)
     m_nodes.clear();
     m_foldersRead = 0;
     m_root = WithClosingSlash(root);
-    QTreeWidgetItem *drive = new QTreeWidgetItem(this, {QDir::toNativeSeparators(root)});
+    QTreeWidgetItem *drive = new QTreeWidgetItem(this, { QDir::toNativeSeparators(root) });
     drive->setIcon(0, m_driveIcon);
     drive->setData(0, KeyRole, m_root);
     m_nodes.insert(m_root, drive);
@@ -59,7 +60,7 @@ void LocalFolderTree::setRoot(const QString &root)
 
 QTreeWidgetItem *LocalFolderTree::addNode(QTreeWidgetItem *parent, const QString &name, const QString &key)
 {
-    QTreeWidgetItem *node = new QTreeWidgetItem({name});
+    QTreeWidgetItem *node = new QTreeWidgetItem({ name });
     node->setIcon(0, m_folderIcon);
     node->setData(0, KeyRole, key);
     parent->addChild(node);

@@ -6,8 +6,7 @@
 #include <QHash>
 #include <QTreeWidget>
 
-class LocalFolderTree : public QTreeWidget
-{
+class LocalFolderTree : public QTreeWidget {
     Q_OBJECT
 public:
     explicit LocalFolderTree(QWidget *parent = nullptr);

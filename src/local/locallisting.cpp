@@ -3,13 +3,18 @@
 #include "local/filetypename.h"
 
 #include <QCollator>
-#include <QDirIterator>
-#include <QFileInfo>
+#include <QDir>
+#include <QFile>
 #include <QHash>
 
 #include <algorithm>
+#include <cstring>
+#include <memory>
 #include <numeric>
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -17,11 +22,11 @@ namespace {
 // The four kinds whose files each keep their own icon, with their fixed type names.
 const QHash<QString, QString> &ownIconTypes()
 {
-    static const QHash<QString, QString> types{
-        {QStringLiteral("zico"), QStringLiteral("Symbol")},
-        {QStringLiteral("zexe"), QStringLiteral("Anwendung")},
-        {QStringLiteral("zlnk"), QStringLiteral("Verknüpfung")},
-        {QStringLiteral("zcur"), QStringLiteral("Cursor")},
+    static const QHash<QString, QString> types {
+        { QStringLiteral("zico"), QStringLiteral("Symbol") },
+        { QStringLiteral("zexe"), QStringLiteral("Anwendung") },
+        { QStringLiteral("zlnk"), QStringLiteral("Verknüpfung") },
+        { QStringLiteral("zcur"), QStringLiteral("Cursor") },
     };
     return types;
 }
@@ -39,23 +44,23 @@ QString fallbackTypeName(const QString &key, ListingVariant variant)
 
 // Read-only means the permission bits deny the user writing. The bits are read rather than
 // asking access(), which always says yes to root and would hide the attribute there.
-bool isReadOnly(const QFileInfo &info)
+bool isReadOnly(const struct stat &status)
 {
-    if (info.ownerId() == ::geteuid())
-        return !info.permission(QFile::WriteOwner);
-    if (info.groupId() == ::getegid())
-        return !info.permission(QFile::WriteGroup);
-    return !info.permission(QFile::WriteOther);
+    if (status.st_uid == ::geteuid())
+        return !(status.st_mode & S_IWUSR);
+    if (status.st_gid == ::getegid())
+        return !(status.st_mode & S_IWGRP);
+    return !(status.st_mode & S_IWOTH);
 }
 
-quint32 attributesOf(const QFileInfo &info)
+quint32 attributesOf(const QString &name, const struct stat &status)
 {
     quint32 attributes = 0;
-    if (info.isDir())
+    if (S_ISDIR(status.st_mode))
         attributes |= LocalEntry::Directory;
-    if (isReadOnly(info))
+    if (isReadOnly(status))
         attributes |= LocalEntry::ReadOnly;
-    if (info.fileName().startsWith(u'.'))
+    if (name.startsWith(u'.'))
         attributes |= LocalEntry::Hidden;
     return attributes == 0 ? quint32(LocalEntry::Normal) : attributes;
 }
@@ -72,7 +77,7 @@ QCollator localeCollator()
 }
 
 // The order of items by name (ties between names equal to the collator broken by code order,
-// so a listing is always shown the same way); folderFirst ranks a group before the names.
+// so a listing is always shown the same way); groupOf ranks whole groups before the names.
 template <typename Item, typename NameOf, typename GroupOf>
 void sortByName(std::vector<Item> &items, ListingVariant variant, NameOf nameOf, GroupOf groupOf)
 {
@@ -116,27 +121,35 @@ QString WithClosingSlash(const QString &folder)
 std::optional<std::vector<LocalEntry>> ListFolderEntries(const QString &folder, ListingVariant variant)
 {
     const QString path = WithClosingSlash(folder);
-    const QFileInfo folderInfo(path);
-    if (!folderInfo.isDir() || !folderInfo.isReadable() || !folderInfo.isExecutable())
+    // One readdir and one stat per entry, as the platform's find-first/find-next give: going
+    // through QFileInfo costs several times as much on a folder of 100,000 files.
+    const std::unique_ptr<DIR, int (*)(DIR *)> dir(::opendir(QFile::encodeName(path).constData()), ::closedir);
+    if (!dir)
         return std::nullopt;
 
     // The type names of one listing by image key: the desktop is asked once per extension.
     QHash<QString, QString> typeCache;
     int ownIconCount = 0;
     std::vector<LocalEntry> entries;
-    QDirIterator it(path, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
-    while (it.hasNext()) {
-        const QFileInfo info = it.nextFileInfo();
+    while (const dirent *found = ::readdir(dir.get())) {
+        if (std::strcmp(found->d_name, ".") == 0 || std::strcmp(found->d_name, "..") == 0)
+            continue;
+        struct stat status { };
+        // A dangling link is listed as the link itself.
+        if (::fstatat(::dirfd(dir.get()), found->d_name, &status, 0) != 0
+            && ::fstatat(::dirfd(dir.get()), found->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
         LocalEntry entry;
-        entry.name = info.fileName();
-        entry.isFolder = info.isDir();
-        entry.lastWrite = info.lastModified().toUTC();
-        entry.attributes = attributesOf(info);
+        entry.name = QFile::decodeName(found->d_name);
+        entry.isFolder = S_ISDIR(status.st_mode);
+        entry.lastWrite = QDateTime::fromMSecsSinceEpoch(
+            qint64(status.st_mtim.tv_sec) * 1000 + status.st_mtim.tv_nsec / 1000000, Qt::UTC);
+        entry.attributes = attributesOf(entry.name, status);
         if (entry.isFolder) {
             entry.imageKey = QString::fromUtf16(FolderImageKey);
             entry.typeName = QString::fromUtf16(FolderTypeName);
         } else {
-            entry.size = info.size();
+            entry.size = status.st_size;
             QString key = u'z' + GetExtension(entry.name).toLower();
             QString typeName;
             if (const auto own = ownIconTypes().constFind(key); own != ownIconTypes().cend()) {
@@ -175,8 +188,7 @@ void SortNames(QStringList &names, ListingVariant variant)
 {
     std::vector<QString> items(names.cbegin(), names.cend());
     sortByName(
-        items, variant, [](const QString &name) -> const QString & { return name; },
-        [](const QString &) { return 0; });
+        items, variant, [](const QString &name) -> const QString & { return name; }, [](const QString &) { return 0; });
     names = QStringList(items.cbegin(), items.cend());
 }
 
@@ -187,17 +199,17 @@ QString FormatFileTime(const QDateTime &utc)
     const QDate date = utc.date();
     const QTime time = utc.time();
     return QString::asprintf("%02d.%02d.%d %02d:%02d:%02d", date.day(), date.month(), date.year(), time.hour(),
-                             time.minute(), time.second());
+        time.minute(), time.second());
 }
 
 QString FormatAttributes(quint32 attributes, ListingVariant variant)
 {
     using enum LocalEntry::Attribute;
-    static const QHash<QChar, quint32> bits{{u'T', Temporary}, {u'R', ReadOnly},   {u'H', Hidden},  {u'S', System},
-                                            {u'N', Normal},    {u'D', Directory}, {u'C', Compressed}, {u'A', Archive}};
-    const QStringView order = variant == ListingVariant::Pane          ? u"TRHSNDCA"
-                              : variant == ListingVariant::AfterDelete ? u"TRHDSNCA"
-                                                                       : u"TRHSNCA";
+    static const QHash<QChar, quint32> bits { { u'T', Temporary }, { u'R', ReadOnly }, { u'H', Hidden },
+        { u'S', System }, { u'N', Normal }, { u'D', Directory }, { u'C', Compressed }, { u'A', Archive } };
+    const QStringView order = variant == ListingVariant::Pane ? u"TRHSNDCA"
+        : variant == ListingVariant::AfterDelete              ? u"TRHDSNCA"
+                                                              : u"TRHSNCA";
     QString letters;
     for (const QChar letter : order) {
         if (attributes & bits.value(letter))

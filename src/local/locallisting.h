@@ -19,8 +19,8 @@ inline constexpr char16_t FolderImageKey[] = u"Folder";
 
 // All entries of folder (every name, hidden ones too), folders first and each group in name
 // order; nullopt when the folder cannot be read. An empty folder gives an empty vector.
-std::optional<std::vector<LocalEntry>> ListFolderEntries(const QString &folder,
-                                                         ListingVariant variant = ListingVariant::Pane);
+std::optional<std::vector<LocalEntry>> ListFolderEntries(
+    const QString &folder, ListingVariant variant = ListingVariant::Pane);
 
 // The names of the subfolders of folder in name order; empty when it cannot be read.
 QStringList ListSubfolderNames(const QString &folder);

@@ -33,8 +33,8 @@ namespace {
 // Volumes a user keeps files on; pseudo and system mounts stay out of the drive list.
 bool isUserVolume(const QStorageInfo &volume)
 {
-    static const QStringList systemPlaces{QStringLiteral("/proc"), QStringLiteral("/sys"), QStringLiteral("/dev"),
-                                          QStringLiteral("/run"), QStringLiteral("/boot"), QStringLiteral("/snap")};
+    static const QStringList systemPlaces { QStringLiteral("/proc"), QStringLiteral("/sys"), QStringLiteral("/dev"),
+        QStringLiteral("/run"), QStringLiteral("/boot"), QStringLiteral("/snap") };
     const QString root = volume.rootPath();
     if (root == u'/' || !volume.isValid() || !QFileInfo(root).isDir())
         return false;
@@ -59,11 +59,11 @@ QString folderKey(const QString &path)
 }
 
 // A toolbar button found by its key, with a theme icon (the style's when the theme has none).
-QAction *addKeyedButton(QToolBar *toolBar, const char *key, const char *themeIcon, QStyle::StandardPixmap fallback,
-                        const QString &toolTip)
+QAction *addKeyedButton(
+    QToolBar *toolBar, const char *key, const char *themeIcon, QStyle::StandardPixmap fallback, const QString &toolTip)
 {
-    QAction *action = toolBar->addAction(QIcon::fromTheme(QString::fromLatin1(themeIcon), toolBar->style()->standardIcon(fallback)),
-                                         toolTip);
+    QAction *action = toolBar->addAction(
+        QIcon::fromTheme(QString::fromLatin1(themeIcon), toolBar->style()->standardIcon(fallback)), toolTip);
     action->setObjectName(QString::fromLatin1(key));
     action->setData(QString::fromLatin1(key));
     action->setToolTip(toolTip);
@@ -73,7 +73,9 @@ QAction *addKeyedButton(QToolBar *toolBar, const char *key, const char *themeIco
 
 } // namespace
 
-LocalPane::LocalPane(const AppServices &services, QWidget *parent) : QWidget(parent), m_services(services)
+LocalPane::LocalPane(const AppServices &services, QWidget *parent)
+    : QWidget(parent)
+    , m_services(services)
 {
     setObjectName(QStringLiteral("frmLocal"));
     createControls();
@@ -98,9 +100,9 @@ void LocalPane::createControls()
     connect(m_drvDrive, &QComboBox::activated, this, &LocalPane::changeDrive);
     m_tlbdrvDrive = new QToolBar(m_fraLocal);
     m_tlbdrvDrive->setObjectName(QStringLiteral("tlbdrvDrive"));
-    connect(addKeyedButton(m_tlbdrvDrive, "refresh", "view-refresh", QStyle::SP_BrowserReload,
-                           text("FRMLOCAL_REFRESH")),
-            &QAction::triggered, this, &LocalPane::fillDriveList);
+    connect(
+        addKeyedButton(m_tlbdrvDrive, "refresh", "view-refresh", QStyle::SP_BrowserReload, text("FRMLOCAL_REFRESH")),
+        &QAction::triggered, this, &LocalPane::fillDriveList);
 
     m_trwPaths = new LocalFolderTree(m_fraLocal);
     connect(m_trwPaths, &QTreeWidget::currentItemChanged, this, &LocalPane::treeNodeChosen);
@@ -118,20 +120,21 @@ void LocalPane::createToolBars()
     m_tlbDirOptions = new QToolBar(m_fraLocal);
     m_tlbDirOptions->setObjectName(QStringLiteral("tlbDirOptions"));
     connect(addKeyedButton(m_tlbDirOptions, "del", "edit-delete", QStyle::SP_TrashIcon, text("FRMLOCAL_DELETE")),
-            &QAction::triggered, this, &LocalPane::deleteSelection);
-    connect(addKeyedButton(m_tlbDirOptions, "prop", "document-properties", QStyle::SP_FileDialogInfoView,
-                           text("FRMLOCAL_PROP")),
-            &QAction::triggered, this, &LocalPane::showProperties);
+        &QAction::triggered, this, &LocalPane::deleteSelection);
+    connect(addKeyedButton(
+                m_tlbDirOptions, "prop", "document-properties", QStyle::SP_FileDialogInfoView, text("FRMLOCAL_PROP")),
+        &QAction::triggered, this, &LocalPane::showProperties);
     // The toolbar's new folder lists the result with the pane's own listing.
     connect(addKeyedButton(m_tlbDirOptions, "new", "folder-new", QStyle::SP_FileDialogNewFolder, text("FRMLOCAL_NEW")),
-            &QAction::triggered, this, [this] { m_commands->newFolder(ListingVariant::Pane); });
-    connect(addKeyedButton(m_tlbDirOptions, "open", "document-open", QStyle::SP_DialogOpenButton, text("FRMLOCAL_OPEN")),
-            &QAction::triggered, this, &LocalPane::openSelection);
-    connect(addKeyedButton(m_tlbDirOptions, "refresh", "view-refresh", QStyle::SP_BrowserReload,
-                           text("FRMLOCAL_REFRESH")),
-            &QAction::triggered, this, &LocalPane::RefreshLocal);
+        &QAction::triggered, this, [this] { m_commands->newFolder(ListingVariant::Pane); });
+    connect(
+        addKeyedButton(m_tlbDirOptions, "open", "document-open", QStyle::SP_DialogOpenButton, text("FRMLOCAL_OPEN")),
+        &QAction::triggered, this, &LocalPane::openSelection);
+    connect(
+        addKeyedButton(m_tlbDirOptions, "refresh", "view-refresh", QStyle::SP_BrowserReload, text("FRMLOCAL_REFRESH")),
+        &QAction::triggered, this, &LocalPane::RefreshLocal);
     connect(addKeyedButton(m_tlbDirOptions, "upload", "go-next", QStyle::SP_ArrowRight, text("FRMLOCAL_UPLOAD")),
-            &QAction::triggered, this, &LocalPane::upload);
+        &QAction::triggered, this, &LocalPane::upload);
 
     m_tlbLocal = new QToolBar(m_fraLocal);
     m_tlbLocal->setObjectName(QStringLiteral("tlbLocal"));
@@ -142,18 +145,18 @@ void LocalPane::createToolBars()
         views->addAction(action);
         connect(action, &QAction::triggered, this, [this, view] { setView(view); });
     };
-    addViewButton(addKeyedButton(m_tlbLocal, "eins", "view-list-icons", QStyle::SP_FileDialogContentsView,
-                                 text("FRMLOCAL_BIG")),
-                  View::LargeIcons);
-    addViewButton(addKeyedButton(m_tlbLocal, "zwei", "view-list-compact", QStyle::SP_FileDialogListView,
-                                 text("FRMLOCAL_SMALL")),
-                  View::SmallIcons);
-    addViewButton(addKeyedButton(m_tlbLocal, "drei", "view-list-text", QStyle::SP_FileDialogListView,
-                                 text("FRMLOCAL_LIST")),
-                  View::List);
+    addViewButton(
+        addKeyedButton(m_tlbLocal, "eins", "view-list-icons", QStyle::SP_FileDialogContentsView, text("FRMLOCAL_BIG")),
+        View::LargeIcons);
+    addViewButton(
+        addKeyedButton(m_tlbLocal, "zwei", "view-list-compact", QStyle::SP_FileDialogListView, text("FRMLOCAL_SMALL")),
+        View::SmallIcons);
+    addViewButton(
+        addKeyedButton(m_tlbLocal, "drei", "view-list-text", QStyle::SP_FileDialogListView, text("FRMLOCAL_LIST")),
+        View::List);
     addViewButton(addKeyedButton(m_tlbLocal, "vier", "view-list-details", QStyle::SP_FileDialogDetailedView,
-                                 text("FRMLOCAL_DETAIL")),
-                  View::Report);
+                      text("FRMLOCAL_DETAIL")),
+        View::Report);
 }
 
 void LocalPane::createFileList()
@@ -174,7 +177,7 @@ void LocalPane::createFileList()
     m_reportView->setAllColumnsShowFocus(true);
     m_reportView->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_reportView->header()->setStretchLastSection(false);
-    const int widths[LocalEntryModel::ColumnCount] = {140, 50, 130, 120, 60};
+    const int widths[LocalEntryModel::ColumnCount] = { 140, 50, 130, 120, 60 };
     for (int column = 0; column < LocalEntryModel::ColumnCount; ++column)
         m_reportView->setColumnWidth(column, widths[column]);
 
@@ -187,15 +190,15 @@ void LocalPane::createFileList()
     m_iconView->setMovement(QListView::Static);
     m_iconView->setResizeMode(QListView::Adjust);
 
-    for (QAbstractItemView *view : {static_cast<QAbstractItemView *>(m_reportView),
-                                    static_cast<QAbstractItemView *>(m_iconView)}) {
+    for (QAbstractItemView *view :
+        { static_cast<QAbstractItemView *>(m_reportView), static_cast<QAbstractItemView *>(m_iconView) }) {
         view->setSelectionMode(QAbstractItemView::ExtendedSelection);
         view->setEditTriggers(QAbstractItemView::NoEditTriggers);
         view->setContextMenuPolicy(Qt::CustomContextMenu);
         view->installEventFilter(this);
         connect(view, &QAbstractItemView::doubleClicked, this, &LocalPane::listDoubleClicked);
         connect(view, &QWidget::customContextMenuRequested, this,
-                [this, view](const QPoint &position) { showContextMenu(view->viewport()->mapToGlobal(position)); });
+            [this, view](const QPoint &position) { showContextMenu(view->viewport()->mapToGlobal(position)); });
         m_lsvDirFile->addWidget(view);
     }
 }
@@ -343,8 +346,8 @@ void LocalPane::changeDrive(int index)
     const QString root = m_drvDrive->itemData(index).toString();
     const QStorageInfo volume(root);
     if (!volume.isValid() || !volume.isReady()) {
-        m_services.prompts.message(text("FRMLOCAL_INSERTDEVICE") + u' ' + root + text("FRMLOCAL_INTO"),
-                                   Prompts::Icon::Exclamation);
+        m_services.prompts.message(
+            text("FRMLOCAL_INSERTDEVICE") + u' ' + root + text("FRMLOCAL_INTO"), Prompts::Icon::Exclamation);
         // The tree still shows the old volume, and so does the drive list.
         const QSignalBlocker blocker(m_drvDrive);
         m_drvDrive->setCurrentIndex(std::max(0, m_drvDrive->findData(driveRoot())));
@@ -438,19 +441,40 @@ void LocalPane::placeControls()
     const QSize optionsBar = m_tlbDirOptions->sizeHint();
     m_tlbDirOptions->setGeometry(tree.left() + 3, barTop, optionsBar.width(), optionsBar.height());
     const int pathLeft = tree.left() + 3 + optionsBar.width() + 1;
-    m_cboLocal->setGeometry(pathLeft, barTop, std::max(0, w - pathLeft - viewBar.width() - 17),
-                            m_cboLocal->sizeHint().height());
+    m_cboLocal->setGeometry(
+        pathLeft, barTop, std::max(0, w - pathLeft - viewBar.width() - 17), m_cboLocal->sizeHint().height());
 
     m_lsvDirFile->setGeometry(8, tree.bottom() + 1 + viewBar.height() + 5, std::max(0, w - 23),
-                              std::max(0, (h - viewBar.height() - 67) / 2 + 7));
+        std::max(0, (h - viewBar.height() - 67) / 2 + 7));
 }
 
-void LocalPane::upload() {}
-void LocalPane::uploadAs() {}
-void LocalPane::openSelection() { m_commands->open(); }
-void LocalPane::openSelectionWith() { m_commands->openWith(); }
-void LocalPane::renameSelection() { m_commands->rename(); }
-void LocalPane::deleteSelection() { m_commands->deleteSelection(); }
-void LocalPane::newFolder() { m_commands->newFolder(); }
-void LocalPane::refresh() { RefreshLocal(); }
-void LocalPane::showProperties() { m_commands->properties(); }
+void LocalPane::upload() { }
+void LocalPane::uploadAs() { }
+void LocalPane::openSelection()
+{
+    m_commands->open();
+}
+void LocalPane::openSelectionWith()
+{
+    m_commands->openWith();
+}
+void LocalPane::renameSelection()
+{
+    m_commands->rename();
+}
+void LocalPane::deleteSelection()
+{
+    m_commands->deleteSelection();
+}
+void LocalPane::newFolder()
+{
+    m_commands->newFolder();
+}
+void LocalPane::refresh()
+{
+    RefreshLocal();
+}
+void LocalPane::showProperties()
+{
+    m_commands->properties();
+}

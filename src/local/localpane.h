@@ -2,8 +2,8 @@
 // The frmLocal child window: drive list, lazily filled folder tree, visited-folder box,
 // toolbars and the file list of the folder selected in the tree.
 
-#include "local/localentry.h"
 #include "local/listingvariant.h"
+#include "local/localentry.h"
 
 #include <QList>
 #include <QString>
@@ -25,8 +25,7 @@ class QToolBar;
 class QTreeView;
 class QTreeWidgetItem;
 
-class LocalPane : public QWidget
-{
+class LocalPane : public QWidget {
     Q_OBJECT
 public:
     // The four views of lsvDirFile, numbered as the view buttons set them.

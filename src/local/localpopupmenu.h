@@ -5,8 +5,7 @@
 
 class LocalPane;
 
-class LocalPopupMenu : public QMenu
-{
+class LocalPopupMenu : public QMenu {
     Q_OBJECT
 public:
     explicit LocalPopupMenu(LocalPane &pane);

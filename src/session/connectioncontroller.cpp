@@ -13,25 +13,14 @@
 #include <QTimer>
 
 #include <memory>
+#include <optional>
 
 namespace {
+
 const QString LineEnd = QStringLiteral("\r\n");
-}
 
-ConnectionController::ConnectionController(const AppServices &services, ConnectionBar &bar, QObject *parent)
-    : QObject(parent)
-    , m_services(services)
-    , m_bar(bar)
-    , m_watch(new QTimer(this))
-{
-    m_watch->setObjectName(QStringLiteral("timIsConnected"));
-    m_watch->setInterval(1000);
-    connect(m_watch, &QTimer::timeout, this, &ConnectionController::timIsConnected_Timer);
-}
-
-ConnectionController::~ConnectionController() = default;
-
-std::optional<quint16> ConnectionController::portNumber(const QString &text)
+// The port a port field's text names: digits, optionally surrounded by blanks, 1 to 65535.
+std::optional<quint16> portNumber(const QString &text)
 {
     // Blanks around the number are forgiven, as the connect command already checks the trimmed
     // text; anything else that is not a plain number of a real port is refused.
@@ -47,6 +36,21 @@ std::optional<quint16> ConnectionController::portNumber(const QString &text)
         return std::nullopt;
     return quint16(port);
 }
+
+} // namespace
+
+ConnectionController::ConnectionController(const AppServices &services, ConnectionBar &bar, QObject *parent)
+    : QObject(parent)
+    , m_services(services)
+    , m_bar(bar)
+    , m_watch(new QTimer(this))
+{
+    m_watch->setObjectName(QStringLiteral("timIsConnected"));
+    m_watch->setInterval(1000);
+    connect(m_watch, &QTimer::timeout, this, &ConnectionController::timIsConnected_Timer);
+}
+
+ConnectionController::~ConnectionController() = default;
 
 void ConnectionController::connectCommand()
 {

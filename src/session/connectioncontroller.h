@@ -4,8 +4,6 @@
 #include <QObject>
 #include <QString>
 
-#include <optional>
-
 class ConnectionBar;
 class QTimer;
 struct AppServices;
@@ -31,9 +29,6 @@ public:
     bool OpenConnection(const QString &server, const QString &port, const QString &user, const QString &password);
     // Replaces the connection by a new one; false when it failed (then there is no connection).
     bool ConnectFtp(const QString &server, const QString &port, const QString &user, const QString &password);
-
-    // The port a port field's text names: digits, optionally surrounded by blanks, 1 to 65535.
-    static std::optional<quint16> portNumber(const QString &text);
 
     // The one-second connection watch (objectName "timIsConnected").
     QTimer *watchTimer() const { return m_watch; }

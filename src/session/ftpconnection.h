@@ -1,6 +1,8 @@
 #pragma once
 // One FTP control connection with the blocking, true/false operations the program relies on.
 // Every wait runs a local event loop, so the window stays responsive; one call runs at a time.
+// A handler may close or even delete the connection while a call waits inside it: the call then
+// returns false without touching the deleted object.
 
 #include "session/remoteentry.h"
 
@@ -64,7 +66,8 @@ public:
     bool deleteFile(const QString &name);
     bool rename(const QString &from, const QString &to);
 
-    // Sends QUIT when connected and drops the connection.
+    // Sends QUIT when connected and drops the connection. From a handler that runs while a call
+    // waits inside this connection, it makes that call return false.
     void close();
 
     // Human-readable reason of the last failure: the server's reply or the socket error.

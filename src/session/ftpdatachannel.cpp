@@ -94,10 +94,7 @@ void FtpDataChannel::attach(QTcpSocket *socket)
 void FtpDataChannel::setSink(QIODevice *device)
 {
     m_sink = device;
-    if (!flushToSink())
-        return;
-    if (m_finished)
-        emit activity();
+    flushToSink();
 }
 
 QByteArray FtpDataChannel::takeReceived()

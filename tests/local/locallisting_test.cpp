@@ -13,8 +13,7 @@
 
 namespace {
 
-class LocalListingTest : public ::testing::Test
-{
+class LocalListingTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
 
@@ -68,19 +67,19 @@ TEST_F(LocalListingTest, EmptyFolderListsNothingAndMissingFolderFails)
 
 TEST_F(LocalListingTest, FoldersComeFirstAndEachGroupIsInNameOrder)
 {
-    for (const char *name : {"cherry", "apple", "Banana"}) {
+    for (const char *name : { "cherry", "apple", "Banana" }) {
         makeFolder(QString::fromLatin1(name));
         makeFile(QString::fromLatin1(name) + ".dat");
     }
-    EXPECT_EQ(names(list()), QStringList({"apple", "Banana", "cherry", "apple.dat", "Banana.dat", "cherry.dat"}));
+    EXPECT_EQ(names(list()), QStringList({ "apple", "Banana", "cherry", "apple.dat", "Banana.dat", "cherry.dat" }));
     // The copies after a delete and in the menu order by character code, folders still first.
-    const QStringList byCode{"Banana", "apple", "cherry", "Banana.dat", "apple.dat", "cherry.dat"};
+    const QStringList byCode { "Banana", "apple", "cherry", "Banana.dat", "apple.dat", "cherry.dat" };
     EXPECT_EQ(names(list(ListingVariant::AfterDelete)), byCode);
     EXPECT_EQ(names(list(ListingVariant::Menu)), byCode);
 
-    QStringList tree{"cherry", "Banana", "apple"};
+    QStringList tree { "cherry", "Banana", "apple" };
     SortNames(tree);
-    EXPECT_EQ(tree, QStringList({"apple", "Banana", "cherry"}));
+    EXPECT_EQ(tree, QStringList({ "apple", "Banana", "cherry" }));
 }
 
 TEST_F(LocalListingTest, SizesAreWholeKibPlusOneAndSixtyFourBit)
@@ -90,11 +89,11 @@ TEST_F(LocalListingTest, SizesAreWholeKibPlusOneAndSixtyFourBit)
         qint64 size;
         const char *shown;
     } cases[] = {
-        {"empty", 0, "1 KB"},
-        {"onekib", 1024, "2 KB"},
-        {"almosttwo", 2047, "2 KB"},
+        { "empty", 0, "1 KB" },
+        { "onekib", 1024, "2 KB" },
+        { "almosttwo", 2047, "2 KB" },
         // Sparse: no disk space is used. Beyond 2 GiB the size must not wrap negative.
-        {"huge", 3LL * 1024 * 1024 * 1024, "3145729 KB"},
+        { "huge", 3LL * 1024 * 1024 * 1024, "3145729 KB" },
     };
     for (const auto &c : cases)
         makeFile(QString::fromLatin1(c.name), c.size);
@@ -110,7 +109,7 @@ TEST_F(LocalListingTest, SizesAreWholeKibPlusOneAndSixtyFourBit)
 
 TEST_F(LocalListingTest, TypesAndImageKeysFollowTheExtension)
 {
-    for (const char *name : {"a.TXT", "b.txt", "x.exe", "y.exe", "README", "odd.qqqzz", "long.abcdefghijkl", "dot."})
+    for (const char *name : { "a.TXT", "b.txt", "x.exe", "y.exe", "README", "odd.qqqzz", "long.abcdefghijkl", "dot." })
         makeFile(QString::fromLatin1(name));
     makeFolder("sub");
     const auto entries = list();
@@ -123,9 +122,9 @@ TEST_F(LocalListingTest, TypesAndImageKeysFollowTheExtension)
     EXPECT_EQ(upper->typeName, lower->typeName);
 
     // Each program file keeps its own icon key; the running number restarts with each listing.
-    QStringList exeKeys{find(entries, "x.exe")->imageKey, find(entries, "y.exe")->imageKey};
+    QStringList exeKeys { find(entries, "x.exe")->imageKey, find(entries, "y.exe")->imageKey };
     exeKeys.sort();
-    EXPECT_EQ(exeKeys, QStringList({"zexe0", "zexe1"}));
+    EXPECT_EQ(exeKeys, QStringList({ "zexe0", "zexe1" }));
     EXPECT_EQ(find(entries, "x.exe")->typeName, "Anwendung");
 
     EXPECT_EQ(find(entries, "README")->imageKey, "zreadme");
@@ -148,7 +147,8 @@ TEST_F(LocalListingTest, TimesAreShownInUtc)
     makeFile("dated");
     QFile file(path("dated"));
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(file.setFileTime(QDateTime(QDate(2004, 3, 7), QTime(9, 5), Qt::UTC), QFileDevice::FileModificationTime));
+    ASSERT_TRUE(
+        file.setFileTime(QDateTime(QDate(2004, 3, 7), QTime(9, 5), Qt::UTC), QFileDevice::FileModificationTime));
     file.close();
     const LocalEntry *entry = find(list(), "dated");
     ASSERT_NE(entry, nullptr);
@@ -172,7 +172,7 @@ TEST_F(LocalListingTest, AttributesComeFromPosixBits)
     const struct {
         const char *name;
         const char *letters;
-    } cases[] = {{"normal", "N"}, {".hidden", "H"}, {"folder", "D"}, {"locked", "R"}, {".secret", "RHD"}};
+    } cases[] = { { "normal", "N" }, { ".hidden", "H" }, { "folder", "D" }, { "locked", "R" }, { ".secret", "RHD" } };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         const LocalEntry *entry = find(entries, QString::fromLatin1(c.name));

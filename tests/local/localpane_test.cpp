@@ -26,8 +26,7 @@
 
 namespace {
 
-class LocalPaneTest : public ::testing::Test
-{
+class LocalPaneTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -37,7 +36,7 @@ protected:
         m_folder = m_dir.path() + u'/';
         ASSERT_TRUE(QDir(m_folder).mkpath("Sub/deeper"));
         ASSERT_TRUE(QDir(m_folder).mkpath("Other"));
-        for (const char *name : {"b.txt", "a.txt"}) {
+        for (const char *name : { "b.txt", "a.txt" }) {
             QFile file(m_folder + QString::fromLatin1(name));
             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         }
@@ -87,7 +86,7 @@ protected:
     RecordingHistoryLog m_history;
     ScriptedPrompts m_prompts;
     ProgressBar m_progress;
-    AppServices m_services{m_session, m_history, m_prompts, m_progress};
+    AppServices m_services { m_session, m_history, m_prompts, m_progress };
     QTemporaryDir m_dir;
     QString m_folder;
     std::unique_ptr<LocalPane> m_pane;
@@ -102,16 +101,17 @@ TEST_F(LocalPaneTest, StartsOnTheRootVolumeWithHomeSelectedAndListed)
     EXPECT_TRUE(child<LocalFolderTree>("trwPaths")->currentItem()->isExpanded());
     EXPECT_EQ(pathBox()->currentText(), home);
     EXPECT_EQ(m_pane->view(), LocalPane::View::Report);
-    EXPECT_EQ(reportView()->model()->rowCount(), int(QDir(home).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System).size()));
+    EXPECT_EQ(reportView()->model()->rowCount(),
+        int(QDir(home).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System).size()));
 }
 
 TEST_F(LocalPaneTest, ListsTheFolderWithItsColumns)
 {
     ASSERT_TRUE(m_pane->selectFolder(m_folder));
-    EXPECT_EQ(shown(), QStringList({"Other", "Sub", "a.txt", "b.txt"}));
-    EXPECT_EQ(shown(LocalEntryModel::SizeColumn), QStringList({"", "", "1 KB", "1 KB"}));
+    EXPECT_EQ(shown(), QStringList({ "Other", "Sub", "a.txt", "b.txt" }));
+    EXPECT_EQ(shown(LocalEntryModel::SizeColumn), QStringList({ "", "", "1 KB", "1 KB" }));
     EXPECT_EQ(shown(LocalEntryModel::TypeColumn).first(), text("FOLDER"));
-    EXPECT_EQ(shown(LocalEntryModel::AttributeColumn), QStringList({"D", "D", "N", "N"}));
+    EXPECT_EQ(shown(LocalEntryModel::AttributeColumn), QStringList({ "D", "D", "N", "N" }));
     const QAbstractItemModel *model = reportView()->model();
     EXPECT_EQ(model->columnCount(), 5);
     EXPECT_EQ(model->headerData(0, Qt::Horizontal).toString(), text("FRMLOCAL_FILENAME"));
@@ -131,7 +131,7 @@ TEST_F(LocalPaneTest, DoubleClickOnAFolderOpensItAndRemembersItOnce)
         ASSERT_TRUE(m_pane->selectFolder(m_folder));
         emit reportView()->doubleClicked(row("Sub"));
         EXPECT_EQ(m_pane->TreeNodePath(), sub + u'/');
-        EXPECT_EQ(shown(), QStringList({"deeper"}));
+        EXPECT_EQ(shown(), QStringList({ "deeper" }));
         EXPECT_EQ(pathBoxCount(sub), 1);
         EXPECT_EQ(pathBox()->currentText(), sub);
     }
@@ -160,10 +160,10 @@ TEST_F(LocalPaneTest, ViewButtonsSwitchTheView)
         QListView::ViewMode mode;
         QListView::Flow flow;
     } cases[] = {
-        {"eins", LocalPane::View::LargeIcons, QListView::IconMode, QListView::LeftToRight},
-        {"zwei", LocalPane::View::SmallIcons, QListView::ListMode, QListView::LeftToRight},
-        {"drei", LocalPane::View::List, QListView::ListMode, QListView::TopToBottom},
-        {"vier", LocalPane::View::Report, QListView::ListMode, QListView::TopToBottom},
+        { "eins", LocalPane::View::LargeIcons, QListView::IconMode, QListView::LeftToRight },
+        { "zwei", LocalPane::View::SmallIcons, QListView::ListMode, QListView::LeftToRight },
+        { "drei", LocalPane::View::List, QListView::ListMode, QListView::TopToBottom },
+        { "vier", LocalPane::View::Report, QListView::ListMode, QListView::TopToBottom },
     };
     auto *stack = child<QStackedWidget>("lsvDirFile");
     auto *icons = child<QListView>("lsvDirFileIcons");
@@ -188,7 +188,7 @@ TEST_F(LocalPaneTest, SelectionIsReadInListOrderInEveryView)
 {
     ASSERT_TRUE(m_pane->selectFolder(m_folder));
     QItemSelectionModel *selection = reportView()->selectionModel();
-    for (const char *name : {"b.txt", "Sub"})
+    for (const char *name : { "b.txt", "Sub" })
         selection->select(row(QString::fromLatin1(name)), QItemSelectionModel::Select | QItemSelectionModel::Rows);
     m_pane->setView(LocalPane::View::SmallIcons);
     const QList<LocalEntry> entries = m_pane->selectedEntries();
@@ -200,9 +200,9 @@ TEST_F(LocalPaneTest, SelectionIsReadInListOrderInEveryView)
 
 TEST_F(LocalPaneTest, ToolbarsCarryTheirKeysAndTexts)
 {
-    const QStringList keys{"del", "prop", "new", "open", "refresh", "upload"};
-    const QStringList tips{text("FRMLOCAL_DELETE"),  text("FRMLOCAL_PROP"),    text("FRMLOCAL_NEW"),
-                           text("FRMLOCAL_OPEN"),    text("FRMLOCAL_REFRESH"), text("FRMLOCAL_UPLOAD")};
+    const QStringList keys { "del", "prop", "new", "open", "refresh", "upload" };
+    const QStringList tips { text("FRMLOCAL_DELETE"), text("FRMLOCAL_PROP"), text("FRMLOCAL_NEW"),
+        text("FRMLOCAL_OPEN"), text("FRMLOCAL_REFRESH"), text("FRMLOCAL_UPLOAD") };
     const QList<QAction *> buttons = child<QToolBar>("tlbDirOptions")->actions();
     ASSERT_EQ(buttons.size(), keys.size());
     for (int i = 0; i < keys.size(); ++i) {
@@ -238,10 +238,10 @@ TEST_F(LocalPaneTest, ContextMenuHasTheEntriesWithUploadAsDefault)
     QStringList names;
     for (QAction *action : menu->actions())
         names.append(action->objectName());
-    EXPECT_EQ(names, QStringList({"mnuUpload", "mnuUploadAls", "mnuTrennlinie1", "mnuOeffnen", "mnuOeffnenMit",
-                                  "mnuTrennlinie2", "mnuUmbenennen", "mnuTrennlinie3", "mnuLoeschen",
-                                  "mnuTrennlinie4", "mnuNeu", "mnuTrennlinie5", "mnuAktualisieren",
-                                  "mnuTrennlinie6", "mnuEigenschaften"}));
+    EXPECT_EQ(names,
+        QStringList({ "mnuUpload", "mnuUploadAls", "mnuTrennlinie1", "mnuOeffnen", "mnuOeffnenMit", "mnuTrennlinie2",
+            "mnuUmbenennen", "mnuTrennlinie3", "mnuLoeschen", "mnuTrennlinie4", "mnuNeu", "mnuTrennlinie5",
+            "mnuAktualisieren", "mnuTrennlinie6", "mnuEigenschaften" }));
     EXPECT_EQ(menu->defaultAction()->objectName(), "mnuUpload");
     EXPECT_EQ(menu->defaultAction()->text(), text("FRMPULOC_UPLOAD"));
     EXPECT_EQ(menu->findChild<QMenu *>("mnuNeu")->actions().first()->text(), text("FRMPULOC_NEWFOLDER"));
@@ -261,7 +261,7 @@ TEST_F(LocalPaneTest, DriveThatIsNotReadyWarnsAndKeepsTheTree)
     ASSERT_EQ(m_prompts.asked().size(), 1);
     EXPECT_EQ(m_prompts.asked().first().icon, Prompts::Icon::Exclamation);
     EXPECT_EQ(m_prompts.asked().first().text,
-              text("FRMLOCAL_INSERTDEVICE") + " /ferrolink-no-such-volume/" + text("FRMLOCAL_INTO"));
+        text("FRMLOCAL_INSERTDEVICE") + " /ferrolink-no-such-volume/" + text("FRMLOCAL_INTO"));
     EXPECT_EQ(m_pane->TreeNodePath(), m_folder);
     EXPECT_EQ(drives->currentText(), "/");
 }
