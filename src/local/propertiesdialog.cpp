@@ -91,7 +91,8 @@ void PropertiesDialog::startCounting()
     m_counter = QThread::create([this, folder = m_path] {
         const FolderTotals totals = folderTotals(folder, &m_cancel);
         if (!m_cancel)
-            QMetaObject::invokeMethod(this, [this, totals] { showTotals(totals); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this, totals] { showTotals(totals); }, Qt::QueuedConnection);
     });
     m_counter->setParent(this);
     m_counter->start();
