@@ -39,7 +39,7 @@ StartDialog::StartDialog(QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs);
     layout->addWidget(buttons);
-    resize(520, 380);
+    resize(640, 400);
 }
 
 QWidget *StartDialog::createLanguagePage()
