@@ -15,6 +15,8 @@
 #include <QCoreApplication>
 #include <QTreeView>
 
+#include "support/localfiles.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -22,17 +24,7 @@ namespace {
 using Colour = HistoryLog::Colour;
 const QString CrLf = QStringLiteral("\r\n");
 
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
-bool writeFile(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
-}
 
 // A real pane on a private folder: a.txt, b.txt, x.ferrolinkunknown and Sub/inner.txt.
 class LocalCommandsTest : public ::testing::Test {

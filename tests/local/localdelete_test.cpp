@@ -8,15 +8,12 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "support/localfiles.h"
+
 #include <gtest/gtest.h>
 
 namespace {
 
-bool writeFile(const QString &path, const QByteArray &data = "data")
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
-}
 
 bool exists(const QString &path)
 {

@@ -4,21 +4,13 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "support/localfiles.h"
+
 #include <gtest/gtest.h>
 
 namespace {
 
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
-bool writeFile(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
-}
 
 class LocalFileOperationsTest : public ::testing::Test {
 protected:
