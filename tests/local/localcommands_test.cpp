@@ -10,12 +10,11 @@
 #include "session/session.h"
 #include "support/recordinghistorylog.h"
 #include "support/scriptedprompts.h"
+#include "support/localfiles.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QTreeView>
-
-#include "support/localfiles.h"
 
 #include <gtest/gtest.h>
 

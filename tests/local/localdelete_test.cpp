@@ -3,17 +3,15 @@
 #include "local/recordingprogress.h"
 #include "support/recordinghistorylog.h"
 #include "support/scriptedprompts.h"
+#include "support/localfiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "support/localfiles.h"
-
 #include <gtest/gtest.h>
 
 namespace {
-
 
 bool exists(const QString &path)
 {

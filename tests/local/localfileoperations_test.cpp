@@ -1,15 +1,13 @@
 #include "local/localfileoperations.h"
+#include "support/localfiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "support/localfiles.h"
-
 #include <gtest/gtest.h>
 
 namespace {
-
 
 
 class LocalFileOperationsTest : public ::testing::Test {
