@@ -21,6 +21,7 @@
 namespace {
 
 constexpr qint64 mebibyte = 1024 * 1024;
+constexpr qint64 uploadBlockSize = 256 * 1024;
 const QString remoteName = QStringLiteral("ftp_throughput.bin");
 const QString curlRemoteName = QStringLiteral("ftp_throughput_curl.bin");
 constexpr int rounds = 5;
@@ -67,7 +68,9 @@ std::optional<double> uploadWithEngine(FtpConnection &connection, const QString 
     clock.start();
     if (!connection.openFileForWriting(remoteName, FtpConnection::TransferType::Binary))
         return std::nullopt;
-    QByteArray block(mebibyte, Qt::Uninitialized);
+    // Blocks of a quarter mebibyte: whole mebibytes through the socket's write buffer measured
+    // about a quarter slower here, 256 KiB blocks as fast as curl.
+    QByteArray block(uploadBlockSize, Qt::Uninitialized);
     for (;;) {
         const qint64 read = file.read(block.data(), block.size());
         if (read < 0)

@@ -53,7 +53,8 @@ public:
 
     // Downloads in binary mode, overwriting localPath.
     bool getFile(const QString &remoteName, const QString &localPath);
-    // Upload: open the remote file, write blocks to it, then close it to finish.
+    // Upload: open the remote file, write blocks to it, then close it to finish. Blocks of
+    // 64–256 KiB move fastest; much larger ones pay for the socket buffer's extra copies.
     bool openFileForWriting(const QString &remoteName, TransferType type);
     bool writeFile(const QByteArray &block);
     bool closeFile();
