@@ -13,6 +13,7 @@
 #include "session/session.h"
 #include "support/ftptestserver.h"
 #include "support/recordinghistorylog.h"
+#include "support/recordingprogress.h"
 #include "support/scriptedprompts.h"
 
 #include <QApplication>
@@ -31,13 +32,6 @@ namespace {
 
 constexpr int rounds = 3;
 const QString folderName = QStringLiteral("server_listing");
-
-class NullProgress : public ProgressSink {
-public:
-    void setRange(int, int) override { }
-    void setValue(int) override { }
-    void reset() override { }
-};
 
 QTextStream &out()
 {
@@ -138,7 +132,7 @@ int main(int argc, char **argv)
     session.setConnection(std::move(connection));
     RecordingHistoryLog history;
     ScriptedPrompts prompts;
-    NullProgress progress;
+    RecordingProgress progress;
     const AppServices services { session, history, prompts, progress };
     ServerPane pane(services);
     pane.resize(800, 600);

@@ -6,11 +6,11 @@
 #include "local/openwithdialog.h"
 #include "local/privatedesktop.h"
 #include "local/propertiesdialog.h"
-#include "local/recordingprogress.h"
 #include "session/session.h"
-#include "support/recordinghistorylog.h"
-#include "support/scriptedprompts.h"
 #include "support/localfiles.h"
+#include "support/recordinghistorylog.h"
+#include "support/recordingprogress.h"
+#include "support/scriptedprompts.h"
 
 #include <QComboBox>
 #include <QCoreApplication>

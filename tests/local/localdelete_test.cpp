@@ -1,9 +1,9 @@
 #include "app/textcatalogue.h"
 #include "local/localdelete.h"
-#include "local/recordingprogress.h"
-#include "support/recordinghistorylog.h"
-#include "support/scriptedprompts.h"
 #include "support/localfiles.h"
+#include "support/recordinghistorylog.h"
+#include "support/recordingprogress.h"
+#include "support/scriptedprompts.h"
 
 #include <QDir>
 #include <QFile>

@@ -9,6 +9,7 @@
 #include "session/session.h"
 #include "support/ftptestserver.h"
 #include "support/recordinghistorylog.h"
+#include "support/recordingprogress.h"
 #include "support/scriptedprompts.h"
 
 #include <QAction>
@@ -23,13 +24,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-class NullProgress : public ProgressSink {
-public:
-    void setRange(int, int) override { }
-    void setValue(int) override { }
-    void reset() override { }
-};
 
 class ServerPaneTest : public ::testing::Test {
 protected:
@@ -111,7 +105,7 @@ protected:
     Session m_session;
     RecordingHistoryLog m_history;
     ScriptedPrompts m_prompts;
-    NullProgress m_progress;
+    RecordingProgress m_progress;
     AppServices m_services { m_session, m_history, m_prompts, m_progress };
     std::unique_ptr<ServerPane> m_pane;
 };

@@ -9,6 +9,7 @@
 #include "support/ftptestserver.h"
 #include "support/recordinghistorylog.h"
 #include "support/scriptedprompts.h"
+#include "support/recordingprogress.h"
 
 #include <QDir>
 #include <QFile>
@@ -59,13 +60,6 @@ public:
         }
         return true;
     }
-};
-
-class TestProgress : public ProgressSink {
-public:
-    void setRange(int, int) override { }
-    void setValue(int) override { }
-    void reset() override { }
 };
 
 struct Line {
@@ -167,7 +161,7 @@ protected:
     Session session;
     RecordingHistoryLog history;
     ScriptedPrompts prompts;
-    TestProgress progress;
+    RecordingProgress progress;
     AppServices services { session, history, prompts, progress };
     TestConnectionBar bar;
     ConnectionController controller { services, bar };

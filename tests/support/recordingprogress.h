@@ -1,5 +1,5 @@
 #pragma once
-// A progress bar that keeps every range and value it was given, for the local command tests.
+// A progress bar that keeps every range and value it was given, for engine and pane tests.
 
 #include "app/progresssink.h"
 
