@@ -16,3 +16,14 @@ QString GetFileTypeName(const QString &fileName)
         return {};
     return type.comment();
 }
+
+const QHash<QString, QString> &OwnIconTypes()
+{
+    static const QHash<QString, QString> types {
+        { QStringLiteral("zico"), QStringLiteral("Symbol") },
+        { QStringLiteral("zexe"), QStringLiteral("Anwendung") },
+        { QStringLiteral("zlnk"), QStringLiteral("Verknüpfung") },
+        { QStringLiteral("zcur"), QStringLiteral("Cursor") },
+    };
+    return types;
+}

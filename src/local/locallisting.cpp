@@ -19,18 +19,6 @@
 
 namespace {
 
-// The four kinds whose files each keep their own icon, with their fixed type names.
-const QHash<QString, QString> &ownIconTypes()
-{
-    static const QHash<QString, QString> types {
-        { QStringLiteral("zico"), QStringLiteral("Symbol") },
-        { QStringLiteral("zexe"), QStringLiteral("Anwendung") },
-        { QStringLiteral("zlnk"), QStringLiteral("Verknüpfung") },
-        { QStringLiteral("zcur"), QStringLiteral("Cursor") },
-    };
-    return types;
-}
-
 // The type of an extension the desktop has no name for: "ABC-Datei" for the key "zabc".
 QString fallbackTypeName(const QString &key, ListingVariant variant)
 {
@@ -155,7 +143,7 @@ std::optional<std::vector<LocalEntry>> ListFolderEntries(const QString &folder, 
             entry.size = status.st_size;
             QString key = u'z' + GetExtension(entry.name).toLower();
             QString typeName;
-            if (const auto own = ownIconTypes().constFind(key); own != ownIconTypes().cend()) {
+            if (const auto own = OwnIconTypes().constFind(key); own != OwnIconTypes().cend()) {
                 typeName = *own;
                 key += QString::number(ownIconCount++);
             } else {

@@ -1,5 +1,7 @@
 #include "server/serverentries.h"
 
+#include "local/filetypename.h"
+
 #include "server/serverlisting.h"
 #include "session/ftpconnection.h"
 
@@ -7,14 +9,7 @@
 
 std::vector<ServerEntry> BuildServerEntries(const QList<RemoteEntry> &entries, const TypeNameLookup &typeNameOf)
 {
-    // These kinds carry a picture of their own in every file, so each entry gets its own key.
-    static const QHash<QString, QString> ownIconKinds = {
-        { QStringLiteral("zico"), QStringLiteral("Symbol") },
-        { QStringLiteral("zexe"), QStringLiteral("Anwendung") },
-        { QStringLiteral("zlnk"), QStringLiteral("Verknüpfung") },
-        { QStringLiteral("zcur"), QStringLiteral("Cursor") },
-    };
-
+    const QHash<QString, QString> &ownIconKinds = OwnIconTypes();
     QHash<QString, QString> typeCache;
     int ownIconCount = 0;
     std::vector<ServerEntry> result;
