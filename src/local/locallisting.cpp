@@ -193,20 +193,36 @@ QString FormatFileTime(const QDateTime &utc)
         time.minute(), time.second());
 }
 
-QString FormatAttributes(quint32 attributes, ListingVariant variant)
+QString AttributeLetters(quint32 attributes, QStringView order)
 {
     using enum LocalEntry::Attribute;
-    static const QHash<QChar, quint32> bits { { u'T', Temporary }, { u'R', ReadOnly }, { u'H', Hidden },
-        { u'S', System }, { u'N', Normal }, { u'D', Directory }, { u'C', Compressed }, { u'A', Archive } };
-    const QStringView order = variant == ListingVariant::Pane ? u"TRHSNDCA"
-        : variant == ListingVariant::AfterDelete              ? u"TRHDSNCA"
-                                                              : u"TRHSNCA";
+    const auto bitOf = [](QChar letter) -> quint32 {
+        switch (letter.unicode()) {
+        case u'T': return Temporary;
+        case u'R': return ReadOnly;
+        case u'H': return Hidden;
+        case u'S': return System;
+        case u'N': return Normal;
+        case u'D': return Directory;
+        case u'C': return Compressed;
+        case u'A': return Archive;
+        default: return 0;
+        }
+    };
     QString letters;
     for (const QChar letter : order) {
-        if (attributes & bits.value(letter))
+        if (attributes & bitOf(letter))
             letters += letter;
     }
     return letters;
+}
+
+QString FormatAttributes(quint32 attributes, ListingVariant variant)
+{
+    const QStringView order = variant == ListingVariant::Pane ? u"TRHSNDCA"
+        : variant == ListingVariant::AfterDelete              ? u"TRHDSNCA"
+                                                              : u"TRHSNCA";
+    return AttributeLetters(attributes, order);
 }
 
 QString FormatSize(qint64 size)

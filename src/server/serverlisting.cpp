@@ -1,5 +1,7 @@
 #include "server/serverlisting.h"
 
+#include "local/locallisting.h"
+
 #include "session/ftpconnection.h"
 
 #include <QDir>
@@ -48,17 +50,8 @@ QString FormatServerTime(const QDateTime &time)
 
 QString FormatServerAttributes(quint32 word)
 {
-    static constexpr struct {
-        quint32 bit;
-        char letter;
-    } letters[] = { { 0x100, 'T' }, { 0x1, 'R' }, { 0x2, 'H' }, { 0x4, 'S' }, { 0x10, 'D' }, { 0x80, 'N' },
-        { 0x800, 'C' }, { 0x20, 'A' } };
-    QString text;
-    for (const auto &entry : letters) {
-        if (word & entry.bit)
-            text += QLatin1Char(entry.letter);
-    }
-    return text;
+    // The server pane puts "D" before "N", the local pane the other way round.
+    return AttributeLetters(word, u"TRHSDNCA");
 }
 
 QString MakeScratchFile(const QString &name)
