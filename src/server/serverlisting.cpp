@@ -3,6 +3,7 @@
 #include "local/locallisting.h"
 
 #include "session/ftpconnection.h"
+#include "session/listingparser.h"
 
 #include <QDir>
 #include <QFile>
@@ -57,7 +58,7 @@ QString FormatServerAttributes(quint32 word)
 QString MakeScratchFile(const QString &name)
 {
     // Names come from the server: one that is a path or means a folder must not leave ours.
-    if (name.isEmpty() || name == u"." || name == u".." || name.contains(u'/') || name.contains(QChar::Null))
+    if (!ListingParser::isAcceptableName(name))
         return {};
 
     const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
