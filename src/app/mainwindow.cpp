@@ -6,11 +6,13 @@
 #include "app/productinfo.h"
 #include "app/progressbar.h"
 #include "app/textcatalogue.h"
+#include "app/transfermodecontroller.h"
 #include "app/widgetprompts.h"
 #include "local/localpane.h"
 #include "local/shelllauncher.h"
 #include "server/serverpane.h"
 #include "session/connectioncontroller.h"
+#include "transfer/transfercommands.h"
 #include "transfer/uploaddownloadwindow.h"
 
 #include <QAction>
@@ -18,9 +20,11 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QLabel>
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -88,6 +92,11 @@ MainWindow::MainWindow(Prompts *prompts, QWidget *parent)
     createChildWindows();
     m_clientArea->installEventFilter(this);
     m_controller = new ConnectionController(m_services, *m_bar, this);
+    m_transferStatus = new QLabel;
+    m_transferStatus->setObjectName(QStringLiteral("lblTransferStatus"));
+    statusBar()->addWidget(m_transferStatus, 1);
+    m_transfers = new TransferCommands(m_services, *m_controller, *m_local, *m_server, *m_transferStatus, this);
+    m_transferMode = new TransferModeController(*m_menu, *m_bar, *m_history, m_session, m_prompts, this);
     connectCommands();
     connect(&m_session, &Session::busyChanged, this, &MainWindow::setBusy);
 
@@ -104,6 +113,8 @@ MainWindow::~MainWindow()
 {
     // The panes and the controller hold references to the session and the services: they go
     // first, while everything they refer to still exists.
+    delete m_transferMode;
+    delete m_transfers;
     delete m_controller;
     delete takeCentralWidget();
 }
@@ -111,7 +122,7 @@ MainWindow::~MainWindow()
 void MainWindow::createChildWindows()
 {
     m_local = new LocalPane(m_services, m_clientArea);
-    m_buttons = new UploadDownloadWindow(m_services, m_clientArea);
+    m_buttons = new UploadDownloadWindow(m_clientArea);
     m_server = new ServerPane(m_services, m_clientArea);
     m_history->setParent(m_clientArea);
     place(m_history, 0, 0, outerWidthTwips(), HistoryHeightTwips);
@@ -129,6 +140,10 @@ void MainWindow::connectCommands()
     on(Command::InfoHomepage, this, &MainWindow::openHomePage);
 
     on(Command::LocalUpload, m_local, &LocalPane::upload);
+    connect(m_local, &LocalPane::uploadRequested, m_transfers, [this](bool fromContextMenu) {
+        m_transfers->upload(fromContextMenu ? UploadEngine::Variant::ContextMenu : UploadEngine::Variant::Selection);
+    });
+    connect(m_buttons, &UploadDownloadWindow::uploadClicked, m_local, &LocalPane::upload);
     on(Command::LocalUploadAs, m_local, &LocalPane::uploadAs);
     on(Command::LocalOpen, m_local, &LocalPane::openSelection);
     on(Command::LocalOpenWith, m_local, &LocalPane::openSelectionWith);
@@ -138,7 +153,9 @@ void MainWindow::connectCommands()
     on(Command::LocalRefresh, m_local, &LocalPane::refresh);
     on(Command::LocalProperties, m_local, &LocalPane::showProperties);
 
-    on(Command::ServerDownload, m_server, &ServerPane::download);
+    on(Command::ServerDownload, m_transfers, &TransferCommands::downloadIfConnected);
+    connect(m_buttons, &UploadDownloadWindow::downloadClicked, m_transfers, &TransferCommands::downloadIfConnected);
+    connect(m_server, &ServerPane::downloadRequested, m_transfers, &TransferCommands::download);
     on(Command::ServerDownloadAs, m_server, &ServerPane::downloadAs);
     on(Command::ServerOpen, m_server, &ServerPane::openSelection);
     on(Command::ServerOpenWith, m_server, &ServerPane::openSelectionWith);
@@ -256,10 +273,10 @@ void MainWindow::setBusy(bool busy)
 
 void MainWindow::stopRun()
 {
-    if (!m_session.isBusy())
+    // One Stop per run: a second click finds nothing more to stop and says nothing more.
+    if (!m_session.isBusy() || m_session.isRunCancelled())
         return;
-    if (FtpConnection *connection = m_session.connection())
-        connection->cancel();
+    m_session.cancelRun();
     m_history->appendLine(text("MDIMAIN_STOPPED") + QStringLiteral("\r\n"), HistoryLog::Colour::Red);
 }
 

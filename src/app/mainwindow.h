@@ -17,8 +17,11 @@ class HistoryWindow;
 class LocalPane;
 class MainMenu;
 class ProgressBar;
+class QLabel;
 class Prompts;
 class ServerPane;
+class TransferCommands;
+class TransferModeController;
 class UploadDownloadWindow;
 class WidgetPrompts;
 
@@ -81,6 +84,9 @@ private:
     UploadDownloadWindow *m_buttons = nullptr;
     ServerPane *m_server = nullptr;
     ConnectionController *m_controller = nullptr;
+    QLabel *m_transferStatus = nullptr;
+    TransferCommands *m_transfers = nullptr;
+    TransferModeController *m_transferMode = nullptr;
     std::optional<BusyCursor> m_busyCursor;
     bool m_closePending = false;
 };

@@ -7,6 +7,9 @@ ProgressBar::ProgressBar(QWidget *parent)
     setTextVisible(false);
     // A thin strip along the bottom edge, as in the classic layout (135 twips).
     setFixedHeight(9);
+    QSizePolicy policy = sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    setSizePolicy(policy);
     QProgressBar::setValue(0);
 }
 
@@ -18,6 +21,11 @@ void ProgressBar::setRange(int minimum, int maximum)
 void ProgressBar::setValue(int value)
 {
     QProgressBar::setValue(value);
+}
+
+void ProgressBar::setShown(bool shown)
+{
+    setVisible(shown);
 }
 
 void ProgressBar::reset()

@@ -14,4 +14,5 @@ public:
     void setRange(int minimum, int maximum) override;
     void setValue(int value) override;
     void reset() override;
+    void setShown(bool shown) override;
 };

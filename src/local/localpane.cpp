@@ -448,7 +448,22 @@ void LocalPane::placeControls()
         std::max(0, (h - viewBar.height() - 67) / 2 + 7));
 }
 
-void LocalPane::upload() { }
+QList<TransferItem> LocalPane::selectedItems() const
+{
+    QList<TransferItem> items;
+    for (const LocalEntry &entry : selectedEntries())
+        items.append({ entry.name, entry.isFolder, entry.isFolder ? -1 : entry.size });
+    return items;
+}
+
+void LocalPane::upload()
+{
+    emit uploadRequested(false);
+}
+void LocalPane::uploadFromContextMenu()
+{
+    emit uploadRequested(true);
+}
 void LocalPane::uploadAs() { }
 void LocalPane::openSelection()
 {

@@ -4,6 +4,7 @@
 
 #include "local/listingvariant.h"
 #include "local/localentry.h"
+#include "transfer/transferitem.h"
 
 #include <QList>
 #include <QString>
@@ -39,6 +40,7 @@ public:
     QString TreeNodePath() const;
     // The selected rows of lsvDirFile in list order.
     QList<LocalEntry> selectedEntries() const;
+    QList<TransferItem> selectedItems() const;
     // Lists the folder into lsvDirFile; false (and an empty list) when it could not be read.
     bool ViewFolder(const QString &folder, ListingVariant variant = ListingVariant::Pane);
     // Lists the tree's folder again.
@@ -61,6 +63,8 @@ public:
 public slots:
     // The commands of the "Mein Computer" menu, the context menu and the toolbar.
     void upload();
+    // The context menu's upload, which reports every server folder it walks.
+    void uploadFromContextMenu();
     void uploadAs();
     void openSelection();
     void openSelectionWith();
@@ -69,6 +73,9 @@ public slots:
     void newFolder();
     void refresh();
     void showProperties();
+
+signals:
+    void uploadRequested(bool fromContextMenu);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

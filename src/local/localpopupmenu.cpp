@@ -10,7 +10,7 @@ LocalPopupMenu::LocalPopupMenu(LocalPane &pane)
     setTitle(QStringLiteral("Action"));
 
     QAction *upload = addEntry(this, "mnuUpload", text("FRMPULOC_UPLOAD"));
-    connect(upload, &QAction::triggered, &pane, &LocalPane::upload);
+    connect(upload, &QAction::triggered, &pane, &LocalPane::uploadFromContextMenu);
     setDefaultAction(upload);
     connect(
         addEntry(this, "mnuUploadAls", text("FRMPULOC_UPLOADAS")), &QAction::triggered, &pane, &LocalPane::uploadAs);

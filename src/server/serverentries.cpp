@@ -33,7 +33,7 @@ std::vector<ServerEntry> BuildServerEntries(const QList<RemoteEntry> &entries, c
             typeCache.insert(key, typeName);
         }
         result.push_back({ entry.name, FormatServerSize(entry.size), typeName, FormatServerTime(entry.lastWrite),
-            QString::number(entry.attributes), key });
+            QString::number(entry.attributes), key, entry.size });
     }
     return result;
 }

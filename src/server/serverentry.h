@@ -12,6 +12,7 @@ struct ServerEntry {
     QString changedText; // FormatServerTime of the last-write time
     QString attributesText; // the attribute word in decimal ("16" folder, "128" plain file)
     QString imageKey; // key of the entry's picture in the icon cache
+    qint64 size = -1; // bytes as listed; -1 when not known
 
     quint32 attributes() const { return attributesText.toUInt(); }
     // Only the plain folder word makes a folder row; a folder with further bits (read-only 0x11)

@@ -25,6 +25,11 @@ bool SetServerDirectory(FtpConnection *connection, const QString &path)
     return connection->setCurrentDirectory(path);
 }
 
+bool CreateServerFolder(FtpConnection *connection, const QString &name)
+{
+    return connection && !name.isEmpty() && connection->createDirectory(name);
+}
+
 QString FormatServerSize(qint64 size)
 {
     // Whole numbers only: a double would lose the last KB of sizes beyond 2^53 bytes.

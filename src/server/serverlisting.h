@@ -24,3 +24,7 @@ QString FormatServerAttributes(quint32 word);
 // Full path of an empty (or already present) file of that name in the private scratch folder;
 // empty when the folder cannot be made or the name could leave it.
 QString MakeScratchFile(const QString &name);
+
+// Creates the folder name (relative to the server's current directory); false when the server
+// refuses (it exists, or no permission) or there is no connection.
+bool CreateServerFolder(FtpConnection *connection, const QString &name);

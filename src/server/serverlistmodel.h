@@ -30,6 +30,8 @@ public:
     QString rowName(int row) const;
     // True for folder rows and the ".." row: the rows whose size column is empty.
     bool hasEmptySize(int row) const;
+    // The entry shown in row; nullptr for the ".." row and rows that do not exist.
+    const ServerEntry *entryAt(int row) const;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -37,8 +39,6 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
-    // The entry shown in row; nullptr for the ".." row.
-    const ServerEntry *entryAt(int row) const;
     QIcon iconFor(const QString &imageKey) const;
     void cacheIcons();
 

@@ -85,7 +85,7 @@ void ServerPane::createToolBars()
     addCommand(QStringLiteral("actualize"), QStringLiteral("view-refresh"), QStyle::SP_BrowserReload,
         text("FRMSERVER_REFRESH"), &ServerPane::refresh);
     addCommand(QStringLiteral("download"), QStringLiteral("go-down"), QStyle::SP_ArrowDown, text("FRMSERVER_DOWN"),
-        &ServerPane::download);
+        &ServerPane::downloadWithReconnect);
 
     auto *group = new QActionGroup(this);
     const struct {
@@ -139,7 +139,7 @@ void ServerPane::createContextMenu()
         return action;
     };
     m_contextMenu->setDefaultAction(
-        add(m_contextMenu, "mnuDownload", text("FRMPUSERVER_DOWNLOAD"), &ServerPane::download));
+        add(m_contextMenu, "mnuDownload", text("FRMPUSERVER_DOWNLOAD"), &ServerPane::downloadWithoutReconnect));
     add(m_contextMenu, "mnuDownloadAls", text("FRMPUSERVER_DOWNLOADAS"), &ServerPane::downloadAs);
     m_contextMenu->addSeparator();
     add(m_contextMenu, "mnuOeffnen", text("FRMPUSERVER_OPEN"), &ServerPane::openSelection);
@@ -314,9 +314,28 @@ void ServerPane::refresh()
     RefreshServerList();
 }
 
-// The item commands arrive with their own work: downloads, the open commands, rename, the
-// recursive delete and new folders.
-void ServerPane::download() { }
+QList<TransferItem> ServerPane::selectedItems() const
+{
+    QList<TransferItem> items;
+    for (const int row : m_list->selectedRows()) {
+        const ServerEntry *entry = m_model->entryAt(row);
+        items.append({ m_model->rowName(row), m_model->hasEmptySize(row), entry ? entry->size : -1 });
+    }
+    return items;
+}
+
+void ServerPane::downloadWithReconnect()
+{
+    emit downloadRequested(true);
+}
+
+void ServerPane::downloadWithoutReconnect()
+{
+    emit downloadRequested(false);
+}
+
+// The item commands arrive with their own work: the open commands, rename, the recursive delete
+// and new folders.
 void ServerPane::downloadAs() { }
 void ServerPane::openSelection() { }
 void ServerPane::openSelectionWith() { }

@@ -2,6 +2,9 @@
 // The frmServer child window of the main window: the server's current folder with its path box,
 // the command and view toolbars, and the navigation through the server's folders.
 
+#include "transfer/transferitem.h"
+
+#include <QList>
 #include <QStyle>
 #include <QWidget>
 
@@ -24,6 +27,9 @@ public:
     // entries and "/" stay; the server's current directory is the same afterwards.
     void prunePathBox();
 
+    // The selected rows, top to bottom; ".." comes as it is.
+    QList<TransferItem> selectedItems() const;
+
     ServerListModel *model() const { return m_model; }
     ServerListView *listView() const { return m_list; }
 
@@ -35,7 +41,6 @@ public slots:
     void clearList();
 
     // The commands of the "Mein Server" menu, the context menu and the toolbar.
-    void download();
     void downloadAs();
     void openSelection();
     void openSelectionWith();
@@ -43,6 +48,11 @@ public slots:
     void deleteSelection();
     void newFolder();
     void refresh();
+
+signals:
+    // The selection should be downloaded; the toolbar asks for a fresh connection afterwards,
+    // the context menu does not.
+    void downloadRequested(bool reconnectAfter);
 
 private:
     enum class PathBoxStep { Skip, Take };
@@ -62,6 +72,8 @@ private:
     // where it was is never taken for the folder that was asked for.
     bool enterServerFolder(const QString &path);
     bool isConnected() const;
+    void downloadWithReconnect();
+    void downloadWithoutReconnect();
     // "oben": into the selected folder, or up with the ".." row.
     void enterSelectedRow();
 

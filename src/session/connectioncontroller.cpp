@@ -9,7 +9,6 @@
 #include "session/ftpconnection.h"
 #include "session/session.h"
 
-#include <QPointer>
 #include <QTimer>
 
 #include <memory>
@@ -72,6 +71,7 @@ void ConnectionController::connectCommand()
 
     setFieldsEnabled(false, true);
     bool connected = false;
+    bool cancelled = false;
     {
         Session::Run run(m_services.session);
         history.clear();
@@ -81,19 +81,20 @@ void ConnectionController::connectCommand()
         processPendingEvents();
 
         Initialize_Internet();
-        connected = OpenConnection(address, m_bar.port(), m_bar.user(), m_bar.password());
+        connected = OpenConnection(address, m_bar.port(), m_bar.user(), m_bar.password()) && enterRoot();
+        // The Stop's own line is the outcome of a cancelled attempt.
+        cancelled = m_services.session.isRunCancelled();
         if (connected) {
-            m_services.session.connection()->setCurrentDirectory(QStringLiteral("/"));
             history.appendLine(text("CONNECTION_TO") + u' ' + address + u' ' + text("ESTABLSHED") + LineEnd,
                 HistoryLog::Colour::Green);
-        } else {
+        } else if (!cancelled) {
             history.appendLine(text("NOT_ESTABLISHED") + LineEnd, HistoryLog::Colour::Red);
         }
     }
     // The listing and the message are steps of their own, after the connect's busy state ended.
     if (connected) {
         emit serverListRequested();
-    } else {
+    } else if (!cancelled) {
         prompts.message(text("NOT_ESTABLISHED") + LineEnd + text("SPELLING") + LineEnd + text("PROVIDER"),
             Prompts::Icon::Exclamation);
     }
@@ -115,15 +116,16 @@ void ConnectionController::QuickConnect()
     // The port field stays usable: Enter in the password field does not check it.
     setFieldsEnabled(false, false);
     bool connected = false;
+    bool cancelled = false;
     {
         Session::Run run(m_services.session);
         history.clear();
         emit serverListCleared();
 
         Initialize_Internet();
-        connected = OpenConnection(address, m_bar.port(), m_bar.user(), m_bar.password());
+        connected = OpenConnection(address, m_bar.port(), m_bar.user(), m_bar.password()) && enterRoot();
+        cancelled = m_services.session.isRunCancelled();
         if (connected) {
-            m_services.session.connection()->setCurrentDirectory(QStringLiteral("/"));
             history.appendLine(text("CONNECT_WITH") + u' ' + address + QStringLiteral(" ...") + LineEnd);
             history.appendLine(text("CONNECTION_WITH") + u' ' + address + u' ' + text("WAS_ESTABLISHT") + LineEnd,
                 HistoryLog::Colour::Green);
@@ -131,7 +133,7 @@ void ConnectionController::QuickConnect()
     }
     if (connected) {
         emit serverListRequested();
-    } else {
+    } else if (!cancelled) {
         m_services.prompts.message(
             text("NO_CONNECTION") + LineEnd + text("CHECK_PROVIDER"), Prompts::Icon::Exclamation);
     }
@@ -162,10 +164,30 @@ bool ConnectionController::ConnectFtp(
     const std::optional<quint16> portValue = portNumber(port);
     if (!portValue)
         return false;
-    auto connection = std::make_unique<FtpConnection>();
-    if (!connection->connectToHost(server, *portValue, user, password, session.isPassive()))
+    // Made through the session, so a Stop reaches the connect and login as well.
+    std::unique_ptr<FtpConnection> connection = session.createConnection();
+    const bool connected = connection->connectToHost(server, *portValue, user, password, session.isPassive());
+    // A login that finished just as the Stop came still ends the attempt.
+    if (dropIfCancelled() || !connected)
         return false;
     session.setConnection(std::move(connection));
+    return true;
+}
+
+bool ConnectionController::enterRoot()
+{
+    m_services.session.connection()->setCurrentDirectory(QStringLiteral("/"));
+    return !dropIfCancelled();
+}
+
+bool ConnectionController::dropIfCancelled()
+{
+    Session &session = m_services.session;
+    if (!session.isRunCancelled())
+        return false;
+    // A stopped connect leaves no connection, and no watch that would ask about the lost one.
+    session.closeConnection();
+    m_watch->stop();
     return true;
 }
 
@@ -173,17 +195,18 @@ bool ConnectionController::ReconnectFtp()
 {
     bool connected = false;
     bool portValid = false;
+    bool cancelled = false;
     {
         // Callers are mostly transfer runs that are already busy; the run nests.
         Session::Run run(m_services.session);
         Initialize_Internet();
         portValid = portNumber(m_bar.port()).has_value();
-        connected = ConnectFtp(m_bar.address(), m_bar.port(), m_bar.user(), m_bar.password());
-        if (connected)
-            m_services.session.connection()->setCurrentDirectory(QStringLiteral("/"));
+        connected = ConnectFtp(m_bar.address(), m_bar.port(), m_bar.user(), m_bar.password()) && enterRoot();
+        cancelled = m_services.session.isRunCancelled();
     }
-    // A port that is no number ends the reconnect before anything is said.
-    if (!connected && portValid) {
+    // A port that is no number ends the reconnect before anything is said; after a Stop the user
+    // knows why it failed.
+    if (!connected && portValid && !cancelled) {
         m_services.prompts.message(
             text("MPUB_NOCONN1") + LineEnd + text("MPUB_NOCONN2") + LineEnd + text("MPUB_NOCONN3") + LineEnd,
             Prompts::Icon::Exclamation);
@@ -204,22 +227,32 @@ void ConnectionController::timIsConnected_Timer()
     Session &session = m_services.session;
     FtpConnection *connection = session.connection();
     // A busy connection is not a lost one, and a running command must not be interrupted by the
-    // question.
-    if (session.isBusy() || (connection && connection->isBusy()))
+    // question. An answer still out is awaited, not asked for twice.
+    if (session.isBusy() || (connection && (connection->isBusy() || connection->isProbing())))
         return;
-
-    QString directory;
+    // The probe never waits: a command the user starts meanwhile runs as if no tick had come.
     if (connection) {
-        const QPointer<FtpConnection> asked = connection;
-        directory = connection->currentDirectory().value_or(QString());
-        // The wait lets events run: a command that started meanwhile, or a connect that replaced
-        // the connection, makes the answer stale, and the next tick asks again.
-        if (session.isBusy() || asked.isNull() || session.connection() != asked)
+        connect(connection, &FtpConnection::probeFinished, this, &ConnectionController::probeFinished,
+            Qt::UniqueConnection);
+        if (connection->startProbe())
             return;
     }
-    if (!directory.trimmed().isEmpty())
-        return;
+    offerReconnect();
+}
 
+void ConnectionController::probeFinished(bool answered)
+{
+    Session &session = m_services.session;
+    // A command that started meanwhile answers for itself, and a connection replaced meanwhile is
+    // none of the watch's business; the next tick asks again.
+    if (answered || !m_watch->isActive() || session.isBusy() || sender() != session.connection()
+        || session.connection()->isBusy())
+        return;
+    offerReconnect();
+}
+
+void ConnectionController::offerReconnect()
+{
     m_watch->stop();
     if (m_services.prompts.askYesNo(text("CONNECTION_CANCEL1") + LineEnd + text("CONNECTION_CANCEL2")))
         ReconnectFtp();

@@ -27,7 +27,8 @@ public:
     void Initialize_Internet();
     // Replaces the connection by a new one and starts the connection watch; false when it failed.
     bool OpenConnection(const QString &server, const QString &port, const QString &user, const QString &password);
-    // Replaces the connection by a new one; false when it failed (then there is no connection).
+    // Replaces the connection by a new one; false when it failed or the run was cancelled (then
+    // there is no connection).
     bool ConnectFtp(const QString &server, const QString &port, const QString &user, const QString &password);
 
     // The one-second connection watch (objectName "timIsConnected").
@@ -40,7 +41,14 @@ signals:
     void serverListRequested();
 
 private:
+    // After the login: enters the root folder; false (and no connection) when the run was
+    // cancelled meanwhile.
+    bool enterRoot();
+    // True when the run was cancelled: then the connection is closed and the watch stopped.
+    bool dropIfCancelled();
     void timIsConnected_Timer();
+    void probeFinished(bool answered);
+    void offerReconnect();
     bool mayStart() const;
     void setFieldsEnabled(bool enabled, bool withPort);
 

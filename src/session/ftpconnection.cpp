@@ -54,6 +54,11 @@ void FtpConnection::cancel()
     d->cancel();
 }
 
+void FtpConnection::setRunCancellation(const RunCancellation *cancellation)
+{
+    d->setRunCancellation(cancellation);
+}
+
 std::optional<QString> FtpConnection::currentDirectory()
 {
     const std::shared_ptr<Private> keep = d;
@@ -124,6 +129,16 @@ bool FtpConnection::rename(const QString &from, const QString &to)
 {
     const std::shared_ptr<Private> keep = d;
     return keep->call([&] { return keep->rename(from, to); });
+}
+
+bool FtpConnection::startProbe()
+{
+    return d->startProbe();
+}
+
+bool FtpConnection::isProbing() const
+{
+    return d->isProbing();
 }
 
 void FtpConnection::close()

@@ -14,6 +14,8 @@
 #include <memory>
 #include <optional>
 
+class RunCancellation;
+
 class FtpConnection : public QObject
 {
     Q_OBJECT
@@ -44,6 +46,9 @@ public:
     bool isBusy() const;
     // Ends the operation under way; it returns false.
     void cancel();
+    // While cancellation is set, every call fails at once with "Cancelled" without sending
+    // anything; setting it ends the call under way and drops an open upload.
+    void setRunCancellation(const RunCancellation *cancellation);
 
     std::optional<QString> currentDirectory();
     // Absolute, relative or ".."; on failure the current directory is unchanged.
@@ -62,6 +67,14 @@ public:
     // NOOP: proves the server still answers without changing anything.
     bool noop();
 
+    // Asks the server for its current directory (PWD) without waiting: false at once when it
+    // cannot ask (not connected, busy, an upload open, a probe already out); otherwise
+    // probeFinished() follows from the event loop. isBusy() stays false meanwhile: a call made
+    // before the answer first collects it and then runs as usual, and the probe ends without a
+    // signal, as it does when close() comes first.
+    bool startProbe();
+    bool isProbing() const;
+
     bool createDirectory(const QString &name);
     bool removeDirectory(const QString &name);
     bool deleteFile(const QString &name);
@@ -77,6 +90,9 @@ public:
 signals:
     // Every command line as it goes to the server (the password masked), for logs and tests.
     void commandSent(const QString &command);
+    // The probe's outcome: answered is false when the server refused, went away or did not
+    // answer within the reply time-out (then the link is dropped, as after a call's time-out).
+    void probeFinished(bool answered);
 
 private:
     class Private;

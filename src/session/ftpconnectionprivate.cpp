@@ -73,12 +73,23 @@ QByteArray toNetworkLineEnds(const QByteArray &block, bool *endsInCr)
     return converted;
 }
 
+QString noAnswerWithin(int timeoutMs)
+{
+    return QStringLiteral("The server did not respond within %1 seconds").arg(timeoutMs / 1000.0);
+}
+
 } // namespace
 
 FtpConnection::Private::Private(FtpConnection *owner)
     : m_owner(owner)
 {
-    QObject::connect(&m_control, &FtpControlChannel::activity, &m_control, [this] { wake(); });
+    QObject::connect(&m_control, &FtpControlChannel::activity, &m_control, [this] {
+        wake();
+        advanceProbe();
+    });
+    m_probeTimer.setSingleShot(true);
+    QObject::connect(
+        &m_probeTimer, &QTimer::timeout, &m_control, [this] { failProbe(noAnswerWithin(timeouts.replyMs)); });
 }
 
 FtpConnection::Private::~Private()
@@ -106,6 +117,7 @@ void FtpConnection::Private::close()
 
 void FtpConnection::Private::quit()
 {
+    endProbe();
     if (m_state != State::Unconnected)
         m_control.quit();
     abortData();
@@ -119,6 +131,52 @@ void FtpConnection::Private::cancel()
         return;
     m_cancelled = true;
     wake();
+}
+
+void FtpConnection::Private::setRunCancellation(const RunCancellation *cancellation)
+{
+    QObject::disconnect(m_runObserver);
+    m_run = cancellation;
+    if (cancellation)
+        m_runObserver = QObject::connect(
+            cancellation, &RunCancellation::cancelled, &m_control, [this] { onRunCancelled(); });
+}
+
+bool FtpConnection::Private::beginCall()
+{
+    if (m_callRunning) {
+        lastError = QStringLiteral("Another command is still running on this connection");
+        return false;
+    }
+    lastError.clear();
+    if (isRunCancelled()) {
+        lastError = QStringLiteral("Cancelled");
+        abandonUpload();
+        return false;
+    }
+    // A probe still out is taken over: its reply is owed, and sendCommand() collects it first.
+    endProbe();
+    m_callRunning = true;
+    m_cancelled = false;
+    m_closed = false;
+    return true;
+}
+
+void FtpConnection::Private::onRunCancelled()
+{
+    // An upload left open between two writeFile() calls would hold the connection after the run.
+    if (m_callRunning)
+        cancel();
+    else
+        abandonUpload();
+}
+
+void FtpConnection::Private::abandonUpload()
+{
+    if (m_state != State::Uploading)
+        return;
+    abortData();
+    m_state = State::Ready;
 }
 
 bool FtpConnection::Private::isConnected() const
@@ -170,7 +228,7 @@ bool FtpConnection::Private::waitFor(const std::function<bool()> &done, int time
         abortData();
     } else {
         // A server that stays silent this long is gone or stuck; the protocol position is lost.
-        lastError = QStringLiteral("The server did not respond within %1 seconds").arg(timeoutMs / 1000.0);
+        lastError = noAnswerWithin(timeoutMs);
         dropLink();
     }
     return false;
@@ -187,6 +245,11 @@ void FtpConnection::Private::wake()
 
 bool FtpConnection::Private::sendCommand(const QString &command)
 {
+    // A Stop that came while the call waited for an earlier reply: nothing more goes out.
+    if (m_cancelled) {
+        lastError = QStringLiteral("Cancelled");
+        return false;
+    }
     // A call that gave up (cancelled, or a transfer whose local side failed) leaves its final
     // reply owed. It must be collected first: pyftpdlib even answers the next command before it
     // reports the aborted transfer, so no counting could tell the two replies apart afterwards.
@@ -198,6 +261,12 @@ bool FtpConnection::Private::sendCommand(const QString &command)
             },
             timeouts.replyMs))
         return false;
+    transmit(command);
+    return true;
+}
+
+void FtpConnection::Private::transmit(const QString &command)
+{
     // Replies that answer nobody (a 421 before an idle close, late junk) must not be taken for
     // the answer to this command.
     while (m_control.takeReply()) { }
@@ -207,7 +276,6 @@ bool FtpConnection::Private::sendCommand(const QString &command)
         const bool isPassword = command.startsWith(QLatin1String("PASS "));
         emit m_owner->commandSent(isPassword ? QStringLiteral("PASS ****") : command);
     }
-    return true;
 }
 
 std::optional<FtpReply> FtpConnection::Private::takeOwnReply()
@@ -263,6 +331,18 @@ bool FtpConnection::Private::failWith(const FtpReply &reply)
 {
     lastError = reply.text();
     return false;
+}
+
+std::optional<QString> FtpConnection::Private::directoryFrom(const FtpReply &reply)
+{
+    if (!reply.isCompletion()) {
+        failWith(reply);
+        return std::nullopt;
+    }
+    std::optional<QString> path = quotedPath(reply.lines().constFirst());
+    if (!path)
+        lastError = QStringLiteral("Unexpected reply to PWD: ") + reply.text();
+    return path;
 }
 
 bool FtpConnection::Private::checkArgument(const QString &argument)
@@ -379,14 +459,7 @@ std::optional<QString> FtpConnection::Private::currentDirectory()
     const std::optional<FtpReply> reply = command(QStringLiteral("PWD"));
     if (!reply)
         return std::nullopt;
-    if (!reply->isCompletion()) {
-        failWith(*reply);
-        return std::nullopt;
-    }
-    std::optional<QString> path = quotedPath(reply->lines().constFirst());
-    if (!path)
-        lastError = QStringLiteral("Unexpected reply to PWD: ") + reply->text();
-    return path;
+    return directoryFrom(*reply);
 }
 
 bool FtpConnection::Private::setCurrentDirectory(const QString &path)
@@ -700,4 +773,65 @@ bool FtpConnection::Private::closeFile()
     const bool done = finishTransfer(std::exchange(m_uploadFinalReply, std::nullopt));
     abortData();
     return done;
+}
+
+// --- the probe: one PWD that nobody waits for ---------------------------------------------------
+
+bool FtpConnection::Private::startProbe()
+{
+    if (m_callRunning || m_probing || m_state != State::Ready || !m_control.isConnected() || isRunCancelled())
+        return false;
+    m_probing = true;
+    m_probeSent = false;
+    m_probeTimer.start(timeouts.replyMs);
+    advanceProbe();
+    return true;
+}
+
+void FtpConnection::Private::advanceProbe()
+{
+    if (!m_probing)
+        return;
+    if (m_control.hasFailed()) {
+        failProbe(m_control.errorString());
+        return;
+    }
+    if (!m_probeSent) {
+        // An abandoned command's late reply comes first, as in sendCommand().
+        while (m_awaitedReplies > 0 && takeOwnReply()) { }
+        if (m_awaitedReplies > 0)
+            return;
+        transmit(QStringLiteral("PWD"));
+        m_probeSent = true;
+        m_probeTimer.start(timeouts.replyMs);
+        return;
+    }
+    if (const std::optional<FtpReply> reply = takeOwnFinalReply())
+        finishProbe(directoryFrom(*reply).has_value());
+}
+
+void FtpConnection::Private::failProbe(const QString &reason)
+{
+    lastError = reason;
+    finishProbe(false);
+    // As after a call's failure: the protocol position is lost.
+    dropLink();
+}
+
+void FtpConnection::Private::finishProbe(bool answered)
+{
+    endProbe();
+    // Delivered from the event loop: the receiver may ask the user or replace this connection,
+    // which must not happen inside the socket signal that brought the answer.
+    if (m_owner) {
+        QMetaObject::invokeMethod(
+            m_owner, [owner = m_owner.data(), answered] { emit owner->probeFinished(answered); },
+            Qt::QueuedConnection);
+    }
+}
+
+void FtpConnection::Private::endProbe()
+{
+    m_probing = false;
+    m_probeTimer.stop();
 }

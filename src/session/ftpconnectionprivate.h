@@ -6,10 +6,12 @@
 #include "session/ftpcontrolchannel.h"
 #include "session/ftpdatachannel.h"
 #include "session/ftpreply.h"
+#include "session/runcancellation.h"
 
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QSet>
+#include <QTimer>
 
 class QEventLoop;
 
@@ -29,17 +31,11 @@ public:
     ~Private();
 
     // Runs one public call: refused at once while another is under way (a nested event loop can
-    // call in again), and lastError() describes only this call's failure.
+    // call in again) or the run is cancelled, and lastError() describes only this call's failure.
     template <typename Work> auto call(Work work) -> decltype(work())
     {
-        if (m_callRunning) {
-            lastError = QStringLiteral("Another command is still running on this connection");
+        if (!beginCall())
             return {};
-        }
-        m_callRunning = true;
-        m_cancelled = false;
-        m_closed = false;
-        lastError.clear();
         auto result = work();
         m_callRunning = false;
         return result;
@@ -49,6 +45,7 @@ public:
     void detach();
     void close();
     void cancel();
+    void setRunCancellation(const RunCancellation *cancellation);
     bool isConnected() const;
     bool isBusy() const { return m_callRunning || m_state == State::Uploading; }
 
@@ -63,19 +60,30 @@ public:
     // Sends "VERB argument" (or the bare verb) and expects a 2yz reply.
     bool simpleCommand(const QString &verb, const QString &argument);
     bool rename(const QString &from, const QString &to);
+    bool startProbe();
+    bool isProbing() const { return m_probing; }
 
     Timeouts timeouts;
     ProgressCallback progress;
     QString lastError;
 
 private:
+    bool beginCall();
+    bool isRunCancelled() const { return m_run && m_run->isCancelled(); }
+    void onRunCancelled();
+    // Drops an open upload between calls; the server's final reply to STOR stays owed.
+    void abandonUpload();
+
     // Waits until done() holds. False when it did not in time (no activity for timeoutMs), when the
     // call was cancelled, or when the control or data connection failed; lastError says which.
     bool waitFor(const std::function<bool()> &done, int timeoutMs);
     void wake();
 
-    // False when a reply still owed by an abandoned command did not arrive in time.
+    // False when a reply still owed by an abandoned command did not arrive in time, or when the
+    // call was cancelled.
     bool sendCommand(const QString &command);
+    // Sends at once; the caller has collected every owed reply.
+    void transmit(const QString &command);
     // The next reply to the command sent last; nullopt when none is complete yet.
     std::optional<FtpReply> takeOwnReply();
     std::optional<FtpReply> takeOwnFinalReply();
@@ -85,6 +93,8 @@ private:
     std::optional<FtpReply> command(const QString &command);
     bool expectCompletion(const QString &command);
     bool failWith(const FtpReply &reply);
+    // The path of a 257 reply to PWD; nullopt (lastError says why) for any other reply.
+    std::optional<QString> directoryFrom(const FtpReply &reply);
     // The call may send a command naming argument: connected, no upload open, a safe name.
     bool checkArgument(const QString &argument);
     bool checkReady();
@@ -106,6 +116,12 @@ private:
     // Drops the link at once: after a failure nothing the server says can be trusted any more.
     void dropLink();
 
+    // The probe moves on each sign of life of the control connection, without any wait.
+    void advanceProbe();
+    void failProbe(const QString &reason);
+    void finishProbe(bool answered);
+    void endProbe();
+
     QPointer<FtpConnection> m_owner;
     FtpControlChannel m_control;
     std::unique_ptr<FtpDataChannel> m_data;
@@ -118,6 +134,8 @@ private:
     bool m_callRunning = false;
     bool m_cancelled = false;
     bool m_closed = false;
+    QPointer<const RunCancellation> m_run;
+    QMetaObject::Connection m_runObserver;
     QEventLoop *m_loop = nullptr;
     QElapsedTimer m_activity; // since the last sign of life of the server
     QElapsedTimer m_progressClock;
@@ -126,4 +144,8 @@ private:
     TransferType m_uploadType = TransferType::Binary;
     bool m_uploadEndsInCr = false; // for the LF -> CR LF conversion of ASCII uploads
     std::optional<FtpReply> m_uploadFinalReply; // the server may end a STOR early (552 quota)
+
+    bool m_probing = false;
+    bool m_probeSent = false; // PWD is out; before that, an abandoned command's reply is collected
+    QTimer m_probeTimer;
 };

@@ -2,6 +2,7 @@
 // The program's FTP session: the one connection in use and the values every command shares.
 
 #include "session/ftpconnection.h"
+#include "session/runcancellation.h"
 
 #include <QObject>
 
@@ -17,7 +18,9 @@ public:
     // The connection every FTP operation uses; nullptr when not connected.
     FtpConnection *connection() const { return m_connection.get(); }
     bool isConnected() const;
-    // Takes over a fresh connection, closing the one before.
+    // A new connection that already honours this session's Stop, for a connect still to be made.
+    std::unique_ptr<FtpConnection> createConnection() const;
+    // Takes over a fresh connection (it honours the Stop from now on), closing the one before.
     void setConnection(std::unique_ptr<FtpConnection> connection);
     void closeConnection();
 
@@ -26,31 +29,54 @@ public:
 
     FtpConnection::TransferType transferType() const { return m_transferType; }
     void setTransferType(FtpConnection::TransferType type) { m_transferType = type; }
+    // The mode box shows "automatic": every upload picks its type by the file's extension.
+    bool isAutomaticMode() const { return m_automaticMode; }
+    void setAutomaticMode(bool automatic) { m_automaticMode = automatic; }
 
     // A command or transfer that uses the connection is running; the window refuses others.
     bool isBusy() const { return m_busy; }
     void setBusy(bool busy);
 
-    // Marks the session busy for as long as it lives (one command or transfer run).
+    // Stop: the run under way is cancelled. The call running on any of the session's connections
+    // (a connect in the making included) returns false at once, and so does every later call
+    // until the run ends. Does nothing when no run is under way.
+    void cancelRun();
+    // From cancelRun() until the outermost Run ends; engines check it between their steps.
+    bool isRunCancelled() const { return m_cancellation.isCancelled(); }
+
+    // Marks the session busy for as long as it lives (one command or transfer run). Runs nest:
+    // the outermost one starts and ends the run, each time with no cancellation left over.
     class Run
     {
     public:
-        explicit Run(Session &session) : m_session(session), m_wasBusy(session.isBusy()) { session.setBusy(true); }
-        ~Run() { m_session.setBusy(m_wasBusy); }
+        explicit Run(Session &session) : m_session(session), m_outermost(!session.isBusy())
+        {
+            if (m_outermost)
+                session.setRunning(true);
+        }
+        ~Run()
+        {
+            if (m_outermost)
+                m_session.setRunning(false);
+        }
         Run(const Run &) = delete;
         Run &operator=(const Run &) = delete;
 
     private:
         Session &m_session;
-        bool m_wasBusy;
+        bool m_outermost;
     };
 
 signals:
     void busyChanged(bool busy);
 
 private:
+    void setRunning(bool running);
+
+    RunCancellation m_cancellation;
     std::unique_ptr<FtpConnection> m_connection;
     bool m_passive = false;
     FtpConnection::TransferType m_transferType = FtpConnection::TransferType::Binary;
+    bool m_automaticMode = true;
     bool m_busy = false;
 };

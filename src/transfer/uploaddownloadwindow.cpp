@@ -1,12 +1,13 @@
 #include "transfer/uploaddownloadwindow.h"
 
-#include "app/appservices.h"
+#include "app/textcatalogue.h"
 
+#include <QAction>
+#include <QStyle>
 #include <QToolBar>
 
-UploadDownloadWindow::UploadDownloadWindow(const AppServices &services, QWidget *parent)
+UploadDownloadWindow::UploadDownloadWindow(QWidget *parent)
     : QWidget(parent)
-    , m_services(services)
     , m_upload(new QToolBar(this))
     , m_download(new QToolBar(this))
 {
@@ -16,6 +17,28 @@ UploadDownloadWindow::UploadDownloadWindow(const AppServices &services, QWidget 
     for (QToolBar *bar : { m_upload, m_download }) {
         bar->setOrientation(Qt::Vertical);
         bar->setIconSize(QSize(20, 20));
+    }
+    // The upload arrow points from the local pane on the left to the server on the right.
+    const struct {
+        QToolBar *bar;
+        const char *key;
+        const char *iconName;
+        QStyle::StandardPixmap fallback;
+        const char *toolTipKey;
+        void (UploadDownloadWindow::*clicked)();
+    } buttons[] = {
+        { m_upload, "upload", "go-next", QStyle::SP_ArrowRight, "FRMLOCAL_UPLOAD", &UploadDownloadWindow::uploadClicked },
+        { m_download, "del", "go-previous", QStyle::SP_ArrowLeft, "FRMSERVER_DOWN",
+            &UploadDownloadWindow::downloadClicked },
+    };
+    for (const auto &button : buttons) {
+        const QString toolTip = text(button.toolTipKey);
+        QAction *action = button.bar->addAction(
+            QIcon::fromTheme(QLatin1String(button.iconName), style()->standardIcon(button.fallback)), toolTip);
+        action->setObjectName(QLatin1String(button.key));
+        action->setToolTip(toolTip);
+        action->setStatusTip(toolTip);
+        connect(action, &QAction::triggered, this, button.clicked);
     }
 }
 

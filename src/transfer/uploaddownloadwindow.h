@@ -5,23 +5,25 @@
 #include <QWidget>
 
 class QToolBar;
-struct AppServices;
 
 class UploadDownloadWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit UploadDownloadWindow(const AppServices &services, QWidget *parent = nullptr);
+    explicit UploadDownloadWindow(QWidget *parent = nullptr);
     ~UploadDownloadWindow() override;
 
     // Puts the upload toolbar just above the middle and the download toolbar one toolbar
     // height below it.
     void layoutToolbars();
 
+signals:
+    void uploadClicked();
+    void downloadClicked();
+
 protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    const AppServices &m_services;
     QToolBar *m_upload = nullptr;
     QToolBar *m_download = nullptr;
 };

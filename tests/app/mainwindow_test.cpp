@@ -7,14 +7,17 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTabBar>
+#include <QTcpServer>
 #include <QTest>
 #include <QTextEdit>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -121,6 +124,11 @@ TEST_F(MainWindowTest, FieldsAreEnabledAfterAnyToolbarClick)
     for (const char *button : { "connect", "ascii" }) {
         for (const char *field : fields)
             child(window, field)->setEnabled(false);
+        // The "ascii" button opens the extension list modally; close it once it is up.
+        QTimer::singleShot(0, [] {
+            if (QWidget *dialog = QApplication::activeModalWidget())
+                dialog->close();
+        });
         child<QAction>(window, button)->trigger();
         for (const char *field : fields)
             EXPECT_TRUE(child(window, field)->isEnabled()) << button << " " << field;
@@ -184,11 +192,16 @@ TEST_F(MainWindowTest, ARunLocksTheConnectionBarAndOffersStop)
         ASSERT_NE(QApplication::overrideCursor(), nullptr);
         EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
 
+        // One Stop per run, however often it is clicked.
         stop->trigger();
+        stop->trigger();
+        EXPECT_TRUE(window.session().isRunCancelled());
+        const QString stopped = TextCatalogue::instance().text(QStringLiteral("MDIMAIN_STOPPED")) + QLatin1Char('\n');
         const QString log = window.historyWindow()->plainText();
-        EXPECT_TRUE(
-            log.endsWith(TextCatalogue::instance().text(QStringLiteral("MDIMAIN_STOPPED")) + QLatin1Char('\n')));
+        EXPECT_TRUE(log.endsWith(stopped));
+        EXPECT_EQ(log.count(stopped), 1);
     }
+    EXPECT_FALSE(window.session().isRunCancelled());
     EXPECT_TRUE(address->isEnabled());
     EXPECT_TRUE(connect->isEnabled());
     EXPECT_TRUE(menuConnect->isEnabled());
@@ -209,6 +222,30 @@ TEST_F(MainWindowTest, ClosingDuringARunWaitsUntilTheRunHasEnded)
     run.reset();
     EXPECT_TRUE(QTest::qWaitFor([&] { return !window.isVisible(); }, 2000));
     EXPECT_FALSE(TextCatalogue::instance().isOpen());
+}
+
+TEST_F(MainWindowTest, ClosingDuringAConnectClosesPromptly)
+{
+    // Takes the connection and never says a word: the login would wait 20 s for its time-out.
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+    const QString stopped = TextCatalogue::instance().text(QStringLiteral("MDIMAIN_STOPPED")) + QLatin1Char('\n');
+    MainWindow window(m_prompts);
+    showActive(window);
+    child<QLineEdit>(window, "txtAddress")->setText(QStringLiteral("127.0.0.1"));
+    child<QLineEdit>(window, "txtPort")->setText(QString::number(silent.serverPort()));
+    QObject::connect(&silent, &QTcpServer::newConnection, &window, [&] { window.close(); });
+
+    QElapsedTimer clock;
+    clock.start();
+    child<QAction>(window, "connect")->trigger();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window.isVisible(); }, 10000));
+    EXPECT_LT(clock.elapsed(), 10000);
+    EXPECT_TRUE(m_prompts.asked().isEmpty());
+    // The Stop's line is the attempt's only outcome.
+    const QString log = window.historyWindow()->plainText();
+    EXPECT_TRUE(log.endsWith(stopped)) << log.toStdString();
+    EXPECT_EQ(log.count(QLatin1Char('\n')), 2) << log.toStdString();
 }
 
 // Every text the window shows, recursively: captions, menus, tool tips, labels, headers, log.

@@ -12,6 +12,7 @@
 #include "support/recordingprogress.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QHostAddress>
 #include <QTcpServer>
@@ -145,6 +146,16 @@ protected:
         EXPECT_EQ(prompts.asked().first().kind, Kind::Message);
         EXPECT_EQ(prompts.asked().first().text, expected);
         EXPECT_EQ(prompts.asked().first().icon, icon);
+    }
+
+    // Restarts the fixture's server so that it answers PWD only after delayMs.
+    bool restartWithPwdDelay(int delayMs)
+    {
+        server.setPwdDelay(delayMs);
+        if (!server.start())
+            return false;
+        bar.portText = QString::number(server.port());
+        return true;
     }
 
     bool waitForQuestion(int ms)
@@ -346,6 +357,49 @@ TEST_F(ConnectionControllerTest, PassiveBoxWritesBlueLinesForTheNextConnection)
     EXPECT_FALSE(session.isPassive());
 }
 
+// ---- Stop -----------------------------------------------------------------------------------
+
+TEST_F(ConnectionControllerTest, StopDuringAConnectEndsItWithoutAWord)
+{
+    struct Case {
+        const char *label;
+        std::function<void()> start;
+    };
+    const Case cases[] = {
+        { "connect_command", [this] { controller.connectCommand(); } },
+        { "quick_connect", [this] { controller.QuickConnect(); } },
+        { "reconnect", [this] { EXPECT_FALSE(controller.ReconnectFtp()); } },
+    };
+    // Takes the connection and never says a word: the login would wait for its time-out.
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+    QObject::connect(&silent, &QTcpServer::newConnection, [this] { session.cancelRun(); });
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.label);
+        controller.connectCommand();
+        ASSERT_TRUE(controller.watchTimer()->isActive());
+        bar.addressText = QStringLiteral("127.0.0.1");
+        bar.portText = QString::number(silent.serverPort());
+        history.clear();
+
+        QElapsedTimer clock;
+        clock.start();
+        c.start();
+        EXPECT_LT(clock.elapsed(), FtpConnection::Timeouts().connectMs / 2);
+        EXPECT_TRUE(prompts.asked().isEmpty());
+        for (const Line &line : lines())
+            EXPECT_EQ(line.colour, Colour::Black) << line.text.toStdString();
+        EXPECT_FALSE(session.isBusy());
+        EXPECT_FALSE(session.isRunCancelled());
+        EXPECT_EQ(session.connection(), nullptr);
+        EXPECT_FALSE(controller.watchTimer()->isActive());
+        EXPECT_TRUE(bar.allEnabledAgain());
+
+        bar.addressText = server.host();
+        bar.portText = QString::number(server.port());
+    }
+}
+
 // ---- reconnect -----------------------------------------------------------------------------
 
 TEST_F(ConnectionControllerTest, ReconnectFtp)
@@ -428,6 +482,64 @@ TEST_F(ConnectionControllerTest, WatchIsQuietWhileSessionIsBusy)
         EXPECT_TRUE(controller.watchTimer()->isActive());
     }
     EXPECT_TRUE(waitForQuestion(5000));
+}
+
+TEST_F(ConnectionControllerTest, CommandDuringAWatchProbeSucceeds)
+{
+    if (server.isExternal())
+        GTEST_SKIP() << "needs the fixture's own server to answer PWD slowly";
+    ASSERT_TRUE(restartWithPwdDelay(2000));
+    controller.connectCommand();
+    ASSERT_TRUE(session.isConnected());
+    FtpConnection *connection = session.connection();
+
+    // The user lists the folder while the tick's PWD is still unanswered.
+    std::optional<bool> listed;
+    QObject::connect(connection, &FtpConnection::commandSent, [&](const QString &command) {
+        if (command == QLatin1String("PWD") && !listed) {
+            QTimer::singleShot(0, [&] {
+                Session::Run run(session);
+                listed = connection->list().has_value();
+            });
+        }
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return listed.has_value(); }, 10000));
+    EXPECT_TRUE(*listed) << connection->lastError().toStdString();
+    EXPECT_TRUE(prompts.asked().isEmpty());
+    EXPECT_TRUE(controller.watchTimer()->isActive());
+}
+
+TEST_F(ConnectionControllerTest, FailedProbeAsksOnce)
+{
+    if (server.isExternal())
+        GTEST_SKIP() << "needs the fixture's own server";
+    struct Case {
+        const char *label;
+        int replyTimeoutMs;
+        bool stopServer;
+    };
+    const Case cases[] = {
+        { "server_gone_while_asked", 30000, true },
+        { "no_answer_in_time", 300, false },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.label);
+        prompts.clearAsked();
+        ASSERT_TRUE(restartWithPwdDelay(3000));
+        controller.connectCommand();
+        ASSERT_TRUE(session.isConnected());
+        session.connection()->setTimeouts({ 20000, c.replyTimeoutMs, 60000 });
+        QObject::connect(session.connection(), &FtpConnection::commandSent, [&](const QString &command) {
+            if (command == QLatin1String("PWD") && c.stopServer)
+                QTimer::singleShot(0, [this] { server.stop(); });
+        });
+
+        prompts.answerYesNo(false);
+        ASSERT_TRUE(waitForQuestion(8000));
+        QTest::qWait(1500);
+        EXPECT_EQ(prompts.asked().size(), 1);
+        EXPECT_FALSE(controller.watchTimer()->isActive());
+    }
 }
 
 TEST_F(ConnectionControllerTest, ConnectDuringWatchTickAsksNothing)

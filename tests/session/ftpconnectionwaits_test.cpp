@@ -3,11 +3,13 @@
 #include "session/ftpconnection.h"
 #include "support/ftptestserver.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
+#include <QtCore/qtestsupport_core.h>
 
 #include <gtest/gtest.h>
 
@@ -158,6 +160,28 @@ TEST_F(FtpConnectionWaitsTest, CancelEndsTheDownloadAndTheConnectionGoesOn)
     EXPECT_EQ(m_connection->currentDirectory(), QStringLiteral("/"));
     EXPECT_TRUE(m_connection->list().has_value()) << m_connection->lastError().toStdString();
     EXPECT_TRUE(m_connection->setCurrentDirectory(QStringLiteral("/")));
+}
+
+TEST_F(FtpConnectionWaitsTest, ProbeNeverWaitsAndACallTakesItOver)
+{
+    // The cancelled download's late reply is owed: the probe must collect it before its PWD.
+    EXPECT_FALSE(downloadWhile([&] { m_connection->cancel(); }));
+    std::optional<bool> answered;
+    QObject::connect(m_connection.get(), &FtpConnection::probeFinished, [&](bool ok) { answered = ok; });
+    ASSERT_TRUE(m_connection->startProbe());
+    EXPECT_FALSE(m_connection->isBusy());
+    EXPECT_FALSE(m_connection->startProbe());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answered.has_value(); }, testTimeoutMs));
+    EXPECT_TRUE(*answered);
+
+    // A call made while the answer is out collects it and runs; the probe ends without a word.
+    answered.reset();
+    ASSERT_TRUE(m_connection->startProbe());
+    EXPECT_TRUE(m_connection->setCurrentDirectory(QStringLiteral("/"))) << m_connection->lastError().toStdString();
+    EXPECT_FALSE(m_connection->isProbing());
+    EXPECT_EQ(m_connection->currentDirectory(), QStringLiteral("/"));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(answered.has_value());
 }
 
 TEST_F(FtpConnectionWaitsTest, CloseFromAHandlerEndsTheWaitingCall)

@@ -47,6 +47,10 @@ bool FtpTestServer::start()
         password() };
     if (!m_masqueradeAddress.isEmpty())
         arguments << QStringLiteral("--masquerade") << m_masqueradeAddress;
+    if (m_pwdDelayMs > 0)
+        arguments << QStringLiteral("--pwd-delay") << QString::number(m_pwdDelayMs / 1000.0);
+    if (m_rateLimit > 0)
+        arguments << QStringLiteral("--rate-limit") << QString::number(m_rateLimit);
     m_process->start(QStringLiteral("/usr/bin/python3"), arguments);
     if (!m_process->waitForStarted(startTimeoutMs))
         return false;

@@ -30,6 +30,11 @@ public:
     // another address in PASV replies, as a server behind NAT does ("10.1.2.3", "0.0.0.0").
     void setListenAddress(const QString &address) { m_listenAddress = address; }
     void setMasqueradeAddress(const QString &address) { m_masqueradeAddress = address; }
+    // Before start(), local server only: every PWD is answered only after this delay.
+    void setPwdDelay(int milliseconds) { m_pwdDelayMs = milliseconds; }
+    // Before start(), local server only: data connections move at most this many bytes a second,
+    // so a test can act while a transfer is surely still under way.
+    void setRateLimit(qint64 bytesPerSecond) { m_rateLimit = bytesPerSecond; }
 
     QString host() const;
     quint16 port() const;
@@ -60,5 +65,7 @@ private:
     QUrl m_external;
     QString m_listenAddress = QStringLiteral("127.0.0.1");
     QString m_masqueradeAddress;
+    int m_pwdDelayMs = 0;
     quint16 m_port = 0;
+    qint64 m_rateLimit = 0;
 };

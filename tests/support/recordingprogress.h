@@ -11,7 +11,9 @@ public:
     void setRange(int minimum, int maximum) override { ranges.append({ minimum, maximum }); }
     void setValue(int value) override { values.append(value); }
     void reset() override { values.append(-1); }
+    void setShown(bool shown) override { shownCalls.append(shown); }
 
     QList<QPair<int, int>> ranges;
     QList<int> values;
+    QList<bool> shownCalls;
 };

@@ -1,0 +1,46 @@
+#pragma once
+// Downloads what the server pane has selected into a local folder: files directly, folders with
+// their whole tree, each file through a temporary file that replaces the target only when the
+// whole file arrived.
+
+#include "transfer/transferengine.h"
+#include "transfer/transferitem.h"
+
+#include <QList>
+
+#include <vector>
+
+class TransferStatus;
+
+class DownloadEngine : public TransferEngine
+{
+public:
+    using TransferEngine::TransferEngine;
+
+    // Downloads the selected server rows (".." is ignored) from the server's current folder into
+    // targetFolder (a local folder path ending in "/"), then shows the target in the local pane.
+    void DownloadSelection(const QList<TransferItem> &selection, const QString &targetFolder);
+
+    // One file of the server's current folder to localPath, with its start and result lines
+    // left to the caller. expectedSize is the listing's size (-1 when unknown). An existing
+    // local file is replaced only by a complete download; false leaves it as it was.
+    bool DownloadFile(const QString &localPath, const QString &remoteName, qint64 expectedSize = -1,
+        TransferStatus *status = nullptr);
+
+    // Why the last DownloadFile() failed; empty when the FTP layer said nothing.
+    QString lastError() const { return m_lastError; }
+
+    // The work list of the last run, in order (folders before their contents).
+    const std::vector<TransferEntry> &downloadList() const { return m_downloadList; }
+
+private:
+    // Appends the entries of the server folder path ("/a/b/") and of all folders below it.
+    void CollectServerFolder(const QString &path);
+    // Moves the server into folder path unless it is there already.
+    bool enterFolder(const QString &path);
+    void downloadAndReport(const QString &localPath, const TransferEntry &entry, TransferStatus &status);
+
+    std::vector<TransferEntry> m_downloadList;
+    QString m_serverFolder; // where the server is, as far as this run moved it
+    QString m_lastError;
+};

@@ -1,0 +1,29 @@
+#include "transfer/serverpath.h"
+
+#include "app/eventpump.h"
+#include "server/serverlisting.h"
+
+QStringList SplitServerPath(const QString &path)
+{
+    if (path == QLatin1String("/"))
+        return { path };
+    QStringList names = path.mid(path.startsWith(u'/') ? 1 : 0).split(u'/');
+    if (!names.isEmpty() && names.constLast().isEmpty())
+        names.removeLast();
+    return names;
+}
+
+bool EnterServerPath(FtpConnection *connection, const QStringList &names)
+{
+    processPendingEvents();
+    if (!SetServerDirectory(connection, QStringLiteral("/")))
+        return false;
+    for (const QString &name : names) {
+        if (name == QLatin1String("/"))
+            continue;
+        processPendingEvents();
+        if (!SetServerDirectory(connection, name))
+            return false;
+    }
+    return true;
+}

@@ -1,0 +1,39 @@
+#pragma once
+// What the download and upload engines share: the window's services, the host, and the way a
+// run writes its lines and notices a Stop.
+
+#include "app/historylog.h"
+
+#include <QString>
+
+class FtpConnection;
+class TransferHost;
+struct AppServices;
+
+class TransferEngine
+{
+public:
+    TransferEngine(const AppServices &services, TransferHost &host);
+    virtual ~TransferEngine() = default;
+    TransferEngine(const TransferEngine &) = delete;
+    TransferEngine &operator=(const TransferEngine &) = delete;
+
+protected:
+    // The session's connection as it is now: every reconnect replaces it.
+    FtpConnection *connection() const;
+    // The host's reconnect, tried once more after it failed in this run: the user has been told,
+    // and a dead server would otherwise ask again for every entry that is left.
+    bool reconnect();
+    // The user pressed Stop: the run ends at its next step.
+    bool isCancelled() const;
+    // Appends text and a line end at the end of the log.
+    void writeLine(const QString &text, HistoryLog::Colour colour = HistoryLog::Colour::Black);
+    // The red result line of key, followed by the reason when there is one.
+    void writeFailure(const char *key, const QString &reason);
+
+    const AppServices &m_services;
+    TransferHost &m_host;
+
+private:
+    bool m_reconnectFailed = false;
+};

@@ -1,0 +1,38 @@
+#pragma once
+// The status line of a transfer run: the file in flight with its bytes, speed and time left, and
+// the run's files done of total. Updated a few times a second at most, whatever the block rate.
+
+#include <QElapsedTimer>
+#include <QString>
+
+class TransferHost;
+
+class TransferStatus
+{
+public:
+    explicit TransferStatus(TransferHost &host, int filesTotal);
+    // Clears the status line.
+    ~TransferStatus();
+    TransferStatus(const TransferStatus &) = delete;
+    TransferStatus &operator=(const TransferStatus &) = delete;
+
+    void startFile(const QString &name, qint64 total);
+    // total -1 keeps the size given to startFile().
+    void setFileProgress(qint64 done, qint64 total = -1);
+    void finishFile();
+
+    // The text for the current state; public so that its form can be checked.
+    QString statusText() const;
+
+private:
+    void show(bool force);
+
+    TransferHost &m_host;
+    int m_filesTotal;
+    int m_filesDone = 0;
+    QString m_name;
+    qint64 m_done = 0;
+    qint64 m_total = -1;
+    QElapsedTimer m_fileClock;
+    QElapsedTimer m_shownClock;
+};

@@ -1,0 +1,47 @@
+#pragma once
+// Uploads what the local pane has selected into the server's current folder: files directly,
+// folders with their whole tree, creating the server folders on the way.
+
+#include "transfer/transferengine.h"
+#include "transfer/transferitem.h"
+
+#include <QList>
+#include <QSet>
+
+#include <vector>
+
+class TransferStatus;
+
+class UploadEngine : public TransferEngine
+{
+public:
+    // The toolbar, main menu and button strip upload, or the local context menu's, which says
+    // more about the folders it walks and shows the progress bar only while it runs.
+    enum class Variant { Selection, ContextMenu };
+
+    using TransferEngine::TransferEngine;
+
+    // Uploads the selected local rows of sourceFolder (a local folder path) into the server's
+    // current folder, then lists that folder in the server pane.
+    void UploadSelection(const QList<TransferItem> &selection, const QString &sourceFolder,
+        Variant variant = Variant::Selection);
+
+    // Sends one local file under remoteName into the server's current folder and writes the
+    // result line; false when the file could not be read, sent or completed.
+    bool UploadFile(const QString &localPath, const QString &remoteName, TransferStatus *status = nullptr);
+
+    // The work list of the last run, in order (folders before their contents).
+    const std::vector<TransferEntry> &uploadList() const { return m_uploadList; }
+
+private:
+    // Appends the entries of the local folder (no closing "/") and of all folders below it.
+    void CollectLocalFolder(const QString &folder);
+    // Walks from the start folder along the entry's relative folder names, creating each one
+    // this run has not met yet; false when a folder cannot be entered.
+    bool enterEntryFolder(const QStringList &names, const QString &start, Variant variant);
+    bool sendFile(class QFile &file, const QString &remoteName, TransferStatus *status);
+
+    std::vector<TransferEntry> m_uploadList;
+    QSet<QString> m_visitedLocalFolders; // canonical paths: a link back up must not loop forever
+    QSet<QString> m_knownServerFolders; // relative paths this run created or entered
+};

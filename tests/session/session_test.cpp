@@ -1,0 +1,81 @@
+// The session's one cancellation per run, as every connection of the session honours it.
+#include "session/session.h"
+#include "support/ftptestserver.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class SessionTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_server.start());
+        std::unique_ptr<FtpConnection> connection = m_session.createConnection();
+        ASSERT_TRUE(connectToServer(*connection)) << connection->lastError().toStdString();
+        m_session.setConnection(std::move(connection));
+        QObject::connect(m_session.connection(), &FtpConnection::commandSent,
+            [this](const QString &command) { m_sent.append(command); });
+    }
+
+    bool connectToServer(FtpConnection &connection)
+    {
+        return connection.connectToHost(m_server.host(), m_server.port(), m_server.user(), m_server.password(), true);
+    }
+
+    FtpTestServer m_server;
+    Session m_session;
+    QStringList m_sent;
+};
+
+TEST_F(SessionTest, StopBetweenTwoCallsRefusesTheRestOfTheRun)
+{
+    FtpConnection *connection = m_session.connection();
+    m_session.cancelRun(); // no run: nothing to stop
+    EXPECT_FALSE(m_session.isRunCancelled());
+    {
+        Session::Run run(m_session);
+        ASSERT_TRUE(connection->noop());
+        m_session.cancelRun();
+        EXPECT_TRUE(m_session.isRunCancelled());
+        {
+            Session::Run nested(m_session);
+        }
+        EXPECT_TRUE(m_session.isRunCancelled());
+
+        m_sent.clear();
+        EXPECT_FALSE(connection->setCurrentDirectory(QStringLiteral("/")));
+        EXPECT_EQ(connection->lastError(), QStringLiteral("Cancelled"));
+        EXPECT_FALSE(connection->list().has_value());
+        EXPECT_FALSE(connection->startProbe());
+        // A reconnect later in the same run is refused before it dials.
+        std::unique_ptr<FtpConnection> later = m_session.createConnection();
+        EXPECT_FALSE(connectToServer(*later));
+        EXPECT_EQ(later->lastError(), QStringLiteral("Cancelled"));
+        EXPECT_TRUE(m_sent.isEmpty()) << m_sent.join(u',').toStdString();
+    }
+    EXPECT_FALSE(m_session.isRunCancelled());
+    Session::Run next(m_session);
+    EXPECT_TRUE(connection->list().has_value()) << connection->lastError().toStdString();
+}
+
+TEST_F(SessionTest, StopDropsAnUploadLeftOpenBetweenBlocks)
+{
+    FtpConnection *connection = m_session.connection();
+    {
+        Session::Run run(m_session);
+        ASSERT_TRUE(connection->openFileForWriting(QStringLiteral("part.bin"), FtpConnection::TransferType::Binary));
+        ASSERT_TRUE(connection->writeFile(QByteArray(1000, 'x')));
+        m_session.cancelRun();
+        EXPECT_FALSE(connection->isBusy());
+        EXPECT_FALSE(connection->writeFile(QByteArray(1000, 'x')));
+        EXPECT_FALSE(connection->closeFile());
+    }
+    // The next run finds the connection free; the abandoned STOR's reply does not answer for it.
+    Session::Run next(m_session);
+    EXPECT_EQ(connection->currentDirectory(), QStringLiteral("/")) << connection->lastError().toStdString();
+    EXPECT_TRUE(connection->noop());
+}
+
+} // namespace

@@ -1,0 +1,130 @@
+#pragma once
+// A real server, a session, recorders for the log, the prompts and the progress bar, and a host
+// whose reconnect makes a real new connection: everything the transfer engines talk to.
+
+#include "app/appservices.h"
+#include "app/textcatalogue.h"
+#include "server/serverlisting.h"
+#include "session/ftpconnection.h"
+#include "session/session.h"
+#include "support/ftptestserver.h"
+#include "support/recordinghistorylog.h"
+#include "support/recordingprogress.h"
+#include "support/scriptedprompts.h"
+#include "transfer/transferhost.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+class TestTransferHost : public TransferHost {
+public:
+    TestTransferHost(Session &session, FtpTestServer &server) : m_session(session), m_server(server) { }
+
+    bool ReconnectFtp() override
+    {
+        ++reconnects;
+        auto connection = std::make_unique<FtpConnection>();
+        QObject::connect(connection.get(), &FtpConnection::commandSent, [this](const QString &c) { commands << c; });
+        if (!connection->connectToHost(m_server.host(), m_server.port(), m_server.user(), m_server.password(), true)
+            || !connection->setCurrentDirectory(QStringLiteral("/"))) {
+            m_session.closeConnection();
+            return false;
+        }
+        m_session.setConnection(std::move(connection));
+        return true;
+    }
+    void setConnectionWatchEnabled(bool enabled) override { watchCalls.append(enabled); }
+    void refreshServerList() override { ++serverRefreshes; }
+    void showLocalFolder(const QString &folder) override { shownFolders.append(folder); }
+    void showStatus(const QString &text) override
+    {
+        statusTexts.append(text);
+        if (onStatus)
+            onStatus(text);
+    }
+
+    int reconnects = 0;
+    int serverRefreshes = 0;
+    QList<bool> watchCalls;
+    QStringList shownFolders;
+    QStringList statusTexts;
+    QStringList commands; // every command of every connection the host made
+    std::function<void(const QString &)> onStatus;
+
+private:
+    Session &m_session;
+    FtpTestServer &m_server;
+};
+
+class TransferTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        ASSERT_TRUE(TextCatalogue::instance().open(TextCatalogue::defaultPath()));
+        TextCatalogue::instance().setLanguageTable(QStringLiteral("english"));
+    }
+
+    // Starts the server (after the test's own settings), connects and enters folder.
+    void connectTo(const QString &folder = QStringLiteral("/"))
+    {
+        if (!m_started) {
+            ASSERT_TRUE(m_server.start());
+            m_started = true;
+        }
+        ASSERT_TRUE(m_host.ReconnectFtp());
+        m_host.reconnects = 0;
+        m_host.commands.clear();
+        ASSERT_TRUE(SetServerDirectory(m_session.connection(), folder));
+    }
+
+    QString local(const QString &relative = {}) const { return m_local.path() + u'/' + relative; }
+    bool writeLocal(const QString &relative, const QByteArray &data) const
+    {
+        QDir().mkpath(QFileInfo(local(relative)).absolutePath());
+        QFile file(local(relative));
+        return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
+    }
+    QByteArray readLocal(const QString &relative) const
+    {
+        QFile file(local(relative));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+    // Every name in the local folder, hidden ones too (a left-over temporary file shows here).
+    QStringList localNames(const QString &relative = {}) const
+    {
+        return QDir(local(relative)).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    }
+    QStringList lineTexts() const
+    {
+        QStringList texts;
+        for (const auto &line : m_history.lines())
+            texts.append(line.text.chopped(2));
+        return texts;
+    }
+    QStringList linesOf(HistoryLog::Colour colour) const
+    {
+        QStringList texts;
+        for (const auto &line : m_history.lines()) {
+            if (line.colour == colour)
+                texts.append(line.text.chopped(2));
+        }
+        return texts;
+    }
+    QString serverDirectory() const { return GetServerDirectory(m_session.connection()); }
+
+    FtpTestServer m_server;
+    Session m_session;
+    RecordingHistoryLog m_history;
+    ScriptedPrompts m_prompts;
+    RecordingProgress m_progress;
+    AppServices m_services { m_session, m_history, m_prompts, m_progress };
+    TestTransferHost m_host { m_session, m_server };
+    QTemporaryDir m_local;
+    bool m_started = false;
+};
