@@ -71,6 +71,10 @@ ConnectionBarWidget::ConnectionBarWidget(QWidget *parent)
     m_stop = m_toolBar->addAction(
         themeIcon(QStringLiteral("process-stop"), QStyle::SP_BrowserStop, this), text("MDIMAIN_STOP"));
     m_stop->setObjectName(QStringLiteral("stop"));
+    // Escape stops a run from anywhere in the window; while nothing runs the action is off and
+    // Escape keeps its usual meaning.
+    m_stop->setShortcut(Qt::Key_Escape);
+    m_stop->setShortcutContext(Qt::WindowShortcut);
     m_stop->setEnabled(false);
     for (QAction *action : m_toolBar->actions())
         action->setStatusTip(action->toolTip());

@@ -41,6 +41,13 @@ signals:
     void serverListRequested();
 
 private:
+    struct ConnectParameters {
+        QString server, port, user, password;
+        bool passive = false;
+        bool operator==(const ConnectParameters &) const = default;
+    };
+    // Keeps the session's connection when it answers and was made from the fields as they stand.
+    bool keepLiveConnection();
     // After the login: enters the root folder; false (and no connection) when the run was
     // cancelled meanwhile.
     bool enterRoot();
@@ -54,5 +61,6 @@ private:
 
     const AppServices &m_services;
     ConnectionBar &m_bar;
+    ConnectParameters m_connectedWith; // the fields of the session's connection
     QTimer *m_watch = nullptr;
 };

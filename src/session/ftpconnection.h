@@ -46,8 +46,9 @@ public:
     bool isBusy() const;
     // Ends the operation under way; it returns false.
     void cancel();
-    // While cancellation is set, every call fails at once with "Cancelled" without sending
-    // anything; setting it ends the call under way and drops an open upload.
+    // Observes a run's Stop (the session sets its own): once it is cancelled, every call fails at
+    // once with lastError() "Cancelled", sending nothing, and the call under way ends at once; an
+    // upload left open is dropped.
     void setRunCancellation(const RunCancellation *cancellation);
 
     std::optional<QString> currentDirectory();
