@@ -208,6 +208,9 @@ bool ConnectionController::dropIfCancelled()
 
 bool ConnectionController::ReconnectFtp()
 {
+    // After a Stop nothing is to be connected: the connection the run had stays as it is.
+    if (m_services.session.isRunCancelled())
+        return false;
     bool connected = false;
     bool portValid = false;
     bool cancelled = false;

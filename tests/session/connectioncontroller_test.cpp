@@ -15,6 +15,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHostAddress>
+#include <QPointer>
 #include <QTcpServer>
 #include <QTimer>
 #include <QtCore/qtestsupport_core.h>
@@ -428,6 +429,30 @@ TEST_F(ConnectionControllerTest, ReconnectFtp)
             + text("MPUB_NOCONN3") + QStringLiteral("\r\n"),
         Prompts::Icon::Exclamation);
     EXPECT_EQ(bar.focused, QList<Field> { Field::Address });
+}
+
+TEST_F(ConnectionControllerTest, ReconnectKeepsALiveConnectionOfTheSameFieldsOnly)
+{
+    ASSERT_TRUE(controller.ReconnectFtp());
+    FtpConnection *first = session.connection();
+    ASSERT_TRUE(first->setCurrentDirectory(QStringLiteral("/")));
+    ASSERT_TRUE(server.makeFolder(QStringLiteral("pub")));
+    ASSERT_TRUE(first->setCurrentDirectory(QStringLiteral("pub")));
+
+    // As good as new: the same connection, back in "/" where a new one starts.
+    ASSERT_TRUE(controller.ReconnectFtp());
+    EXPECT_EQ(session.connection(), first);
+    EXPECT_EQ(session.connection()->currentDirectory(), QStringLiteral("/"));
+
+    // Another field, or a connection that is gone, makes a new one.
+    const QPointer<FtpConnection> kept = first;
+    bar.passive = !bar.passive;
+    ASSERT_TRUE(controller.ReconnectFtp());
+    EXPECT_TRUE(kept.isNull());
+    session.connection()->close();
+    ASSERT_TRUE(controller.ReconnectFtp());
+    EXPECT_TRUE(session.isConnected());
+    EXPECT_TRUE(prompts.asked().isEmpty());
 }
 
 // ---- the connection watch ------------------------------------------------------------------
