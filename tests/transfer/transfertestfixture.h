@@ -5,13 +5,12 @@
 #include "app/appservices.h"
 #include "app/textcatalogue.h"
 #include "server/serverlisting.h"
-#include "session/ftpconnection.h"
 #include "session/session.h"
 #include "support/ftptestserver.h"
 #include "support/recordinghistorylog.h"
 #include "support/recordingprogress.h"
 #include "support/scriptedprompts.h"
-#include "transfer/transferhost.h"
+#include "support/testtransferhost.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,48 +18,6 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-#include <functional>
-
-class TestTransferHost : public TransferHost {
-public:
-    TestTransferHost(Session &session, FtpTestServer &server) : m_session(session), m_server(server) { }
-
-    bool ReconnectFtp() override
-    {
-        ++reconnects;
-        auto connection = std::make_unique<FtpConnection>();
-        QObject::connect(connection.get(), &FtpConnection::commandSent, [this](const QString &c) { commands << c; });
-        if (!connection->connectToHost(m_server.host(), m_server.port(), m_server.user(), m_server.password(), true)
-            || !connection->setCurrentDirectory(QStringLiteral("/"))) {
-            m_session.closeConnection();
-            return false;
-        }
-        m_session.setConnection(std::move(connection));
-        return true;
-    }
-    void setConnectionWatchEnabled(bool enabled) override { watchCalls.append(enabled); }
-    void refreshServerList() override { ++serverRefreshes; }
-    void showLocalFolder(const QString &folder) override { shownFolders.append(folder); }
-    void showStatus(const QString &text) override
-    {
-        statusTexts.append(text);
-        if (onStatus)
-            onStatus(text);
-    }
-
-    int reconnects = 0;
-    int serverRefreshes = 0;
-    QList<bool> watchCalls;
-    QStringList shownFolders;
-    QStringList statusTexts;
-    QStringList commands; // every command of every connection the host made
-    std::function<void(const QString &)> onStatus;
-
-private:
-    Session &m_session;
-    FtpTestServer &m_server;
-};
 
 class TransferTest : public ::testing::Test {
 protected:
