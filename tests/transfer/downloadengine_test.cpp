@@ -197,6 +197,29 @@ TEST_F(DownloadEngineTest, StopInTheMiddleOfAFileLeavesTheOldFileAndEndsTheRun)
     EXPECT_EQ(m_host.shownFolders, QStringList { local() });
 }
 
+TEST_F(DownloadEngineTest, ServerGoneMidFileLeavesTheOldFileAndTheRunGoesOn)
+{
+    m_server.setRateLimit(512 * 1024);
+    ASSERT_TRUE(m_server.start());
+    m_started = true;
+    ASSERT_TRUE(m_server.writeFile(QStringLiteral("big.bin"), QByteArray(8 * 1024 * 1024, 'b')));
+    connectTo();
+    ASSERT_TRUE(writeLocal(QStringLiteral("big.bin"), "old"));
+    int updates = 0;
+    m_host.onStatus = [&](const QString &text) {
+        if (!text.isEmpty() && ++updates == 2)
+            m_server.stop();
+    };
+
+    download({ file(QStringLiteral("big.bin")), file(QStringLiteral("next.txt")) });
+
+    EXPECT_EQ(readLocal(QStringLiteral("big.bin")), "old");
+    EXPECT_EQ(localNames(), QStringList { QStringLiteral("big.bin") });
+    // Both files get their red line: the run goes on to its end.
+    EXPECT_EQ(linesOf(Colour::Red).size(), 2);
+    EXPECT_EQ(m_host.shownFolders, QStringList { local() });
+}
+
 TEST_F(DownloadEngineTest, StopBetweenTwoFilesFetchesNothingMore)
 {
     ASSERT_TRUE(m_server.start());

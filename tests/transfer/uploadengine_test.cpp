@@ -133,6 +133,32 @@ TEST_F(UploadEngineTest, FileThatCannotBeReadIsNotSent)
     EXPECT_EQ(linesOf(Colour::Red).size(), 2);
 }
 
+// Its own fixture: the server must be slowed down before it starts.
+using UploadFaultTest = TransferTest;
+
+TEST_F(UploadFaultTest, ServerGoneMidFileGivesARedLineAndTheRunGoesOn)
+{
+    m_server.setRateLimit(512 * 1024);
+    ASSERT_TRUE(writeLocal(QStringLiteral("big.bin"), QByteArray(32 * 1024 * 1024, 'b')));
+    ASSERT_TRUE(writeLocal(QStringLiteral("small.txt"), "s"));
+    connectTo();
+    UploadEngine engine { m_services, m_host };
+    int updates = 0;
+    m_host.onStatus = [&](const QString &text) {
+        if (!text.isEmpty() && ++updates == 3)
+            m_server.stop();
+    };
+
+    engine.UploadSelection(
+        { { QStringLiteral("big.bin"), false, 32 * 1024 * 1024 }, { QStringLiteral("small.txt"), false, 1 } }, local());
+
+    EXPECT_FALSE(lineTexts().contains(QStringLiteral("Upload complete.")));
+    EXPECT_FALSE(linesOf(Colour::Red).isEmpty());
+    // The watch is on again however the file ended.
+    ASSERT_FALSE(m_host.watchCalls.isEmpty());
+    EXPECT_TRUE(m_host.watchCalls.constLast());
+}
+
 TEST_F(UploadEngineTest, FolderThatCannotBeEnteredReceivesNothingElsewhere)
 {
     // A file where the tree's folder should go: it can be neither created nor entered.
