@@ -6,6 +6,8 @@
 // every uploaded entry and every listed folder: the host keeps a connection that still works and
 // only sends it back to "/", as the window does; --full-reconnect logs in anew every time. Without
 // a URL it starts the test suite's pyftpdlib on a temporary root.
+#include "benchtree.h"
+
 #include "app/appservices.h"
 #include "app/textcatalogue.h"
 #include "server/serverlisting.h"
@@ -41,10 +43,6 @@
 
 namespace {
 
-// 2 folders, 4 in each of them, 5 in each of those: 50 folders three levels deep.
-constexpr int foldersPerLevel[] = { 2, 4, 5 };
-constexpr int minFileSize = 1024;
-constexpr int maxFileSize = 64 * 1024;
 const QString treeName = QStringLiteral("tree");
 constexpr int rounds = 3;
 
@@ -89,47 +87,6 @@ public:
 
     qint64 reconnectNs = 0;
 };
-
-// The relative paths of the tree's folders ("a0/b1/c2/"), parents before their children.
-QStringList treeFolders()
-{
-    QStringList folders;
-    QStringList level { QString() };
-    for (size_t depth = 0; depth < std::size(foldersPerLevel); ++depth) {
-        QStringList next;
-        for (const QString &parent : level) {
-            for (int i = 0; i < foldersPerLevel[depth]; ++i)
-                next.append(parent + QChar(char16_t(u'a' + depth)) + QString::number(i) + u'/');
-        }
-        folders += next;
-        level = next;
-    }
-    return folders;
-}
-
-// Spreads the files evenly over the folders; returns the bytes written, or nullopt on failure.
-std::optional<qint64> writeTree(const QString &root, int files)
-{
-    const QStringList folders = treeFolders();
-    for (const QString &folder : folders) {
-        if (!QDir().mkpath(root + u'/' + folder))
-            return std::nullopt;
-    }
-    QRandomGenerator random(42);
-    QByteArray data;
-    qint64 total = 0;
-    for (int i = 0; i < files; ++i) {
-        const int size = int(random.bounded(minFileSize, maxFileSize + 1));
-        data.resize((size + 3) / 4 * 4);
-        random.fillRange(reinterpret_cast<quint32 *>(data.data()), data.size() / 4);
-        QFile file(root + u'/' + folders.at(i % folders.size())
-            + QStringLiteral("file%1.bin").arg(i, 5, 10, QLatin1Char('0')));
-        if (!file.open(QIODevice::WriteOnly) || file.write(data.constData(), size) != size)
-            return std::nullopt;
-        total += size;
-    }
-    return total;
-}
 
 // Every entry below root (hidden ones too, so a left-over temporary file counts), in name order.
 QStringList entriesBelow(const QString &root)
@@ -247,29 +204,18 @@ int main(int argc, char **argv)
     TextCatalogue::instance().setLanguageTable(QStringLiteral("english"));
 
     std::unique_ptr<FtpTestServer> localServer;
-    QUrl url(urlArgument);
-    if (urlArgument.isEmpty()) {
-        localServer = std::make_unique<FtpTestServer>();
-        if (!localServer->start())
-            return fail(QStringLiteral("could not start the FTP test server"));
-        url.setScheme(QStringLiteral("ftp"));
-        url.setHost(localServer->host());
-        url.setPort(localServer->port());
-        url.setUserName(localServer->user());
-        url.setPassword(localServer->password());
-        url.setPath(QStringLiteral("/"));
-    } else if (!url.isValid()) {
-        return fail(QStringLiteral("not an ftp:// URL: ") + urlArgument);
-    }
-    QString base = url.path(QUrl::FullyDecoded);
-    if (!base.endsWith(u'/'))
-        base += u'/';
+    const std::optional<QUrl> serverUrl = BenchTree::serverUrl(urlArgument, localServer);
+    if (!serverUrl)
+        return fail(urlArgument.isEmpty() ? QStringLiteral("could not start the FTP test server")
+                                          : QStringLiteral("not an ftp:// URL: ") + urlArgument);
+    const QUrl url = *serverUrl;
+    const QString base = url.path(QUrl::FullyDecoded);
 
     QTemporaryDir local;
     if (!local.isValid())
         return fail(QStringLiteral("no temporary folder"));
     const QString source = local.filePath(QStringLiteral("source"));
-    const std::optional<qint64> bytes = writeTree(source + u'/' + treeName, files);
+    const std::optional<qint64> bytes = BenchTree::write(source + u'/' + treeName, files);
     if (!bytes)
         return fail(QStringLiteral("could not write the local tree"));
 
@@ -293,7 +239,7 @@ int main(int argc, char **argv)
     out() << QStringLiteral("tree_transfer: %1 files, %2 MB in %3 folders via %4, %5, best of %6 rounds")
                  .arg(files)
                  .arg(QString::number(*bytes / 1e6, 'f', 1))
-                 .arg(treeFolders().size())
+                 .arg(BenchTree::folders().size())
                  .arg(url.toString(QUrl::RemovePassword))
                  .arg(fullReconnect ? QStringLiteral("a new login at every reconnect")
                                     : QStringLiteral("reconnects keep a working connection"))

@@ -5,6 +5,8 @@
 // 2,000 files in 50 folders, the reading of a server folder of 20,000 empty files and of a local
 // folder of 100,000. The engines' reconnects keep a working connection, as the window's do.
 // Without a URL it starts the test suite's pyftpdlib on a temporary root.
+#include "benchtree.h"
+
 #include "app/appservices.h"
 #include "app/textcatalogue.h"
 #include "local/locallisting.h"
@@ -42,8 +44,6 @@ namespace {
 
 constexpr qint64 mebibyte = 1024 * 1024;
 constexpr int treeFiles = 2000;
-// 2 folders, 4 in each of them, 5 in each of those: 50 folders three levels deep.
-constexpr int foldersPerLevel[] = { 2, 4, 5 };
 constexpr int serverEntries = 20000;
 constexpr int localEntries = 100000;
 const QString bigName = QStringLiteral("big.bin");
@@ -107,52 +107,6 @@ private:
     int m_ticks = 0;
 };
 
-// size random bytes, written a mebibyte at a time.
-bool writeRandomFile(const QString &path, qint64 size, QRandomGenerator &random)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    QByteArray block;
-    for (qint64 written = 0; written < size;) {
-        const qint64 length = std::min(size - written, mebibyte);
-        block.resize((length + 3) / 4 * 4);
-        random.fillRange(reinterpret_cast<quint32 *>(block.data()), block.size() / 4);
-        if (file.write(block.constData(), length) != length)
-            return false;
-        written += length;
-    }
-    return true;
-}
-
-// The files of 1–64 KiB spread evenly over the folders ("a0/b1/c2/").
-bool writeTree(const QString &root)
-{
-    QStringList folders;
-    QStringList level { QString() };
-    for (size_t depth = 0; depth < std::size(foldersPerLevel); ++depth) {
-        QStringList next;
-        for (const QString &parent : level) {
-            for (int i = 0; i < foldersPerLevel[depth]; ++i)
-                next.append(parent + QChar(char16_t(u'a' + depth)) + QString::number(i) + u'/');
-        }
-        folders += next;
-        level = next;
-    }
-    for (const QString &folder : folders) {
-        if (!QDir().mkpath(root + u'/' + folder))
-            return false;
-    }
-    QRandomGenerator random(42);
-    for (int i = 0; i < treeFiles; ++i) {
-        const QString path = root + u'/' + folders.at(i % folders.size())
-            + QStringLiteral("file%1.bin").arg(i, 5, 10, QLatin1Char('0'));
-        if (!writeRandomFile(path, random.bounded(1024, 64 * 1024 + 1), random))
-            return false;
-    }
-    return true;
-}
-
 bool writeEmptyFiles(const QString &folder, int count)
 {
     if (!QDir().mkpath(folder))
@@ -210,31 +164,20 @@ int main(int argc, char **argv)
     TextCatalogue::instance().setLanguageTable(QStringLiteral("english"));
 
     std::unique_ptr<FtpTestServer> localServer;
-    QUrl url(urlArgument);
-    if (urlArgument.isEmpty()) {
-        localServer = std::make_unique<FtpTestServer>();
-        if (!localServer->start())
-            return fail(QStringLiteral("could not start the FTP test server"));
-        url.setScheme(QStringLiteral("ftp"));
-        url.setHost(localServer->host());
-        url.setPort(localServer->port());
-        url.setUserName(localServer->user());
-        url.setPassword(localServer->password());
-        url.setPath(QStringLiteral("/"));
-    } else if (!url.isValid()) {
-        return fail(QStringLiteral("not an ftp:// URL: ") + urlArgument);
-    }
-    QString base = url.path(QUrl::FullyDecoded);
-    if (!base.endsWith(u'/'))
-        base += u'/';
+    const std::optional<QUrl> serverUrl = BenchTree::serverUrl(urlArgument, localServer);
+    if (!serverUrl)
+        return fail(urlArgument.isEmpty() ? QStringLiteral("could not start the FTP test server")
+                                          : QStringLiteral("not an ftp:// URL: ") + urlArgument);
+    const QUrl url = *serverUrl;
+    const QString base = url.path(QUrl::FullyDecoded);
 
     const qint64 size = sizeMiB * mebibyte;
     QTemporaryDir local;
     QRandomGenerator random(7);
     const QString downloads = local.filePath(QStringLiteral("downloads"));
     const QString listingFolder = local.filePath(QStringLiteral("listing"));
-    if (!local.isValid() || !writeRandomFile(local.filePath(bigName), size, random)
-        || !writeTree(local.filePath(treeName)) || !QDir().mkdir(downloads)
+    if (!local.isValid() || !BenchTree::writeRandomFile(local.filePath(bigName), size, random)
+        || !BenchTree::write(local.filePath(treeName), treeFiles) || !QDir().mkdir(downloads)
         || !writeEmptyFiles(listingFolder, localEntries))
         return fail(QStringLiteral("could not write the local files"));
 
