@@ -145,6 +145,7 @@ void MainWindow::connectCommands()
     });
     connect(m_buttons, &UploadDownloadWindow::uploadClicked, m_local, &LocalPane::upload);
     on(Command::LocalUploadAs, m_local, &LocalPane::uploadAs);
+    connect(m_local, &LocalPane::uploadAsRequested, m_transfers, &TransferCommands::uploadAs);
     on(Command::LocalOpen, m_local, &LocalPane::openSelection);
     on(Command::LocalOpenWith, m_local, &LocalPane::openSelectionWith);
     on(Command::LocalRename, m_local, &LocalPane::renameSelection);
@@ -157,6 +158,7 @@ void MainWindow::connectCommands()
     connect(m_buttons, &UploadDownloadWindow::downloadClicked, m_transfers, &TransferCommands::downloadIfConnected);
     connect(m_server, &ServerPane::downloadRequested, m_transfers, &TransferCommands::download);
     on(Command::ServerDownloadAs, m_server, &ServerPane::downloadAs);
+    connect(m_server, &ServerPane::downloadAsRequested, m_transfers, &TransferCommands::downloadAs);
     on(Command::ServerOpen, m_server, &ServerPane::openSelection);
     on(Command::ServerOpenWith, m_server, &ServerPane::openSelectionWith);
     on(Command::ServerRename, m_server, &ServerPane::renameSelection);
