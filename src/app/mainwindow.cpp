@@ -2,6 +2,7 @@
 
 #include "app/connectionbarwidget.h"
 #include "app/historywindow.h"
+#include "app/infodialog.h"
 #include "app/mainmenu.h"
 #include "app/productinfo.h"
 #include "app/progressbar.h"
@@ -138,6 +139,11 @@ void MainWindow::connectCommands()
     on(Command::FileExit, this, &QWidget::close);
     on(Command::Connect, m_controller, &ConnectionController::connectCommand);
     on(Command::InfoHomepage, this, &MainWindow::openHomePage);
+    on(Command::InfoInfo, this, [this] {
+        InfoDialog dialog(m_prompts, this);
+        connect(&dialog, &InfoDialog::webLinkActivated, this, &MainWindow::openHomePage);
+        dialog.exec();
+    });
 
     on(Command::LocalUpload, m_local, &LocalPane::upload);
     connect(m_local, &LocalPane::uploadRequested, m_transfers, [this](bool fromContextMenu) {
