@@ -29,14 +29,14 @@ QLabel *namedLabel(const QString &caption, const char *name, QWidget *parent)
 InfoDialog::InfoDialog(Prompts &prompts, QWidget *parent)
     : QDialog(parent)
     , m_prompts(prompts)
-    , m_tabs(new QTabWidget(this))
 {
     setObjectName(QStringLiteral("frmInfo"));
     setWindowTitle(text("INFO_CAPTION"));
-    m_tabs->setObjectName(QStringLiteral("tabstripInfo"));
-    m_tabs->addTab(createGeneralPage(), text("INFO_TABGENERAL"));
-    m_tabs->addTab(createDocumentPage(), text("INFO_TABDOCUMENT"));
-    m_tabs->setCurrentIndex(0);
+    auto *tabs = new QTabWidget(this);
+    tabs->setObjectName(QStringLiteral("tabstripInfo"));
+    tabs->addTab(createGeneralPage(), text("INFO_TABGENERAL"));
+    tabs->addTab(createDocumentPage(), text("INFO_TABDOCUMENT"));
+    tabs->setCurrentIndex(0);
 
     auto *buttons = new QDialogButtonBox(this);
     QPushButton *systemInformation = buttons->addButton(text("INFO_SYSINFO"), QDialogButtonBox::ActionRole);
@@ -48,7 +48,7 @@ InfoDialog::InfoDialog(Prompts &prompts, QWidget *parent)
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
 
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(m_tabs);
+    layout->addWidget(tabs);
     layout->addWidget(buttons);
     resize(560, 400);
 }
@@ -82,14 +82,14 @@ QWidget *InfoDialog::createDocumentPage()
 {
     auto *page = new QWidget;
     page->setObjectName(QStringLiteral("picDocument"));
-    m_document = new QTextEdit(page);
-    m_document->setObjectName(QStringLiteral("richtextboxInfo"));
-    m_document->setReadOnly(true);
+    auto *document = new QTextEdit(page);
+    document->setObjectName(QStringLiteral("richtextboxInfo"));
+    document->setReadOnly(true);
     // A missing document leaves the page empty; the dialog opens all the same.
     RtfReader::readFile(
-        QCoreApplication::applicationDirPath() + QStringLiteral("/Dateien/la.rtf"), m_document->document());
+        QCoreApplication::applicationDirPath() + QStringLiteral("/Dateien/la.rtf"), document->document());
     auto *layout = new QVBoxLayout(page);
-    layout->addWidget(m_document);
+    layout->addWidget(document);
     return page;
 }
 

@@ -5,8 +5,6 @@
 #include <QDialog>
 
 class Prompts;
-class QTabWidget;
-class QTextEdit;
 
 class InfoDialog : public QDialog {
     Q_OBJECT
@@ -29,6 +27,4 @@ private:
     QWidget *createDocumentPage();
 
     Prompts &m_prompts;
-    QTabWidget *m_tabs;
-    QTextEdit *m_document = nullptr;
 };

@@ -58,8 +58,8 @@ bool RenamingTransfer::uploadAs(const QString &sourceFolder, const QString &loca
 
     const QString localPath = withClosingSlash(sourceFolder) + localName;
     const QFileInfo file(localPath);
-    // A server that receives nothing keeps a stale or empty file under the new name; better not
-    // to ask it at all.
+    // Sending nothing would leave an empty file under the new name, or replace a good one with
+    // it: the server is not asked at all.
     if (localName.isEmpty() || !file.isFile() || file.size() == 0) {
         writeLine(emptyFileLine(), HistoryLog::Colour::Red);
         return false;

@@ -31,5 +31,5 @@ private:
 
     bool m_hasFile;
     QLineEdit *m_newName;
-    QPushButton *m_transfer;
+    QPushButton *m_transfer = nullptr;
 };

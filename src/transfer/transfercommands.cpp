@@ -89,7 +89,9 @@ void TransferCommands::downloadAs()
     if (name.contains(QLatin1String("..")))
         return;
     const auto column = [&](int column) { return model.index(row, column).data().toString(); };
+    // Taken now: a listing that arrives while the dialog is open replaces the entries.
     const ServerEntry *entry = model.entryAt(row);
+    const qint64 size = entry ? entry->size : -1;
     TransferAsDialog dialog(TransferAsDialog::Direction::Download,
         { name, column(ServerListModel::TypeColumn), column(ServerListModel::SizeColumn),
             column(ServerListModel::ChangedColumn), model.hasEmptySize(row) },
@@ -101,7 +103,7 @@ void TransferCommands::downloadAs()
     {
         Session::Run run(session);
         RenamingTransfer transfer(m_services, *this);
-        transfer.downloadAs(name, entry ? entry->size : -1, target, dialog.newName());
+        transfer.downloadAs(name, size, target, dialog.newName());
     }
     ViewLocalFolder(target);
 }

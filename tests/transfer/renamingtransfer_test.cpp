@@ -20,6 +20,11 @@ struct DownloadAsCase {
     const char *arrives; // the local name
 };
 
+void PrintTo(const DownloadAsCase &c, std::ostream *out)
+{
+    *out << '"' << c.remote << "\" as \"" << c.typed << '"';
+}
+
 class DownloadAsTest : public RenamingTransferTest, public ::testing::WithParamInterface<DownloadAsCase> { };
 
 TEST_P(DownloadAsTest, FetchesTheListedNameUnderTheTypedOne)
