@@ -67,22 +67,6 @@ TEST_F(RenamingTransferTest, FailedDownloadKeepsTheExistingLocalFile)
     EXPECT_TRUE(red.first().startsWith(text("MDOWN_DOWNFAILED")));
 }
 
-TEST_F(RenamingTransferTest, UploadSendsTheFileUnderTheNewNameAndListsTheFolder)
-{
-    ASSERT_TRUE(writeLocal(QStringLiteral("c.txt"), "charlie"));
-    ASSERT_TRUE(m_server.makeFolder(QStringLiteral("pub")));
-    connectTo(QStringLiteral("/pub"));
-    RenamingTransfer transfer(m_services, m_host);
-
-    EXPECT_TRUE(transfer.uploadAs(local(), QStringLiteral("c.txt"), QStringLiteral(" d.txt ")));
-
-    EXPECT_EQ(m_server.readFile(QStringLiteral("pub/d.txt")), QByteArray("charlie"));
-    EXPECT_FALSE(m_server.exists(QStringLiteral("pub/c.txt")));
-    EXPECT_EQ(
-        lineTexts(), (QStringList { text("FRMPULOC_BEGUP") + QStringLiteral(" c.txt als d.txt"), text("MPUB_UPOK") }));
-    EXPECT_EQ(m_host.serverRefreshes, 1);
-}
-
 TEST_F(RenamingTransferTest, EmptyLocalFileIsRefusedWithoutAskingTheServer)
 {
     ASSERT_TRUE(writeLocal(QStringLiteral("empty.txt"), {}));

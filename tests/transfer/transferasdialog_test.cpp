@@ -186,20 +186,6 @@ TEST_F(TransferAsDialogTest, UploadAsSendsUnderTheNewNameAndListsTheServerFolder
     EXPECT_TRUE(serverRows().contains(QStringLiteral("d.txt")));
 }
 
-TEST_F(TransferAsDialogTest, CancelTransfersNothing)
-{
-    ASSERT_TRUE(m_server.writeFile(QStringLiteral("a.txt"), "alpha"));
-    connectWindow();
-    selectServerRows({ QStringLiteral("a.txt") });
-    const QString logBefore = m_window->historyWindow()->plainText();
-
-    EXPECT_TRUE(runCommand("mnuMyServerDownloadAls",
-        [](QDialog &dialog) { dialog.findChild<QPushButton *>(QStringLiteral("cmdAbbrechen"))->click(); }));
-
-    EXPECT_EQ(m_window->historyWindow()->plainText(), logBefore);
-    EXPECT_FALSE(QFile::exists(m_local.path() + QStringLiteral("/a.txt")));
-}
-
 // The entry points that only say something, or do nothing, and never open a dialog.
 TEST_F(TransferAsDialogTest, SelectionRulesOpenNoDialog)
 {
