@@ -2,6 +2,7 @@
 
 #include "app/connectionbarwidget.h"
 #include "app/historywindow.h"
+#include "app/infodialog.h"
 #include "app/mainmenu.h"
 #include "app/productinfo.h"
 #include "app/progressbar.h"
@@ -138,6 +139,11 @@ void MainWindow::connectCommands()
     on(Command::FileExit, this, &QWidget::close);
     on(Command::Connect, m_controller, &ConnectionController::connectCommand);
     on(Command::InfoHomepage, this, &MainWindow::openHomePage);
+    on(Command::InfoInfo, this, [this] {
+        InfoDialog dialog(m_prompts, this);
+        connect(&dialog, &InfoDialog::webLinkActivated, this, &MainWindow::openHomePage);
+        dialog.exec();
+    });
 
     on(Command::LocalUpload, m_local, &LocalPane::upload);
     connect(m_local, &LocalPane::uploadRequested, m_transfers, [this](bool fromContextMenu) {
@@ -145,6 +151,7 @@ void MainWindow::connectCommands()
     });
     connect(m_buttons, &UploadDownloadWindow::uploadClicked, m_local, &LocalPane::upload);
     on(Command::LocalUploadAs, m_local, &LocalPane::uploadAs);
+    connect(m_local, &LocalPane::uploadAsRequested, m_transfers, &TransferCommands::uploadAs);
     on(Command::LocalOpen, m_local, &LocalPane::openSelection);
     on(Command::LocalOpenWith, m_local, &LocalPane::openSelectionWith);
     on(Command::LocalRename, m_local, &LocalPane::renameSelection);
@@ -157,6 +164,7 @@ void MainWindow::connectCommands()
     connect(m_buttons, &UploadDownloadWindow::downloadClicked, m_transfers, &TransferCommands::downloadIfConnected);
     connect(m_server, &ServerPane::downloadRequested, m_transfers, &TransferCommands::download);
     on(Command::ServerDownloadAs, m_server, &ServerPane::downloadAs);
+    connect(m_server, &ServerPane::downloadAsRequested, m_transfers, &TransferCommands::downloadAs);
     on(Command::ServerOpen, m_server, &ServerPane::openSelection);
     on(Command::ServerOpenWith, m_server, &ServerPane::openSelectionWith);
     on(Command::ServerRename, m_server, &ServerPane::renameSelection);

@@ -464,7 +464,10 @@ void LocalPane::uploadFromContextMenu()
 {
     emit uploadRequested(true);
 }
-void LocalPane::uploadAs() { }
+void LocalPane::uploadAs()
+{
+    emit uploadAsRequested();
+}
 void LocalPane::openSelection()
 {
     m_commands->open();

@@ -76,6 +76,8 @@ public slots:
 
 signals:
     void uploadRequested(bool fromContextMenu);
+    // The one selected file should be uploaded under another name.
+    void uploadAsRequested();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

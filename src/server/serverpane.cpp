@@ -334,9 +334,13 @@ void ServerPane::downloadWithoutReconnect()
     emit downloadRequested(false);
 }
 
+void ServerPane::downloadAs()
+{
+    emit downloadAsRequested();
+}
+
 // The item commands arrive with their own work: the open commands, rename, the recursive delete
 // and new folders.
-void ServerPane::downloadAs() { }
 void ServerPane::openSelection() { }
 void ServerPane::openSelectionWith() { }
 void ServerPane::renameSelection() { }

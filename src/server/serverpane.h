@@ -53,6 +53,8 @@ signals:
     // The selection should be downloaded; the toolbar asks for a fresh connection afterwards,
     // the context menu does not.
     void downloadRequested(bool reconnectAfter);
+    // The one selected file should be downloaded under another name.
+    void downloadAsRequested();
 
 private:
     enum class PathBoxStep { Skip, Take };

@@ -3,12 +3,17 @@
 #include "app/appservices.h"
 #include "app/prompts.h"
 #include "app/textcatalogue.h"
+#include "local/locallisting.h"
 #include "local/localpane.h"
 #include "server/serverlisting.h"
+#include "server/serverlistmodel.h"
+#include "server/serverlistview.h"
 #include "server/serverpane.h"
 #include "session/connectioncontroller.h"
 #include "session/session.h"
 #include "transfer/downloadengine.h"
+#include "transfer/renamingtransfer.h"
+#include "transfer/transferasdialog.h"
 
 #include <QLabel>
 #include <QTimer>
@@ -60,6 +65,84 @@ void TransferCommands::upload(UploadEngine::Variant variant)
     Session::Run run(session);
     UploadEngine engine(m_services, *this);
     engine.UploadSelection(m_local.selectedItems(), m_local.TreeNodePath(), variant);
+}
+
+void TransferCommands::downloadAs()
+{
+    Session &session = m_services.session;
+    if (session.isBusy())
+        return;
+    if (!session.connection()) {
+        m_services.prompts.message(text("FRMSERVER_NOCONNECTION"), Prompts::Icon::Information);
+        return;
+    }
+    // The ".." row counts like any other.
+    const QList<int> rows = m_server.listView()->selectedRows();
+    if (rows.size() >= 2) {
+        m_services.prompts.message(text("FRMPUSERVER_ONEFILE"), Prompts::Icon::Information);
+        return;
+    }
+    const ServerListModel &model = *m_server.model();
+    const int row = rows.isEmpty() ? -1 : rows.first();
+    const QString name = model.rowName(row);
+    // Rules out the ".." row, and with it every name that holds two dots in a row.
+    if (name.contains(QLatin1String("..")))
+        return;
+    const auto column = [&](int column) { return model.index(row, column).data().toString(); };
+    // Taken now: a listing that arrives while the dialog is open replaces the entries.
+    const ServerEntry *entry = model.entryAt(row);
+    const qint64 size = entry ? entry->size : -1;
+    TransferAsDialog dialog(TransferAsDialog::Direction::Download,
+        { name, column(ServerListModel::TypeColumn), column(ServerListModel::SizeColumn),
+            column(ServerListModel::ChangedColumn), model.hasEmptySize(row) },
+        m_server.window());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+
+    const QString target = m_local.TreeNodePath();
+    {
+        Session::Run run(session);
+        RenamingTransfer transfer(m_services, *this);
+        transfer.downloadAs(name, size, target, dialog.newName());
+    }
+    ViewLocalFolder(target);
+}
+
+void TransferCommands::uploadAs()
+{
+    Session &session = m_services.session;
+    if (session.isBusy())
+        return;
+    const QList<LocalEntry> entries = m_local.selectedEntries();
+    if (entries.size() >= 2) {
+        m_services.prompts.message(text("FRMPULOC_ONEFILE"), Prompts::Icon::Information);
+        return;
+    }
+    if (!session.connection()) {
+        m_services.prompts.message(text("FRMPULOC_NOCONN"), Prompts::Icon::Information);
+        return;
+    }
+    // Nothing selected opens the dialog all the same, with nothing in it to send.
+    const LocalEntry entry = entries.isEmpty() ? LocalEntry() : entries.first();
+    TransferAsDialog::File file { entry.name, {}, {}, {}, entry.isFolder };
+    if (!entry.name.isEmpty()) {
+        // The texts of the row as the file list shows them.
+        file.typeName = entry.isFolder ? text("FOLDER") : entry.typeName.trimmed();
+        file.sizeText = entry.isFolder ? QString() : FormatSize(entry.size);
+        file.changedText = FormatFileTime(entry.lastWrite);
+    }
+    TransferAsDialog dialog(TransferAsDialog::Direction::Upload, file, m_local.window());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+
+    Session::Run run(session);
+    RenamingTransfer transfer(m_services, *this);
+    transfer.uploadAs(m_local.TreeNodePath(), entry.name, dialog.newName());
+}
+
+void TransferCommands::ViewLocalFolder(const QString &folder)
+{
+    m_local.ViewFolder(folder);
 }
 
 bool TransferCommands::ReconnectFtp()

@@ -28,6 +28,14 @@ public:
     void downloadIfConnected();
     // The local selection into the server's current folder.
     void upload(UploadEngine::Variant variant);
+    // The one file selected in the server pane into the local tree's folder, under the name the
+    // download-as dialog asks for.
+    void downloadAs();
+    // The one file selected in the local pane into the server's current folder, under the name
+    // the upload-as dialog asks for.
+    void uploadAs();
+    // Lists folder into the local pane's file list.
+    void ViewLocalFolder(const QString &folder);
 
     bool ReconnectFtp() override;
     void setConnectionWatchEnabled(bool enabled) override;
