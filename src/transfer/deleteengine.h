@@ -11,8 +11,7 @@
 
 #include <vector>
 
-class DeleteEngine : public TransferEngine
-{
+class DeleteEngine : public TransferEngine {
 public:
     using TransferEngine::TransferEngine;
 

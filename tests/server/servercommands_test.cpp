@@ -19,10 +19,10 @@
 
 #include <QAbstractItemView>
 #include <QAction>
-#include <QItemSelectionModel>
 #include <QComboBox>
 #include <QDialog>
 #include <QFile>
+#include <QItemSelectionModel>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -179,37 +179,20 @@ struct RenameCase {
     const char *name;
     const char *row;
     std::optional<QString> answer;
-    QList<Line> (*expectedLines)(const QString &row);
+    const char *resultKey; // the line after the "renaming" line
+    Colour resultColour;
     const char *listedAfter; // the row that must be listed afterwards
     const char *goneAfter; // the row that must not; nullptr when nothing went
 };
 
 const RenameCase renameCases[] = {
-    { "Renames", "a.txt", QStringLiteral("b.txt"),
-        [](const QString &row) {
-            return QList<Line> { black(text("FRMPUSERVER_RENAMEOF") + u' ' + row), green(text("FRMPUSERVER_RENAMEOK")) };
-        },
-        "b.txt", "a.txt" },
+    { "Renames", "a.txt", QStringLiteral("b.txt"), "FRMPUSERVER_RENAMEOK", Colour::Green, "b.txt", "a.txt" },
     // The row's name exactly as listed; the typed one loses its stray blanks.
-    { "RenamesTheExactNameToTheTrimmedAnswer", " lead.txt", QStringLiteral("  led.txt "),
-        [](const QString &row) {
-            return QList<Line> { black(text("FRMPUSERVER_RENAMEOF") + u' ' + row), green(text("FRMPUSERVER_RENAMEOK")) };
-        },
-        "led.txt", " lead.txt" },
-    { "Cancelled", "a.txt", std::nullopt,
-        [](const QString &row) {
-            return QList<Line> { black(text("FRMPUSERVER_RENAMEOF") + u' ' + row), red(text("FRMPUSERVER_RENAMECANCEL")) };
-        },
-        "a.txt", nullptr },
-    { "EmptyAnswerCancels", "a.txt", QStringLiteral("  "),
-        [](const QString &row) {
-            return QList<Line> { black(text("FRMPUSERVER_RENAMEOF") + u' ' + row), red(text("FRMPUSERVER_RENAMECANCEL")) };
-        },
-        "a.txt", nullptr },
-    { "RefusedByTheServer", "a.txt", QStringLiteral("no such folder/b.txt"),
-        [](const QString &row) {
-            return QList<Line> { black(text("FRMPUSERVER_RENAMEOF") + u' ' + row), red(text("FRMPUSERVER_RENAMEFAILED")) };
-        },
+    { "RenamesTheExactNameToTheTrimmedAnswer", " lead.txt", QStringLiteral("  led.txt "), "FRMPUSERVER_RENAMEOK",
+        Colour::Green, "led.txt", " lead.txt" },
+    { "Cancelled", "a.txt", std::nullopt, "FRMPUSERVER_RENAMECANCEL", Colour::Red, "a.txt", nullptr },
+    { "EmptyAnswerCancels", "a.txt", QStringLiteral("  "), "FRMPUSERVER_RENAMECANCEL", Colour::Red, "a.txt", nullptr },
+    { "RefusedByTheServer", "a.txt", QStringLiteral("no such folder/b.txt"), "FRMPUSERVER_RENAMEFAILED", Colour::Red,
         "a.txt", nullptr },
 };
 
@@ -235,7 +218,8 @@ TEST_P(RenameTest, RenamesTheSelectedRow)
     EXPECT_EQ(asked.text, text("FRMPUSERVER_NEWNAME") + u' ' + row + QStringLiteral(" ?"));
     EXPECT_EQ(asked.defaultText, row);
     EXPECT_TRUE(asked.position.has_value());
-    EXPECT_EQ(linesWithoutReasons("FRMPUSERVER_RENAMEFAILED"), c.expectedLines(row));
+    EXPECT_EQ(linesWithoutReasons("FRMPUSERVER_RENAMEFAILED"),
+        (QList<Line> { black(text("FRMPUSERVER_RENAMEOF") + u' ' + row), { text(c.resultKey), c.resultColour } }));
     EXPECT_TRUE(rows().contains(QString::fromUtf8(c.listedAfter)));
     if (c.goneAfter) {
         EXPECT_FALSE(rows().contains(QString::fromUtf8(c.goneAfter)));
