@@ -78,7 +78,7 @@ ServerPane::~ServerPane() = default;
 void ServerPane::createToolBars()
 {
     addCommand(QStringLiteral("del"), QStringLiteral("edit-delete"), QStyle::SP_TrashIcon, text("FRMSERVER_DEL"),
-        &ServerPane::DeleteSelection);
+        &ServerPane::runDelete);
     addCommand(QStringLiteral("open"), QStringLiteral("document-open"), QStyle::SP_DialogOpenButton,
         text("FRMSERVER_OPEN"), &ServerPane::openFromToolBar);
     addCommand(QStringLiteral("new"), QStringLiteral("folder-new"), QStyle::SP_FileDialogNewFolder,
@@ -150,7 +150,7 @@ void ServerPane::createContextMenu()
     m_contextMenu->addSeparator();
     add(m_contextMenu, "mnuUmbenennen", text("FRMPUSERVER_RENAME"), [this] { m_itemCommands->rename(); });
     m_contextMenu->addSeparator();
-    add(m_contextMenu, "mnuLoeschen", text("FRMPUSERVER_DELETE"), &ServerPane::DeleteSelection);
+    add(m_contextMenu, "mnuLoeschen", text("FRMPUSERVER_DELETE"), &ServerPane::runDelete);
     m_contextMenu->addSeparator();
     QMenu *newMenu = m_contextMenu->addMenu(text("FRMPUSERVER_NEW"));
     newMenu->menuAction()->setObjectName(QStringLiteral("mnuNeu"));
@@ -310,7 +310,7 @@ void ServerPane::deleteKeyPressed()
     if (m_services.session.isBusy())
         return;
     if (m_services.prompts.askYesNo(QStringLiteral("Delete Selection?")))
-        DeleteSelection();
+        runDelete();
 }
 
 void ServerPane::showContextMenu(const QPoint &globalPosition)
@@ -351,7 +351,7 @@ void ServerPane::downloadWithoutReconnect()
     emit downloadRequested(false);
 }
 
-void ServerPane::DeleteSelection()
+void ServerPane::runDelete()
 {
     if (!m_host || m_services.session.isBusy())
         return;
@@ -400,7 +400,7 @@ void ServerPane::renameSelection()
 void ServerPane::deleteSelection()
 {
     if (hasConnectionOrSaySo())
-        DeleteSelection();
+        runDelete();
 }
 
 void ServerPane::newFolder()

@@ -83,7 +83,7 @@ private:
     bool hasConnectionOrSaySo();
     // Deletes the selection with its whole trees, asking nothing, then drops the path box's
     // vanished folders and lists where the server is.
-    void DeleteSelection();
+    void runDelete();
     void openFromToolBar();
     void createFolder();
     void refreshList();

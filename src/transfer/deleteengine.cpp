@@ -94,7 +94,7 @@ void DeleteEngine::DeleteSelection(const QList<TransferItem> &selection)
     m_serverFolder.clear();
     // A start folder that went with the selection leaves the server in its deepest parent that
     // is left: EnterServerPath stops at the first name it cannot enter.
-    if (!start.isEmpty() && !isCancelled() && !enterFolder(base))
+    if (!start.isEmpty() && connection() && !isCancelled() && !enterFolder(base))
         writeFailure("FRMSERVER_CDFAILED", start);
 }
 
