@@ -97,6 +97,7 @@ MainWindow::MainWindow(Prompts *prompts, QWidget *parent)
     m_transferStatus->setObjectName(QStringLiteral("lblTransferStatus"));
     statusBar()->addWidget(m_transferStatus, 1);
     m_transfers = new TransferCommands(m_services, *m_controller, *m_local, *m_server, *m_transferStatus, this);
+    m_server->setTransferHost(m_transfers);
     m_transferMode = new TransferModeController(*m_menu, *m_bar, *m_history, m_session, m_prompts, this);
     connectCommands();
     connect(&m_session, &Session::busyChanged, this, &MainWindow::setBusy);

@@ -30,6 +30,21 @@ bool CreateServerFolder(FtpConnection *connection, const QString &name)
     return connection && !name.isEmpty() && connection->createDirectory(name);
 }
 
+bool RenameServerItem(FtpConnection *connection, const QString &oldName, const QString &newName)
+{
+    return connection && !oldName.isEmpty() && !newName.isEmpty() && connection->rename(oldName, newName);
+}
+
+bool RemoveServerFolder(FtpConnection *connection, const QString &name)
+{
+    return connection && !name.isEmpty() && connection->removeDirectory(name);
+}
+
+bool DeleteServerFile(FtpConnection *connection, const QString &name)
+{
+    return connection && !name.isEmpty() && connection->deleteFile(name);
+}
+
 QString FormatServerSize(qint64 size)
 {
     // Whole numbers only: a double would lose the last KB of sizes beyond 2^53 bytes.

@@ -28,3 +28,10 @@ QString MakeScratchFile(const QString &name);
 // Creates the folder name (relative to the server's current directory); false when the server
 // refuses (it exists, or no permission) or there is no connection.
 bool CreateServerFolder(FtpConnection *connection, const QString &name);
+// Renames (or moves) oldName to newName; false when the server refuses or there is no connection.
+bool RenameServerItem(FtpConnection *connection, const QString &oldName, const QString &newName);
+// Removes the folder name, which must be empty; false when the server refuses or there is no
+// connection.
+bool RemoveServerFolder(FtpConnection *connection, const QString &name);
+// Deletes the file name; false when the server refuses or there is no connection.
+bool DeleteServerFile(FtpConnection *connection, const QString &name);

@@ -6,11 +6,13 @@
 #include "app/historylog.h"
 #include "app/prompts.h"
 #include "app/textcatalogue.h"
+#include "server/servercommands.h"
 #include "server/serverentries.h"
 #include "server/serverlisting.h"
 #include "server/serverlistmodel.h"
 #include "server/serverlistview.h"
 #include "session/session.h"
+#include "transfer/deleteengine.h"
 
 #include <QActionGroup>
 #include <QBoxLayout>
@@ -30,6 +32,7 @@ ServerPane::ServerPane(const AppServices &services, QWidget *parent)
     , m_model(new ServerListModel(this))
     , m_list(new ServerListView(m_model, m_frame))
     , m_contextMenu(new QMenu(this))
+    , m_itemCommands(new ServerCommands(*this, services, this))
 {
     setObjectName(QStringLiteral("frmServer"));
     m_frame->setObjectName(QStringLiteral("fraServer"));
@@ -75,15 +78,15 @@ ServerPane::~ServerPane() = default;
 void ServerPane::createToolBars()
 {
     addCommand(QStringLiteral("del"), QStringLiteral("edit-delete"), QStyle::SP_TrashIcon, text("FRMSERVER_DEL"),
-        &ServerPane::deleteSelection);
+        &ServerPane::runDelete);
     addCommand(QStringLiteral("open"), QStringLiteral("document-open"), QStyle::SP_DialogOpenButton,
-        text("FRMSERVER_OPEN"), &ServerPane::openSelection);
+        text("FRMSERVER_OPEN"), &ServerPane::openFromToolBar);
     addCommand(QStringLiteral("new"), QStringLiteral("folder-new"), QStyle::SP_FileDialogNewFolder,
-        text("FRMSERVER_NEWDIR"), &ServerPane::newFolder);
+        text("FRMSERVER_NEWDIR"), &ServerPane::createFolder);
     addCommand(QStringLiteral("oben"), QStringLiteral("go-up"), QStyle::SP_FileDialogToParent, text("FRMSERVER_UPPER"),
         &ServerPane::enterSelectedRow);
     addCommand(QStringLiteral("actualize"), QStringLiteral("view-refresh"), QStyle::SP_BrowserReload,
-        text("FRMSERVER_REFRESH"), &ServerPane::refresh);
+        text("FRMSERVER_REFRESH"), &ServerPane::refreshList);
     addCommand(QStringLiteral("download"), QStringLiteral("go-down"), QStyle::SP_ArrowDown, text("FRMSERVER_DOWN"),
         &ServerPane::downloadWithReconnect);
 
@@ -122,19 +125,18 @@ void ServerPane::addCommand(const QString &key, const QString &iconName, QStyle:
     action->setObjectName(key);
     action->setToolTip(toolTip);
     connect(action, &QAction::triggered, this, [this, command] {
-        if (!isConnected()) {
-            m_services.prompts.message(text("FRMSERVER_NOCONNECTION"), Prompts::Icon::Information);
-            return;
-        }
-        (this->*command)();
+        if (hasConnectionOrSaySo())
+            (this->*command)();
     });
 }
 
 void ServerPane::createContextMenu()
 {
     m_contextMenu->setObjectName(QStringLiteral("frmPopUpfrmServer"));
-    const auto add = [this](QMenu *menu, const char *name, const QString &caption, void (ServerPane::*slot)()) {
-        QAction *action = menu->addAction(caption, this, slot);
+    // The context menu is only shown over a selected row; its commands run without asking
+    // for the connection first and report a failed server call in their own lines.
+    const auto add = [this](QMenu *menu, const char *name, const QString &caption, auto command) {
+        QAction *action = menu->addAction(caption, this, command);
         action->setObjectName(QLatin1String(name));
         return action;
     };
@@ -142,23 +144,38 @@ void ServerPane::createContextMenu()
         add(m_contextMenu, "mnuDownload", text("FRMPUSERVER_DOWNLOAD"), &ServerPane::downloadWithoutReconnect));
     add(m_contextMenu, "mnuDownloadAls", text("FRMPUSERVER_DOWNLOADAS"), &ServerPane::downloadAs);
     m_contextMenu->addSeparator();
-    add(m_contextMenu, "mnuOeffnen", text("FRMPUSERVER_OPEN"), &ServerPane::openSelection);
-    add(m_contextMenu, "mnuOeffnenMit", text("FRMPUSERVER_OPENWITH"), &ServerPane::openSelectionWith);
+    add(m_contextMenu, "mnuOeffnen", text("FRMPUSERVER_OPEN"),
+        [this] { m_itemCommands->open(ServerCommands::Texts::Menu); });
+    add(m_contextMenu, "mnuOeffnenMit", text("FRMPUSERVER_OPENWITH"), [this] { m_itemCommands->openWith(); });
     m_contextMenu->addSeparator();
-    add(m_contextMenu, "mnuUmbenennen", text("FRMPUSERVER_RENAME"), &ServerPane::renameSelection);
+    add(m_contextMenu, "mnuUmbenennen", text("FRMPUSERVER_RENAME"), [this] { m_itemCommands->rename(); });
     m_contextMenu->addSeparator();
-    add(m_contextMenu, "mnuLoeschen", text("FRMPUSERVER_DELETE"), &ServerPane::deleteSelection);
+    add(m_contextMenu, "mnuLoeschen", text("FRMPUSERVER_DELETE"), &ServerPane::runDelete);
     m_contextMenu->addSeparator();
     QMenu *newMenu = m_contextMenu->addMenu(text("FRMPUSERVER_NEW"));
     newMenu->menuAction()->setObjectName(QStringLiteral("mnuNeu"));
-    add(newMenu, "mnuNeuVerzeichnis", text("FRMPUSERVER_NEWFOLDER"), &ServerPane::newFolder);
+    add(newMenu, "mnuNeuVerzeichnis", text("FRMPUSERVER_NEWFOLDER"), &ServerPane::createFolder);
     m_contextMenu->addSeparator();
-    add(m_contextMenu, "mnuAktualisieren", text("FRMPUSERVER_REFRESH"), &ServerPane::refresh);
+    add(m_contextMenu, "mnuAktualisieren", text("FRMPUSERVER_REFRESH"), &ServerPane::refreshList);
 }
 
 bool ServerPane::isConnected() const
 {
     return m_services.session.isConnected();
+}
+
+bool ServerPane::hasConnectionOrSaySo()
+{
+    if (isConnected())
+        return true;
+    m_services.prompts.message(text("FRMSERVER_NOCONNECTION"), Prompts::Icon::Information);
+    return false;
+}
+
+void ServerPane::setTransferHost(TransferHost *host)
+{
+    m_host = host;
+    m_itemCommands->setTransferHost(host);
 }
 
 void ServerPane::RefreshServerList()
@@ -293,7 +310,7 @@ void ServerPane::deleteKeyPressed()
     if (m_services.session.isBusy())
         return;
     if (m_services.prompts.askYesNo(QStringLiteral("Delete Selection?")))
-        deleteSelection();
+        runDelete();
 }
 
 void ServerPane::showContextMenu(const QPoint &globalPosition)
@@ -308,7 +325,7 @@ void ServerPane::clearList()
     m_model->clear();
 }
 
-void ServerPane::refresh()
+void ServerPane::refreshList()
 {
     BusyCursor busy;
     RefreshServerList();
@@ -334,15 +351,71 @@ void ServerPane::downloadWithoutReconnect()
     emit downloadRequested(false);
 }
 
+void ServerPane::runDelete()
+{
+    if (!m_host || m_services.session.isBusy())
+        return;
+    Session::Run run(m_services.session);
+    DeleteEngine engine(m_services, *m_host);
+    engine.DeleteSelection(selectedItems());
+    if (m_services.session.isRunCancelled()) {
+        // Lists as soon as the stopped run has ended and the connection answers again.
+        RefreshServerList();
+        return;
+    }
+    prunePathBox();
+    // Where the server is now, which is not the folder shown before when that one went.
+    listServerFolder(PathBoxStep::Take);
+}
+
+void ServerPane::openFromToolBar()
+{
+    m_itemCommands->open(ServerCommands::Texts::ToolBar);
+}
+
+void ServerPane::createFolder()
+{
+    m_itemCommands->newFolder();
+}
+
+// The "Mein Server" menu's commands first make sure there is a connection.
+void ServerPane::openSelection()
+{
+    if (hasConnectionOrSaySo())
+        m_itemCommands->open(ServerCommands::Texts::Menu);
+}
+
+void ServerPane::openSelectionWith()
+{
+    if (hasConnectionOrSaySo())
+        m_itemCommands->openWith();
+}
+
+void ServerPane::renameSelection()
+{
+    if (hasConnectionOrSaySo())
+        m_itemCommands->rename();
+}
+
+void ServerPane::deleteSelection()
+{
+    if (hasConnectionOrSaySo())
+        runDelete();
+}
+
+void ServerPane::newFolder()
+{
+    if (hasConnectionOrSaySo())
+        createFolder();
+}
+
+void ServerPane::refresh()
+{
+    if (hasConnectionOrSaySo())
+        refreshList();
+}
+
 void ServerPane::downloadAs()
 {
     emit downloadAsRequested();
 }
-
-// The item commands arrive with their own work: the open commands, rename, the recursive delete
-// and new folders.
-void ServerPane::openSelection() { }
-void ServerPane::openSelectionWith() { }
-void ServerPane::renameSelection() { }
-void ServerPane::deleteSelection() { }
-void ServerPane::newFolder() { }

@@ -13,8 +13,10 @@ class QComboBox;
 class QGroupBox;
 class QMenu;
 class QToolBar;
+class ServerCommands;
 class ServerListModel;
 class ServerListView;
+class TransferHost;
 struct AppServices;
 
 class ServerPane : public QWidget {
@@ -30,6 +32,11 @@ public:
     // The selected rows, top to bottom; ".." comes as it is.
     QList<TransferItem> selectedItems() const;
 
+    // The host lends the delete and the open commands the window's reconnect; they do nothing
+    // without one.
+    void setTransferHost(TransferHost *host);
+    ServerCommands *itemCommands() const { return m_itemCommands; }
+
     ServerListModel *model() const { return m_model; }
     ServerListView *listView() const { return m_list; }
 
@@ -40,7 +47,7 @@ public slots:
     // Empties the list (a connect attempt starts).
     void clearList();
 
-    // The commands of the "Mein Server" menu, the context menu and the toolbar.
+    // The commands of the "Mein Server" menu: each says so when there is no connection.
     void downloadAs();
     void openSelection();
     void openSelectionWith();
@@ -74,6 +81,14 @@ private:
     // where it was is never taken for the folder that was asked for.
     bool enterServerFolder(const QString &path);
     bool isConnected() const;
+    // The main menu's and the toolbar's test: false, after saying so, without a connection.
+    bool hasConnectionOrSaySo();
+    // Deletes the selection with its whole trees, asking nothing, then drops the path box's
+    // vanished folders and lists where the server is.
+    void runDelete();
+    void openFromToolBar();
+    void createFolder();
+    void refreshList();
     void downloadWithReconnect();
     void downloadWithoutReconnect();
     // "oben": into the selected folder, or up with the ".." row.
@@ -93,5 +108,7 @@ private:
     ServerListModel *m_model;
     ServerListView *m_list;
     QMenu *m_contextMenu;
+    ServerCommands *m_itemCommands;
+    TransferHost *m_host = nullptr;
     bool m_refreshPending = false;
 };

@@ -1,0 +1,185 @@
+#include "transfer/deleteengine.h"
+
+#include "app/appservices.h"
+#include "app/eventpump.h"
+#include "app/progresssink.h"
+#include "app/textcatalogue.h"
+#include "server/serverlisting.h"
+#include "session/ftpconnection.h"
+#include "transfer/serverpath.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr qint64 pumpIntervalMs = 50;
+
+QString withClosingSlash(const QString &path)
+{
+    return path.endsWith(u'/') ? path : path + u'/';
+}
+
+// "/a/b/" is shown as "/a/b", like the full path of a file; "/" stays "/".
+QString shownFolder(const QString &path)
+{
+    return path.size() > 1 && path.endsWith(u'/') ? path.chopped(1) : path;
+}
+
+} // namespace
+
+void DeleteEngine::DeleteSelection(const QList<TransferItem> &selection)
+{
+    ProgressSink &progress = m_services.progress;
+    m_deleteList.clear();
+    m_folderList.clear();
+    m_serverFolder.clear();
+    m_pumpClock.start();
+
+    const QString start = GetServerDirectory(connection());
+    const QString base = withClosingSlash(start);
+    // Only with a known start folder is any entry's server path true.
+    if (!start.isEmpty()) {
+        for (const TransferItem &item : selection) {
+            // The ".." row, and with it every name holding two dots in a row, is never deleted.
+            if (item.name.contains(QLatin1String("..")))
+                continue;
+            if (item.isFolder)
+                m_deleteList.push_back({ QString(), base + item.name + u'/', RemoteEntry::Folder, -1 });
+            else
+                m_deleteList.push_back({ item.name, base, RemoteEntry::Normal, item.size });
+        }
+    } else if (connection() && !selection.isEmpty()) {
+        writeFailure("FRMSERVER_CDFAILED", connection()->lastError());
+    }
+
+    if (connection() && !m_deleteList.empty()) {
+        m_serverFolder = base;
+        const size_t selected = m_deleteList.size();
+        for (size_t i = 0; i < selected && !isCancelled(); ++i) {
+            // The list grows behind the selected entries; take a copy of the path first.
+            if (m_deleteList[i].isFolder())
+                CollectDeleteFolder(QString(m_deleteList[i].path));
+        }
+
+        const int count = int(m_deleteList.size());
+        progress.setRange(0, count);
+        progress.setShown(true);
+        // Pass A: every file, wherever it is; the folders are noted in list order.
+        for (int i = 0; i < count && !isCancelled(); ++i) {
+            progress.setValue(i);
+            const TransferEntry &entry = m_deleteList[size_t(i)];
+            if (entry.isFolder())
+                m_folderList.append(entry.path);
+            else
+                deleteFile(entry);
+            pumpEvents();
+        }
+        // Pass B: a folder's path is longer than its parent's, so longest first removes every
+        // folder before its parent; the stable sort keeps equal lengths in selection order.
+        std::stable_sort(m_folderList.begin(), m_folderList.end(),
+            [](const QString &a, const QString &b) { return a.size() > b.size(); });
+        for (const QString &folder : std::as_const(m_folderList)) {
+            if (isCancelled())
+                break;
+            removeFolder(folder);
+            // Every removed folder gets a fresh connection, which starts in "/".
+            reconnect();
+            m_serverFolder.clear();
+            pumpEvents();
+        }
+        progress.setShown(false);
+    }
+
+    reconnect();
+    m_serverFolder.clear();
+    // A start folder that went with the selection leaves the server in its deepest parent that
+    // is left: EnterServerPath stops at the first name it cannot enter.
+    if (!start.isEmpty() && connection() && !isCancelled() && !enterFolder(base))
+        writeFailure("FRMSERVER_CDFAILED", start);
+}
+
+void DeleteEngine::CollectDeleteFolder(const QString &folder)
+{
+    const QString path = withClosingSlash(folder);
+    // A folder that cannot be entered must not be listed: the listing would be that of whatever
+    // folder the server is in, and its files would be deleted under this folder's name.
+    if (!enterFolder(path)) {
+        if (!isCancelled())
+            writeFailure("FRMSERVER_CDFAILED", path);
+        return;
+    }
+    const std::optional<QList<RemoteEntry>> listing = connection()->list();
+    if (!listing) {
+        if (!isCancelled())
+            writeFailure("FRMSERVER_LISTFAILED", path + u' ' + connection()->lastError());
+        return;
+    }
+    std::vector<QString> subfolders;
+    for (const RemoteEntry &entry : *listing) {
+        if (entry.isFolder) {
+            if (entry.name == QLatin1String(".") || entry.name == QLatin1String(".."))
+                continue;
+            m_deleteList.push_back({ QString(), path + entry.name + u'/', entry.attributes, -1 });
+            subfolders.push_back(path + entry.name + u'/');
+        } else {
+            m_deleteList.push_back({ entry.name, path, entry.attributes, entry.size });
+        }
+    }
+    for (const QString &subfolder : subfolders) {
+        pumpEvents();
+        if (isCancelled())
+            return;
+        CollectDeleteFolder(subfolder);
+    }
+}
+
+void DeleteEngine::deleteFile(const TransferEntry &entry)
+{
+    writeLine(text("MDEL_DELFILE") + u' ' + entry.path + entry.name);
+    if (!enterFolder(entry.path)) {
+        writeFailure("MDEL_DELFAILED", text("FRMSERVER_CDFAILED") + u' ' + shownFolder(entry.path));
+        return;
+    }
+    writeResult(DeleteServerFile(connection(), entry.name));
+}
+
+void DeleteEngine::removeFolder(const QString &path)
+{
+    writeLine(text("MDEL_DELFILE") + u' ' + shownFolder(path));
+    QStringList names = SplitServerPath(path);
+    const QString name = names.takeLast();
+    const QString parent = QStringLiteral("/") + names.join(u'/');
+    if (!enterFolder(parent)) {
+        writeFailure("MDEL_DELFAILED", text("FRMSERVER_CDFAILED") + u' ' + parent);
+        return;
+    }
+    writeResult(RemoveServerFolder(connection(), name));
+}
+
+bool DeleteEngine::enterFolder(const QString &path)
+{
+    const QString folder = withClosingSlash(path);
+    if (folder == m_serverFolder)
+        return true;
+    m_serverFolder.clear();
+    if (!EnterServerPath(connection(), SplitServerPath(folder)))
+        return false;
+    m_serverFolder = folder;
+    return true;
+}
+
+void DeleteEngine::writeResult(bool deleted)
+{
+    if (deleted)
+        writeLine(text("MDEL_DELOK"), HistoryLog::Colour::Green);
+    else if (!isCancelled()) // the Stop's own line says what happened
+        writeFailure("MDEL_DELFAILED", connection() ? connection()->lastError() : QString());
+}
+
+void DeleteEngine::pumpEvents()
+{
+    if (m_pumpClock.elapsed() < pumpIntervalMs)
+        return;
+    processPendingEvents();
+    m_pumpClock.restart();
+}
