@@ -2,11 +2,12 @@
 
 namespace {
 
-// The code of a line that begins with three digits, followed by a blank, a hyphen or nothing;
-// 0 for any other line.
+// The code of a line that begins with three digits, the first of them 1 to 5 (RFC 959, 4.2.1),
+// followed by a blank, a hyphen or nothing; 0 for any other line.
 int leadingCode(const QString &line, QChar *separator)
 {
-    if (line.size() < 3 || !line.at(0).isDigit() || !line.at(1).isDigit() || !line.at(2).isDigit())
+    const auto isDigit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+    if (line.size() < 3 || line.at(0) < u'1' || line.at(0) > u'5' || !isDigit(line.at(1)) || !isDigit(line.at(2)))
         return 0;
     const QChar next = line.size() > 3 ? line.at(3) : QLatin1Char(' ');
     if (next != QLatin1Char(' ') && next != QLatin1Char('-'))

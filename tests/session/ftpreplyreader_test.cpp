@@ -51,7 +51,10 @@ INSTANTIATE_TEST_SUITE_P(Replies, FtpReplyReaderTest,
             "230-Welcome\r\n230-still welcome\r\n123 not a reply\r\n230 Logged in\r\n", { 230 }, { 4 } },
         ReplyCase { "junk before the code", "Welcome banner without code\r\n\r\n220 ready\r\n", { 220 }, { 1 } },
         ReplyCase { "incomplete reply is held back", "226-Transfer\r\n226-more", {}, {} },
-        ReplyCase { "not a code", "22 short\r\n2200 long\r\nabc\r\n550 No such file\r\n", { 550 }, { 1 } }),
+        ReplyCase { "not a code", "22 short\r\n2200 long\r\nabc\r\n550 No such file\r\n", { 550 }, { 1 } },
+        // RFC 959, 4.2.1: the first digit is 1 to 5; isDigit() would also take other scripts' digits.
+        ReplyCase { "first digit outside 1 to 5", "020 zero\r\n600 six\r\n\u0662\u0662\u0660 arabic\r\n220 ok\r\n",
+            { 220 }, { 1 } }),
     [](const ::testing::TestParamInfo<ReplyCase> &info) {
         QString name = QString::fromLatin1(info.param.name);
         name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9]")), QStringLiteral("_"));
