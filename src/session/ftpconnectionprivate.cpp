@@ -332,18 +332,18 @@ std::optional<QString> FtpConnection::Private::directoryFrom(const FtpReply &rep
     }
     std::optional<QString> path = quotedPath(reply.lines().constFirst());
     if (!path)
-        lastError = QStringLiteral("Unexpected reply to PWD: ") + reply.text();
+        lastError = text("FTP_UNEXPECTED").arg(QStringLiteral("PWD")) + u' ' + reply.text();
     return path;
 }
 
 bool FtpConnection::Private::checkArgument(const QString &argument)
 {
     if (argument.isEmpty()) {
-        lastError = QStringLiteral("No name given");
+        lastError = text("FTP_NONAME");
         return false;
     }
     if (hasLineBreak(argument)) {
-        lastError = QStringLiteral("The name contains a line break or NUL character: %1").arg(argument);
+        lastError = text("FTP_LINEBREAK") + u' ' + argument;
         return false;
     }
     return checkReady();
@@ -356,7 +356,7 @@ bool FtpConnection::Private::checkReady()
         return false;
     }
     if (m_state == State::Uploading) {
-        lastError = QStringLiteral("An upload is still open on this connection");
+        lastError = text("FTP_UPLOADOPEN");
         return false;
     }
     return true;
@@ -369,7 +369,7 @@ bool FtpConnection::Private::connectToHost(
 {
     quit();
     if (hasLineBreak(user) || hasLineBreak(password)) {
-        lastError = QStringLiteral("The user name or password contains a line break");
+        lastError = text("FTP_LOGINLINEBREAK");
         return false;
     }
     m_passive = passive;
@@ -539,7 +539,7 @@ bool FtpConnection::Private::openPassive()
         static const QRegularExpression pasv(QStringLiteral("(\\d+),(\\d+),(\\d+),(\\d+),(\\d+),(\\d+)"));
         const QRegularExpressionMatch match = pasv.match(reply->message());
         if (!match.hasMatch()) {
-            lastError = QStringLiteral("Unexpected reply to PASV: ") + reply->text();
+            lastError = text("FTP_UNEXPECTED").arg(QStringLiteral("PASV")) + u' ' + reply->text();
             return false;
         }
         port = quint16(match.captured(5).toUInt() * 256 + match.captured(6).toUInt());
@@ -729,7 +729,7 @@ bool FtpConnection::Private::openFileForWriting(const QString &remoteName, Trans
 bool FtpConnection::Private::writeFile(const QByteArray &block)
 {
     if (m_state != State::Uploading || !m_data) {
-        lastError = QStringLiteral("No upload is open on this connection");
+        lastError = text("FTP_NOUPLOAD");
         return false;
     }
     const auto failUpload = [&] {
@@ -754,7 +754,7 @@ bool FtpConnection::Private::writeFile(const QByteArray &block)
     }
     if (serverEnded()) {
         if (m_uploadFinalReply->isCompletion())
-            lastError = QStringLiteral("The server ended the upload early: ") + m_uploadFinalReply->text();
+            lastError = text("FTP_UPLOADENDED") + u' ' + m_uploadFinalReply->text();
         else
             failWith(*m_uploadFinalReply);
         return failUpload();
@@ -765,7 +765,7 @@ bool FtpConnection::Private::writeFile(const QByteArray &block)
 bool FtpConnection::Private::closeFile()
 {
     if (m_state != State::Uploading || !m_data) {
-        lastError = QStringLiteral("No upload is open on this connection");
+        lastError = text("FTP_NOUPLOAD");
         return false;
     }
     m_state = State::Ready;
