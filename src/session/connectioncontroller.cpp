@@ -208,7 +208,8 @@ bool ConnectionController::enterRoot()
 void ConnectionController::appendFailureReason()
 {
     if (!m_failureReason.isEmpty())
-        m_services.history.appendLine(text("CONNECT_REASON") + u' ' + m_failureReason + LineEnd, HistoryLog::Colour::Red);
+        m_services.history.appendLine(
+            text("CONNECT_REASON") + u' ' + m_failureReason + LineEnd, HistoryLog::Colour::Red);
 }
 
 bool ConnectionController::dropIfCancelled()

@@ -79,8 +79,8 @@ FtpConnection::Private::Private(FtpConnection *owner)
         advanceProbe();
     });
     m_probeTimer.setSingleShot(true);
-    QObject::connect(
-        &m_probeTimer, &QTimer::timeout, &m_control, [this] { failProbe(FtpFailure::noAnswerWithin(timeouts.replyMs)); });
+    QObject::connect(&m_probeTimer, &QTimer::timeout, &m_control,
+        [this] { failProbe(FtpFailure::noAnswerWithin(timeouts.replyMs)); });
 }
 
 FtpConnection::Private::~Private()
@@ -651,7 +651,8 @@ std::optional<QList<RemoteEntry>> FtpConnection::Private::list()
     bool machineListing = !m_mlsdRefused
         && (m_features.contains(QStringLiteral("MLST")) || m_features.contains(QStringLiteral("MLSD")));
     std::optional<FtpReply> refusal;
-    bool received = openDataChannel() && receive(machineListing ? QStringLiteral("MLSD") : QStringLiteral("LIST"), {}, &refusal);
+    bool received
+        = openDataChannel() && receive(machineListing ? QStringLiteral("MLSD") : QStringLiteral("LIST"), {}, &refusal);
     if (!received && machineListing && refusal && refusal->replyClass() == FtpReply::ReplyClass::PermanentError) {
         machineListing = false;
         received = openDataChannel() && receive(QStringLiteral("LIST"), {});

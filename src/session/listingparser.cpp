@@ -137,7 +137,6 @@ std::optional<QDateTime> unixDate(int month, QStringView dayText, QStringView ti
 // Where the date columns end and the name begins.
 struct UnixDate {
     QDateTime lastWrite;
-    qsizetype lastToken; // index of the date's last word
     qsizetype nameStart; // position in the line
 };
 
@@ -177,7 +176,8 @@ std::optional<QDateTime> fullIsoTime(const QDate &date, QStringView clock, QStri
 std::optional<UnixDate> unixDateAt(const QString &line, const QList<Token> &tokens, qsizetype i, const QDateTime &now)
 {
     const QStringView first = tokens.at(i).text;
-    const auto wordEnd = [&](qsizetype index) { return UnixDate { {}, index, tokens.at(index).end + 1 }; };
+    // The name follows the one blank after the date's last word.
+    const auto wordEnd = [&](qsizetype index) { return UnixDate { {}, tokens.at(index).end + 1 }; };
     if (const int month = monthNumber(first)) {
         if (i + 2 >= tokens.size())
             return std::nullopt;

@@ -19,8 +19,7 @@ const QString Password = QStringLiteral("s3cret-pw");
 
 // Answers one client line by line from a few settings; the data connection of PASV is its own
 // listening socket on loopback, whatever host the PASV reply names.
-class ScriptedFtpServer
-{
+class ScriptedFtpServer {
 public:
     QByteArray greeting = "220 Scripted server ready\r\n";
     QByteArray features = "211-Features:\r\n MLST type*;size*;modify*;\r\n UTF8\r\n211 End\r\n";
@@ -113,15 +112,13 @@ private:
     int m_dataConnections = 0;
 };
 
-class FtpHostileServerTest : public ::testing::Test
-{
+class FtpHostileServerTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         m_connection.setTimeouts({ testTimeoutMs, testTimeoutMs, testTimeoutMs });
-        QObject::connect(&m_connection, &FtpConnection::commandSent, [this](const QString &line) {
-            m_sent.append(line.section(u' ', 0, 0));
-        });
+        QObject::connect(&m_connection, &FtpConnection::commandSent,
+            [this](const QString &line) { m_sent.append(line.section(u' ', 0, 0)); });
     }
 
     bool connectToServer()
@@ -187,13 +184,12 @@ const OverlongReply OverlongReplies[] = {
     { "line_over_64_kib", "220 " + QByteArray(FtpReplyReader::MaxLineLength + 1, 'x') + "\r\n",
         FtpReplyReader::Error::LineTooLong },
     { "line_that_never_ends", QByteArray(4 * FtpReplyReader::MaxLineLength, 'x'), FtpReplyReader::Error::LineTooLong },
-    { "reply_over_1_mib", "220-Welcome\r\n" + QByteArray(2000, ' ').replace(" ", QByteArray(600, 'y') + "\r\n")
-            + "220 ready\r\n",
+    { "reply_over_1_mib",
+        "220-Welcome\r\n" + QByteArray(2000, ' ').replace(" ", QByteArray(600, 'y') + "\r\n") + "220 ready\r\n",
         FtpReplyReader::Error::ReplyTooLong },
 };
 
-class FtpOverlongReply : public ::testing::TestWithParam<OverlongReply>
-{
+class FtpOverlongReply : public ::testing::TestWithParam<OverlongReply> {
 protected:
     // Real texts, so that one reason cannot pass for another.
     void SetUp() override
@@ -210,7 +206,8 @@ TEST_P(FtpOverlongReply, FailsTheConnectionWithItsReason)
     server.greeting = GetParam().greeting;
     FtpConnection connection;
     connection.setTimeouts({ testTimeoutMs, testTimeoutMs, testTimeoutMs });
-    EXPECT_FALSE(connection.connectToHost(QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("ann"), Password, true));
+    EXPECT_FALSE(
+        connection.connectToHost(QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("ann"), Password, true));
     EXPECT_FALSE(connection.isConnected());
     const QString reason = GetParam().error == FtpReplyReader::Error::LineTooLong
         ? text("FTP_LINETOOLONG").arg(FtpReplyReader::MaxLineLength / 1024)
@@ -223,10 +220,11 @@ INSTANTIATE_TEST_SUITE_P(Limits, FtpOverlongReply, ::testing::ValuesIn(OverlongR
 
 TEST_F(FtpHostileServerTest, PasswordRepeatedByTheServerIsMaskedInTheReason)
 {
-    m_server.passwordReply = "530-Login incorrect for ann/" + Password.toUtf8() + "\r\n530 Password " + Password.toUtf8()
-        + " refused\r\n";
+    m_server.passwordReply
+        = "530-Login incorrect for ann/" + Password.toUtf8() + "\r\n530 Password " + Password.toUtf8() + " refused\r\n";
     QStringList commandLines;
-    QObject::connect(&m_connection, &FtpConnection::commandSent, [&](const QString &line) { commandLines.append(line); });
+    QObject::connect(
+        &m_connection, &FtpConnection::commandSent, [&](const QString &line) { commandLines.append(line); });
     EXPECT_FALSE(connectToServer());
     EXPECT_TRUE(m_connection.lastError().startsWith(u'5')) << m_connection.lastError().toStdString();
     EXPECT_FALSE(m_connection.lastError().contains(Password)) << m_connection.lastError().toStdString();
@@ -250,12 +248,14 @@ TEST(FtpFailureReasons, ComeFromTheCatalogueInTheChosenLanguage)
     }
     FtpConnection connection;
     connection.setTimeouts({ testTimeoutMs, testTimeoutMs, testTimeoutMs });
-    EXPECT_FALSE(connection.connectToHost(QStringLiteral("127.0.0.1"), closedPort, QStringLiteral("ann"), Password, true));
+    EXPECT_FALSE(
+        connection.connectToHost(QStringLiteral("127.0.0.1"), closedPort, QStringLiteral("ann"), Password, true));
     EXPECT_EQ(connection.lastError(), refused);
 
     ScriptedFtpServer server;
     server.passwordReply = "530 Login incorrect.\r\n";
-    EXPECT_FALSE(connection.connectToHost(QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("ann"), Password, true));
+    EXPECT_FALSE(
+        connection.connectToHost(QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("ann"), Password, true));
     EXPECT_EQ(connection.lastError(), QStringLiteral("530 Login incorrect."));
     catalogue.close();
 }

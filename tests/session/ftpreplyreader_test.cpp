@@ -85,12 +85,14 @@ const qsizetype MaxLine = FtpReplyReader::MaxLineLength;
 
 const BoundCase BoundCases[] = {
     { "line_at_the_limit", "200 " + QByteArray(MaxLine - 4, 'a') + "\r\n", FtpReplyReader::Error::None, 1 },
-    { "line_over_the_limit", "220 ok\r\n200 " + QByteArray(MaxLine, 'a') + "\r\n", FtpReplyReader::Error::LineTooLong, 1 },
+    { "line_over_the_limit", "220 ok\r\n200 " + QByteArray(MaxLine, 'a') + "\r\n", FtpReplyReader::Error::LineTooLong,
+        1 },
     { "line_without_end", "200 " + QByteArray(2 * MaxLine, 'a'), FtpReplyReader::Error::LineTooLong, 0 },
-    { "junk_line_over_the_limit", QByteArray(MaxLine + 10, 'j') + "\n220 ok\r\n", FtpReplyReader::Error::LineTooLong, 0 },
+    { "junk_line_over_the_limit", QByteArray(MaxLine + 10, 'j') + "\n220 ok\r\n", FtpReplyReader::Error::LineTooLong,
+        0 },
     { "reply_at_the_limit", "211-a\r\n" + manyLines(1023, 1024) + "211 End\r\n", FtpReplyReader::Error::None, 1 },
-    { "reply_over_the_limit", "211-a\r\n" + manyLines(1100, 1024) + "211 End\r\n",
-        FtpReplyReader::Error::ReplyTooLong, 0 },
+    { "reply_over_the_limit", "211-a\r\n" + manyLines(1100, 1024) + "211 End\r\n", FtpReplyReader::Error::ReplyTooLong,
+        0 },
 };
 
 class FtpReplyReaderBounds : public ::testing::TestWithParam<BoundCase> { };

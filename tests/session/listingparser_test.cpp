@@ -226,7 +226,8 @@ const LineCase MlsdCases[] = {
         "UNIX.mode=0644;UNIX.owner=1000;UNIX.ownername=ftp; a b",
         Expected { "a b", false, 5, "2004-03-07 09:05:00" } },
     // vsftpd-like and IIS MLSD: unknown facts, create, lang, media-type, charset
-    { "unknown_facts", "type=file;size=7;create=20040307090500;lang=en;media-type=text/plain;charset=UTF-8;x.foo=a=b; t",
+    { "unknown_facts",
+        "type=file;size=7;create=20040307090500;lang=en;media-type=text/plain;charset=UTF-8;x.foo=a=b; t",
         Expected { "t", false, 7, "" } },
     { "iis_folder", "type=dir;modify=20040307090500;  padded", Expected { " padded", true, 0, "2004-03-07 09:05:00" } },
     { "sizd_only_folder", "type=dir;sizd=8192; data", Expected { "data", true, 8192, "" } },
