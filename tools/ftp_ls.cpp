@@ -28,7 +28,7 @@ int main(int argc, char **argv)
 
     const QUrl url(arguments.first());
     if (!url.isValid() || url.scheme() != QLatin1String("ftp") || url.host().isEmpty())
-        return fail(QStringLiteral("not an ftp:// URL: ") + arguments.first());
+        return fail(QStringLiteral("not an ftp:// URL: ") + url.toString(QUrl::RemovePassword));
     const QString user = url.userName(QUrl::FullyDecoded);
     const QString path = url.path(QUrl::FullyDecoded);
 

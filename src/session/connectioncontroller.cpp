@@ -89,6 +89,7 @@ void ConnectionController::connectCommand()
                 HistoryLog::Colour::Green);
         } else if (!cancelled) {
             history.appendLine(text("NOT_ESTABLISHED") + LineEnd, HistoryLog::Colour::Red);
+            appendFailureReason();
         }
     }
     // The listing and the message are steps of their own, after the connect's busy state ended.
@@ -125,6 +126,8 @@ void ConnectionController::QuickConnect()
         Initialize_Internet();
         connected = OpenConnection(address, m_bar.port(), m_bar.user(), m_bar.password()) && enterRoot();
         cancelled = m_services.session.isRunCancelled();
+        if (!connected && !cancelled)
+            appendFailureReason();
         if (connected) {
             history.appendLine(text("CONNECT_WITH") + u' ' + address + QStringLiteral(" ...") + LineEnd);
             history.appendLine(text("CONNECTION_WITH") + u' ' + address + u' ' + text("WAS_ESTABLISHT") + LineEnd,
@@ -161,15 +164,22 @@ bool ConnectionController::ConnectFtp(
     // The old connection goes first (with QUIT), so a server that limits logins per user lets the
     // new one in; a failed attempt leaves no connection, as every caller expects.
     session.closeConnection();
+    m_failureReason.clear();
     const std::optional<quint16> portValue = portNumber(port);
-    if (!portValue)
+    if (!portValue) {
+        m_failureReason = text("FTP_BADPORT");
         return false;
+    }
     // Made through the session, so a Stop reaches the connect and login as well.
     std::unique_ptr<FtpConnection> connection = session.createConnection();
     const bool connected = connection->connectToHost(server, *portValue, user, password, session.isPassive());
     // A login that finished just as the Stop came still ends the attempt.
-    if (dropIfCancelled() || !connected)
+    if (dropIfCancelled())
         return false;
+    if (!connected) {
+        m_failureReason = connection->lastError();
+        return false;
+    }
     session.setConnection(std::move(connection));
     m_connectedWith = { server, port, user, password, session.isPassive() };
     return true;
@@ -193,6 +203,13 @@ bool ConnectionController::enterRoot()
 {
     m_services.session.connection()->setCurrentDirectory(QStringLiteral("/"));
     return !dropIfCancelled();
+}
+
+void ConnectionController::appendFailureReason()
+{
+    if (!m_failureReason.isEmpty())
+        m_services.history.appendLine(
+            text("CONNECT_REASON") + u' ' + m_failureReason + LineEnd, HistoryLog::Colour::Red);
 }
 
 bool ConnectionController::dropIfCancelled()

@@ -53,6 +53,8 @@ private:
     bool enterRoot();
     // True when the run was cancelled: then the connection is closed and the watch stopped.
     bool dropIfCancelled();
+    // The red line that says why the last connect attempt failed, the server's words or ours.
+    void appendFailureReason();
     void timIsConnected_Timer();
     void probeFinished(bool answered);
     void offerReconnect();
@@ -62,5 +64,6 @@ private:
     const AppServices &m_services;
     ConnectionBar &m_bar;
     ConnectParameters m_connectedWith; // the fields of the session's connection
+    QString m_failureReason; // of the last failed ConnectFtp()
     QTimer *m_watch = nullptr;
 };

@@ -47,8 +47,8 @@ public:
     // Ends the operation under way; it returns false.
     void cancel();
     // Observes a run's Stop (the session sets its own): once it is cancelled, every call fails at
-    // once with lastError() "Cancelled", sending nothing, and the call under way ends at once; an
-    // upload left open is dropped.
+    // once with the catalogue's FTP_CANCELLED text as lastError(), sending nothing, and the call
+    // under way ends at once; an upload left open is dropped.
     void setRunCancellation(const RunCancellation *cancellation);
 
     std::optional<QString> currentDirectory();

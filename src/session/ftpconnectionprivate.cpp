@@ -1,5 +1,7 @@
 #include "session/ftpconnectionprivate.h"
 
+#include "app/textcatalogue.h"
+#include "session/ftpfailure.h"
 #include "session/listingparser.h"
 
 #include <QEventLoop>
@@ -14,22 +16,6 @@ constexpr int progressIntervalMs = 50;
 // event loop drain it down to the low mark: the kernel never runs dry, memory stays bounded.
 constexpr qint64 uploadHighWater = 8 * 1024 * 1024;
 constexpr qint64 uploadLowWater = 2 * 1024 * 1024;
-
-// Addresses a server behind NAT tends to announce in PASV although nobody outside can reach them.
-bool isUnroutable(const QHostAddress &address)
-{
-    static const QList<QPair<QHostAddress, int>> privateNets = {
-        QHostAddress::parseSubnet(QStringLiteral("10.0.0.0/8")),
-        QHostAddress::parseSubnet(QStringLiteral("172.16.0.0/12")),
-        QHostAddress::parseSubnet(QStringLiteral("192.168.0.0/16")),
-        QHostAddress::parseSubnet(QStringLiteral("100.64.0.0/10")),
-        QHostAddress::parseSubnet(QStringLiteral("fc00::/7")),
-    };
-    if (address.isNull() || address == QHostAddress::AnyIPv4 || address.isLoopback() || address.isLinkLocal())
-        return true;
-    return std::any_of(
-        privateNets.begin(), privateNets.end(), [&](const auto &net) { return address.isInSubnet(net); });
-}
 
 // RFC 959, appendix II: 257 "/dir with ""quotes""" is current directory.
 std::optional<QString> quotedPath(const QString &line)
@@ -57,6 +43,16 @@ bool hasLineBreak(const QString &text)
     return text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n')) || text.contains(QChar(0));
 }
 
+// The text with every stand-alone occurrence of password masked.
+QString withoutPassword(QString text, const QString &password)
+{
+    if (password.isEmpty())
+        return text;
+    const QRegularExpression occurrence(
+        QStringLiteral("(?<![\\w])") + QRegularExpression::escape(password) + QStringLiteral("(?![\\w])"));
+    return text.replace(occurrence, QStringLiteral("****"));
+}
+
 // ASCII type sends lines with CR LF (RFC 959, 3.1.1.1); local text files end them with LF.
 QByteArray toNetworkLineEnds(const QByteArray &block, bool *endsInCr)
 {
@@ -73,11 +69,6 @@ QByteArray toNetworkLineEnds(const QByteArray &block, bool *endsInCr)
     return converted;
 }
 
-QString noAnswerWithin(int timeoutMs)
-{
-    return QStringLiteral("The server did not respond within %1 seconds").arg(timeoutMs / 1000.0);
-}
-
 } // namespace
 
 FtpConnection::Private::Private(FtpConnection *owner)
@@ -88,8 +79,8 @@ FtpConnection::Private::Private(FtpConnection *owner)
         advanceProbe();
     });
     m_probeTimer.setSingleShot(true);
-    QObject::connect(
-        &m_probeTimer, &QTimer::timeout, &m_control, [this] { failProbe(noAnswerWithin(timeouts.replyMs)); });
+    QObject::connect(&m_probeTimer, &QTimer::timeout, &m_control,
+        [this] { failProbe(FtpFailure::noAnswerWithin(timeouts.replyMs)); });
 }
 
 FtpConnection::Private::~Private()
@@ -145,12 +136,12 @@ void FtpConnection::Private::setRunCancellation(const RunCancellation *cancellat
 bool FtpConnection::Private::beginCall()
 {
     if (m_callRunning) {
-        lastError = QStringLiteral("Another command is still running on this connection");
+        lastError = text("FTP_BUSY");
         return false;
     }
     lastError.clear();
     if (isRunCancelled()) {
-        lastError = QStringLiteral("Cancelled");
+        lastError = text("FTP_CANCELLED");
         abandonUpload();
         return false;
     }
@@ -216,9 +207,9 @@ bool FtpConnection::Private::waitFor(const std::function<bool()> &done, int time
         return true;
 
     if (m_closed) {
-        lastError = QStringLiteral("The connection was closed");
+        lastError = text("FTP_CLOSED");
     } else if (m_cancelled) {
-        lastError = QStringLiteral("Cancelled");
+        lastError = text("FTP_CANCELLED");
         abortData();
     } else if (m_control.hasFailed()) {
         lastError = m_control.errorString();
@@ -228,7 +219,7 @@ bool FtpConnection::Private::waitFor(const std::function<bool()> &done, int time
         abortData();
     } else {
         // A server that stays silent this long is gone or stuck; the protocol position is lost.
-        lastError = noAnswerWithin(timeoutMs);
+        lastError = FtpFailure::noAnswerWithin(timeoutMs);
         dropLink();
     }
     return false;
@@ -247,7 +238,7 @@ bool FtpConnection::Private::sendCommand(const QString &command)
 {
     // A Stop that came while the call waited for an earlier reply: nothing more goes out.
     if (m_cancelled) {
-        lastError = QStringLiteral("Cancelled");
+        lastError = text("FTP_CANCELLED");
         return false;
     }
     // A call that gave up (cancelled, or a transfer whose local side failed) leaves its final
@@ -341,18 +332,18 @@ std::optional<QString> FtpConnection::Private::directoryFrom(const FtpReply &rep
     }
     std::optional<QString> path = quotedPath(reply.lines().constFirst());
     if (!path)
-        lastError = QStringLiteral("Unexpected reply to PWD: ") + reply.text();
+        lastError = text("FTP_UNEXPECTED").arg(QStringLiteral("PWD")) + u' ' + reply.text();
     return path;
 }
 
 bool FtpConnection::Private::checkArgument(const QString &argument)
 {
     if (argument.isEmpty()) {
-        lastError = QStringLiteral("No name given");
+        lastError = text("FTP_NONAME");
         return false;
     }
     if (hasLineBreak(argument)) {
-        lastError = QStringLiteral("The name contains a line break or NUL character: %1").arg(argument);
+        lastError = text("FTP_LINEBREAK") + u' ' + argument;
         return false;
     }
     return checkReady();
@@ -361,11 +352,11 @@ bool FtpConnection::Private::checkArgument(const QString &argument)
 bool FtpConnection::Private::checkReady()
 {
     if (!isConnected()) {
-        lastError = QStringLiteral("Not connected");
+        lastError = text("FTP_NOTCONNECTED");
         return false;
     }
     if (m_state == State::Uploading) {
-        lastError = QStringLiteral("An upload is still open on this connection");
+        lastError = text("FTP_UPLOADOPEN");
         return false;
     }
     return true;
@@ -378,11 +369,12 @@ bool FtpConnection::Private::connectToHost(
 {
     quit();
     if (hasLineBreak(user) || hasLineBreak(password)) {
-        lastError = QStringLiteral("The user name or password contains a line break");
+        lastError = text("FTP_LOGINLINEBREAK");
         return false;
     }
     m_passive = passive;
     m_features.clear();
+    m_mlsdRefused = false;
     m_type.reset();
     m_state = State::Connecting;
     m_control.connectToHost(host, port);
@@ -409,8 +401,11 @@ bool FtpConnection::Private::connectToHost(
     if (reply && reply->isIntermediate() && reply->code() == 331)
         reply = command(QStringLiteral("PASS ") + password);
     // Anything but 2yz fails the login: 530 wrong password, 332 an account we do not have.
-    if (reply && !reply->isCompletion())
+    if (reply && !reply->isCompletion()) {
         failWith(*reply);
+        // Some servers repeat what they were sent; the reason is shown and logged.
+        lastError = withoutPassword(lastError, password);
+    }
     if (!reply || !reply->isCompletion() || !readFeatures()) {
         dropLink();
         return false;
@@ -516,13 +511,15 @@ bool FtpConnection::Private::openDataChannel()
 
 bool FtpConnection::Private::openPassive()
 {
+    // The data connection always goes where the control connection goes, whatever address a PASV
+    // reply names (curl does the same): a hostile server could otherwise aim it at a third host
+    // (the "FTP bounce" of RFC 2577), and servers behind NAT announce addresses nobody can reach.
     const QHostAddress peer = m_control.peerAddress();
-    QHostAddress address = peer;
     std::optional<quint16> port;
     bool peerIsIPv4 = false;
     peer.toIPv4Address(&peerIsIPv4);
-    // RFC 2428: "229 Entering Extended Passive Mode (|||6446|)" names only the port, the host is
-    // the control peer. PASV cannot express an IPv6 address, so EPSV comes first there.
+    // RFC 2428: "229 Entering Extended Passive Mode (|||6446|)" names only the port. PASV cannot
+    // express an IPv6 address, so EPSV comes first there.
     if (!peerIsIPv4) {
         const std::optional<FtpReply> reply = command(QStringLiteral("EPSV"));
         if (!reply)
@@ -542,20 +539,12 @@ bool FtpConnection::Private::openPassive()
         static const QRegularExpression pasv(QStringLiteral("(\\d+),(\\d+),(\\d+),(\\d+),(\\d+),(\\d+)"));
         const QRegularExpressionMatch match = pasv.match(reply->message());
         if (!match.hasMatch()) {
-            lastError = QStringLiteral("Unexpected reply to PASV: ") + reply->text();
+            lastError = text("FTP_UNEXPECTED").arg(QStringLiteral("PASV")) + u' ' + reply->text();
             return false;
         }
-        const QHostAddress announced(
-            QStringLiteral("%1.%2.%3.%4")
-                .arg(match.captured(1), match.captured(2), match.captured(3), match.captured(4)));
-        // A server behind NAT announces its inside address (or 0.0.0.0); the data connection can
-        // only reach it where the control connection did.
-        if (!announced.isNull()
-            && !(isUnroutable(announced) && !announced.isEqual(peer, QHostAddress::ConvertV4MappedToIPv4)))
-            address = announced;
         port = quint16(match.captured(5).toUInt() * 256 + match.captured(6).toUInt());
     }
-    m_data->connectToHost(address, *port);
+    m_data->connectToHost(peer, *port);
     return waitFor([&] { return m_data->isConnected(); }, timeouts.connectMs);
 }
 
@@ -582,12 +571,15 @@ bool FtpConnection::Private::openActive()
     return expectCompletion(text);
 }
 
-bool FtpConnection::Private::receive(const QString &text, const std::function<bool()> &started)
+bool FtpConnection::Private::receive(
+    const QString &text, const std::function<bool()> &started, std::optional<FtpReply> *refusal)
 {
     const std::optional<FtpReply> first = sendCommand(text) ? readReply(timeouts.replyMs) : std::nullopt;
     if (!first || first->isError() || first->isIntermediate()) {
         if (first)
             failWith(*first);
+        if (first && refusal)
+            *refusal = first;
         abortData();
         return false;
     }
@@ -653,10 +645,20 @@ std::optional<QList<RemoteEntry>> FtpConnection::Private::list()
     // Listings travel in ASCII type (RFC 959, 4.1.3 LIST; RFC 3659, 7 MLSD).
     if (!checkReady() || !ensureType(TransferType::Ascii))
         return std::nullopt;
-    // RFC 3659 announces MLSD as the MLST feature; its lines are exact and locale-free.
-    const bool machineListing
-        = m_features.contains(QStringLiteral("MLST")) || m_features.contains(QStringLiteral("MLSD"));
-    if (!openDataChannel() || !receive(machineListing ? QStringLiteral("MLSD") : QStringLiteral("LIST"), {}))
+    // RFC 3659 announces MLSD as the MLST feature; its lines are exact and locale-free. Some
+    // servers announce it and still refuse MLSD (a proxy in between, a module switched off):
+    // LIST then serves this connection from here on.
+    bool machineListing = !m_mlsdRefused
+        && (m_features.contains(QStringLiteral("MLST")) || m_features.contains(QStringLiteral("MLSD")));
+    std::optional<FtpReply> refusal;
+    bool received
+        = openDataChannel() && receive(machineListing ? QStringLiteral("MLSD") : QStringLiteral("LIST"), {}, &refusal);
+    if (!received && machineListing && refusal && refusal->replyClass() == FtpReply::ReplyClass::PermanentError) {
+        machineListing = false;
+        received = openDataChannel() && receive(QStringLiteral("LIST"), {});
+        m_mlsdRefused = received;
+    }
+    if (!received)
         return std::nullopt;
 
     const QString text = QString::fromUtf8(m_data->takeReceived());
@@ -728,7 +730,7 @@ bool FtpConnection::Private::openFileForWriting(const QString &remoteName, Trans
 bool FtpConnection::Private::writeFile(const QByteArray &block)
 {
     if (m_state != State::Uploading || !m_data) {
-        lastError = QStringLiteral("No upload is open on this connection");
+        lastError = text("FTP_NOUPLOAD");
         return false;
     }
     const auto failUpload = [&] {
@@ -753,7 +755,7 @@ bool FtpConnection::Private::writeFile(const QByteArray &block)
     }
     if (serverEnded()) {
         if (m_uploadFinalReply->isCompletion())
-            lastError = QStringLiteral("The server ended the upload early: ") + m_uploadFinalReply->text();
+            lastError = text("FTP_UPLOADENDED") + u' ' + m_uploadFinalReply->text();
         else
             failWith(*m_uploadFinalReply);
         return failUpload();
@@ -764,7 +766,7 @@ bool FtpConnection::Private::writeFile(const QByteArray &block)
 bool FtpConnection::Private::closeFile()
 {
     if (m_state != State::Uploading || !m_data) {
-        lastError = QStringLiteral("No upload is open on this connection");
+        lastError = text("FTP_NOUPLOAD");
         return false;
     }
     m_state = State::Ready;

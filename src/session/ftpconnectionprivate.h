@@ -105,8 +105,9 @@ private:
     bool openPassive();
     bool openActive();
     // Sends a data command (LIST, MLSD, RETR) and receives until it is complete; started() runs
-    // when the server accepted the command.
-    bool receive(const QString &command, const std::function<bool()> &started);
+    // when the server accepted the command. A refusing reply is also given in refusal.
+    bool receive(const QString &command, const std::function<bool()> &started,
+        std::optional<FtpReply> *refusal = nullptr);
     bool finishTransfer(std::optional<FtpReply> finalReply);
     void abortData();
     void onDataActivity();
@@ -128,6 +129,7 @@ private:
     State m_state = State::Unconnected;
     bool m_passive = false;
     QSet<QString> m_features;
+    bool m_mlsdRefused = false; // the server announced MLST but refused MLSD: LIST instead
     std::optional<TransferType> m_type;
     int m_awaitedReplies = 0; // 1 while the final reply to the command sent last is owed
 

@@ -1,5 +1,8 @@
 #include "session/ftpcontrolchannel.h"
 
+#include "app/textcatalogue.h"
+#include "session/ftpfailure.h"
+
 #include <QTcpSocket>
 
 FtpControlChannel::FtpControlChannel(QObject *parent)
@@ -13,13 +16,17 @@ FtpControlChannel::FtpControlChannel(QObject *parent)
     });
     connect(m_socket, &QTcpSocket::readyRead, this, [this] {
         m_reader.addData(m_socket->readAll());
-        if (m_reader.hasReply())
+        if (m_reader.error() != FtpReplyReader::Error::None) {
+            // Nothing after an unreadable reply can be matched to a command any more.
+            fail(FtpFailure::unreadableReply(m_reader.error()));
+            m_socket->abort();
+        } else if (m_reader.hasReply()) {
             emit activity();
+        }
     });
     connect(m_socket, &QTcpSocket::errorOccurred, this,
-        [this](QAbstractSocket::SocketError) { fail(m_socket->errorString()); });
-    connect(m_socket, &QTcpSocket::disconnected, this,
-        [this] { fail(QStringLiteral("The server closed the connection")); });
+        [this](QAbstractSocket::SocketError) { fail(FtpFailure::socketError(*m_socket)); });
+    connect(m_socket, &QTcpSocket::disconnected, this, [this] { fail(text("FTP_CLOSEDBYSERVER")); });
 }
 
 FtpControlChannel::~FtpControlChannel()

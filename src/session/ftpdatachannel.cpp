@@ -1,5 +1,7 @@
 #include "session/ftpdatachannel.h"
 
+#include "session/ftpfailure.h"
+
 #include <QIODevice>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -87,7 +89,7 @@ void FtpDataChannel::attach(QTcpSocket *socket)
     connect(socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
         // The peer closing is how a download ends (stream mode), not a failure.
         if (error != QAbstractSocket::RemoteHostClosedError)
-            fail(m_socket->errorString());
+            fail(FtpFailure::socketError(*m_socket));
     });
 }
 

@@ -134,24 +134,111 @@ std::optional<QDateTime> unixDate(int month, QStringView dayText, QStringView ti
     return QDateTime(date, QTime(0, 0), Qt::UTC);
 }
 
+// Where the date columns end and the name begins.
+struct UnixDate {
+    QDateTime lastWrite;
+    qsizetype nameStart; // position in the line
+};
+
+// "2005-06-07"
+std::optional<QDate> isoDate(QStringView text)
+{
+    if (text.size() != 10 || text.at(4) != u'-' || text.at(7) != u'-' || !isAllDigits(text.left(4))
+        || !isAllDigits(text.mid(5, 2)) || !isAllDigits(text.mid(8, 2)))
+        return std::nullopt;
+    const QDate date(text.left(4).toInt(), text.mid(5, 2).toInt(), text.mid(8, 2).toInt());
+    return date.isValid() ? std::optional<QDate>(date) : std::nullopt;
+}
+
+// full-iso's "21:22:33.123456789" with the zone "+0200" that follows it, as UTC.
+std::optional<QDateTime> fullIsoTime(const QDate &date, QStringView clock, QStringView zone)
+{
+    if (clock.size() < 8 || clock.at(5) != u':' || !isAllDigits(clock.mid(6, 2)))
+        return std::nullopt;
+    const auto time = parseTimeOfDay(clock.left(5));
+    if (!time || (clock.size() > 8 && (clock.at(8) != u'.' || !isAllDigits(clock.mid(9)))))
+        return std::nullopt;
+    if (zone.size() != 5 || (zone.at(0) != u'+' && zone.at(0) != u'-') || !isAllDigits(zone.mid(1)))
+        return std::nullopt;
+    const int seconds = clock.mid(6, 2).toInt();
+    const int offsetMinutes = zone.mid(1, 2).toInt() * 60 + zone.mid(3, 2).toInt();
+    if (seconds > 59 || zone.mid(3, 2).toInt() > 59)
+        return std::nullopt;
+    const QDateTime local(date, time->addSecs(seconds), Qt::UTC);
+    return local.addSecs(qint64(zone.at(0) == u'+' ? -offsetMinutes : offsetMinutes) * 60);
+}
+
+// The date columns that begin at word i, in the forms of ls and of GNU ls --time-style:
+//   "Mar  5 09:05" / "Mar  5  2004"              (default, POSIX locale)
+//   "2005-06-07 21:22"                           (long-iso)
+//   "2005-06-07 21:22:33.000000000 +0200"        (full-iso)
+//   "06-07 21:22" / "2005-06-07 "                (iso: the old form is padded to the width of the recent one)
+std::optional<UnixDate> unixDateAt(const QString &line, const QList<Token> &tokens, qsizetype i, const QDateTime &now)
+{
+    const QStringView first = tokens.at(i).text;
+    // The name follows the one blank after the date's last word.
+    const auto wordEnd = [&](qsizetype index) { return UnixDate { {}, tokens.at(index).end + 1 }; };
+    if (const int month = monthNumber(first)) {
+        if (i + 2 >= tokens.size())
+            return std::nullopt;
+        const auto lastWrite = unixDate(month, tokens.at(i + 1).text, tokens.at(i + 2).text, now);
+        if (!lastWrite)
+            return std::nullopt;
+        UnixDate date = wordEnd(i + 2);
+        date.lastWrite = *lastWrite;
+        return date;
+    }
+    if (const auto day = isoDate(first)) {
+        if (i + 2 < tokens.size()) {
+            if (const auto lastWrite = fullIsoTime(*day, tokens.at(i + 1).text, tokens.at(i + 2).text)) {
+                UnixDate date = wordEnd(i + 2);
+                date.lastWrite = *lastWrite;
+                return date;
+            }
+        }
+        if (i + 1 < tokens.size()) {
+            if (const auto time = parseTimeOfDay(tokens.at(i + 1).text)) {
+                UnixDate date = wordEnd(i + 1);
+                date.lastWrite = QDateTime(*day, *time, Qt::UTC);
+                return date;
+            }
+        }
+        UnixDate date = wordEnd(i);
+        date.lastWrite = QDateTime(*day, QTime(0, 0), Qt::UTC);
+        if (date.nameStart < line.size() && line.at(date.nameStart) == u' ')
+            ++date.nameStart;
+        return date;
+    }
+    // iso's recent form: "06-07 21:22", the year as ls leaves it out.
+    if (first.size() == 5 && first.at(2) == u'-' && isAllDigits(first.left(2)) && isAllDigits(first.mid(3))
+        && i + 1 < tokens.size()) {
+        const int month = first.left(2).toInt();
+        if (month < 1 || month > 12)
+            return std::nullopt;
+        const auto lastWrite = unixDate(month, first.mid(3), tokens.at(i + 1).text, now);
+        if (!lastWrite || !parseTimeOfDay(tokens.at(i + 1).text))
+            return std::nullopt;
+        UnixDate date = wordEnd(i + 1);
+        date.lastWrite = *lastWrite;
+        return date;
+    }
+    return std::nullopt;
+}
+
 std::optional<RemoteEntry> parseUnixLine(const QString &line, const QDateTime &now)
 {
     // mode, links, owner, group, size, month, day, time: with a device's "major, minor" pair in
-    // place of the size this is at most nine words before the name.
+    // place of the size, or full-iso's zone after the time, this is at most nine words before the name.
     const QList<Token> tokens = leadingTokens(line, 9);
-    if (tokens.size() < 5 || !isUnixMode(tokens.first().text))
+    if (tokens.size() < 4 || !isUnixMode(tokens.first().text))
         return std::nullopt;
     const QChar type = tokens.first().text.at(0);
 
     // The owner, the group and even the link count are optional on some servers, so the columns
-    // are found from the date: the first "month day time-or-year" after at least one more word.
-    for (qsizetype i = 2; i + 2 < tokens.size(); ++i) {
-        const int month = monthNumber(tokens.at(i).text);
-        if (month == 0)
-            continue;
-        const Token &timeToken = tokens.at(i + 2);
-        const auto lastWrite = unixDate(month, tokens.at(i + 1).text, timeToken.text, now);
-        if (!lastWrite)
+    // are found from the date: the first date after at least one more word and the size.
+    for (qsizetype i = 2; i < tokens.size(); ++i) {
+        const std::optional<UnixDate> date = unixDateAt(line, tokens, i, now);
+        if (!date)
             continue;
 
         qint64 size = 0;
@@ -169,9 +256,9 @@ std::optional<RemoteEntry> parseUnixLine(const QString &line, const QDateTime &n
         }
 
         // The name is everything after the one blank that ends the date, blanks and all.
-        if (timeToken.end + 1 >= line.size())
+        if (date->nameStart >= line.size())
             return std::nullopt;
-        QString name = line.mid(timeToken.end + 1);
+        QString name = line.mid(date->nameStart);
         bool isFolder = type == u'd';
         if (type == u'l') {
             const qsizetype arrow = name.indexOf(QStringLiteral(" -> "));
@@ -182,7 +269,7 @@ std::optional<RemoteEntry> parseUnixLine(const QString &line, const QDateTime &n
         }
         if (!ListingParser::isAcceptableName(name))
             return std::nullopt;
-        return makeEntry(name, isFolder, size, *lastWrite);
+        return makeEntry(name, isFolder, size, date->lastWrite);
     }
     return std::nullopt;
 }

@@ -230,15 +230,32 @@ TEST_F(ConnectionControllerTest, QuickConnectWantsAddress)
 struct Failure {
     const char *label;
     std::function<void(TestConnectionBar &)> spoil;
+    std::function<QString()> reason; // how the reason line's reason begins
 };
 
 const Failure Failures[] = {
-    { "port_out_of_range", [](TestConnectionBar &bar) { bar.portText = QStringLiteral("70000"); } },
-    { "letters_in_port", [](TestConnectionBar &bar) { bar.portText.append(u'a'); } },
-    { "port_zero", [](TestConnectionBar &bar) { bar.portText = QStringLiteral("0"); } },
-    { "wrong_password", [](TestConnectionBar &bar) { bar.passwordText = QStringLiteral("wrong"); } },
-    { "nothing_listening", [](TestConnectionBar &bar) { bar.portText = QString::number(freePort()); } },
+    { "port_out_of_range", [](TestConnectionBar &bar) { bar.portText = QStringLiteral("70000"); },
+        [] { return text("FTP_BADPORT"); } },
+    { "letters_in_port", [](TestConnectionBar &bar) { bar.portText.append(u'a'); },
+        [] { return text("FTP_BADPORT"); } },
+    { "port_zero", [](TestConnectionBar &bar) { bar.portText = QStringLiteral("0"); },
+        [] { return text("FTP_BADPORT"); } },
+    // The server's own words: a 5yz reply to the password (RFC 959, 5.4).
+    { "wrong_password", [](TestConnectionBar &bar) { bar.passwordText = QStringLiteral("wrong"); },
+        [] { return QStringLiteral("5"); } },
+    { "nothing_listening", [](TestConnectionBar &bar) { bar.portText = QString::number(freePort()); },
+        [] { return text("FTP_REFUSED"); } },
 };
+
+// The one red line after a failed connect that says why.
+void expectReasonLine(const RecordingHistoryLog::Line &line, const Failure &failure)
+{
+    const QString prefix = text("CONNECT_REASON") + u' ';
+    EXPECT_EQ(line.colour, HistoryLog::Colour::Red);
+    EXPECT_TRUE(line.text.startsWith(prefix + failure.reason())) << line.text.toStdString();
+    EXPECT_TRUE(line.text.endsWith(QStringLiteral("\r\n")));
+    EXPECT_FALSE(line.text.contains(QStringLiteral("wrong"))) << "the password in the log";
+}
 
 TEST_F(ConnectionControllerTest, ConnectCommandFailures)
 {
@@ -253,9 +270,11 @@ TEST_F(ConnectionControllerTest, ConnectCommandFailures)
 
         controller.connectCommand();
 
-        EXPECT_EQ(lines(),
+        ASSERT_EQ(lines().size(), 3);
+        EXPECT_EQ(lines().mid(0, 2),
             (QList<Line> { { connectWithLine(), Colour::Black },
                 { text("NOT_ESTABLISHED") + QStringLiteral("\r\n"), Colour::Red } }));
+        expectReasonLine(history.lines().last(), failure);
         expectOneMessage(text("NOT_ESTABLISHED") + QStringLiteral("\r\n") + text("SPELLING") + QStringLiteral("\r\n")
                 + text("PROVIDER"),
             Prompts::Icon::Exclamation);
@@ -273,7 +292,8 @@ TEST_F(ConnectionControllerTest, QuickConnectFailures)
 {
     QList<Failure> failures(std::begin(Failures), std::end(Failures));
     // Enter in the password field does not check the port before trying.
-    failures.append({ "empty_port", [](TestConnectionBar &bar) { bar.portText.clear(); } });
+    failures.append(
+        { "empty_port", [](TestConnectionBar &bar) { bar.portText.clear(); }, [] { return text("FTP_BADPORT"); } });
     const TestConnectionBar working = bar;
     for (const Failure &failure : failures) {
         SCOPED_TRACE(failure.label);
@@ -284,7 +304,9 @@ TEST_F(ConnectionControllerTest, QuickConnectFailures)
 
         controller.QuickConnect();
 
-        EXPECT_TRUE(history.lines().isEmpty());
+        // The earlier line is gone; the reason is all the log holds.
+        ASSERT_EQ(history.lines().size(), 1);
+        expectReasonLine(history.lines().first(), failure);
         expectOneMessage(
             text("NO_CONNECTION") + QStringLiteral("\r\n") + text("CHECK_PROVIDER"), Prompts::Icon::Exclamation);
         EXPECT_EQ(session.connection(), nullptr);

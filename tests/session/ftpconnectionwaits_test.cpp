@@ -1,5 +1,6 @@
 // FtpConnection's waits: time-outs, cancel, re-entry, a server that goes away, and the object
 // closed or deleted from a handler while a call waits inside it.
+#include "app/textcatalogue.h"
 #include "session/ftpconnection.h"
 #include "support/ftptestserver.h"
 
@@ -154,7 +155,7 @@ TEST_F(FtpConnectionWaitsTest, SecondCallDuringARunningOneIsRefusedAtOnce)
 TEST_F(FtpConnectionWaitsTest, CancelEndsTheDownloadAndTheConnectionGoesOn)
 {
     EXPECT_FALSE(downloadWhile([&] { m_connection->cancel(); }));
-    EXPECT_EQ(m_connection->lastError(), QStringLiteral("Cancelled"));
+    EXPECT_EQ(m_connection->lastError(), text("FTP_CANCELLED"));
     // The abandoned RETR's late reply must not be taken for the answer to what follows.
     EXPECT_TRUE(m_connection->isConnected());
     EXPECT_EQ(m_connection->currentDirectory(), QStringLiteral("/"));

@@ -51,12 +51,76 @@ INSTANTIATE_TEST_SUITE_P(Replies, FtpReplyReaderTest,
             "230-Welcome\r\n230-still welcome\r\n123 not a reply\r\n230 Logged in\r\n", { 230 }, { 4 } },
         ReplyCase { "junk before the code", "Welcome banner without code\r\n\r\n220 ready\r\n", { 220 }, { 1 } },
         ReplyCase { "incomplete reply is held back", "226-Transfer\r\n226-more", {}, {} },
-        ReplyCase { "not a code", "22 short\r\n2200 long\r\nabc\r\n550 No such file\r\n", { 550 }, { 1 } }),
+        ReplyCase { "not a code", "22 short\r\n2200 long\r\nabc\r\n550 No such file\r\n", { 550 }, { 1 } },
+        // RFC 959, 4.2.1: the first digit is 1 to 5; isDigit() would also take other scripts' digits.
+        ReplyCase { "first digit outside 1 to 5", "020 zero\r\n600 six\r\n\u0662\u0662\u0660 arabic\r\n220 ok\r\n",
+            { 220 }, { 1 } }),
     [](const ::testing::TestParamInfo<ReplyCase> &info) {
         QString name = QString::fromLatin1(info.param.name);
         name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9]")), QStringLiteral("_"));
         return name.toStdString();
     });
+
+struct BoundCase {
+    const char *name;
+    QByteArray stream;
+    FtpReplyReader::Error error;
+    int replies; // complete before the error
+};
+
+void PrintTo(const BoundCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+QByteArray manyLines(int count, qsizetype length)
+{
+    QByteArray lines;
+    for (int i = 0; i < count; ++i)
+        lines += ' ' + QByteArray(length - 3, 'x') + "\r\n";
+    return lines;
+}
+
+const qsizetype MaxLine = FtpReplyReader::MaxLineLength;
+
+const BoundCase BoundCases[] = {
+    { "line_at_the_limit", "200 " + QByteArray(MaxLine - 4, 'a') + "\r\n", FtpReplyReader::Error::None, 1 },
+    { "line_over_the_limit", "220 ok\r\n200 " + QByteArray(MaxLine, 'a') + "\r\n", FtpReplyReader::Error::LineTooLong,
+        1 },
+    { "line_without_end", "200 " + QByteArray(2 * MaxLine, 'a'), FtpReplyReader::Error::LineTooLong, 0 },
+    { "junk_line_over_the_limit", QByteArray(MaxLine + 10, 'j') + "\n220 ok\r\n", FtpReplyReader::Error::LineTooLong,
+        0 },
+    { "reply_at_the_limit", "211-a\r\n" + manyLines(1023, 1024) + "211 End\r\n", FtpReplyReader::Error::None, 1 },
+    { "reply_over_the_limit", "211-a\r\n" + manyLines(1100, 1024) + "211 End\r\n", FtpReplyReader::Error::ReplyTooLong,
+        0 },
+};
+
+class FtpReplyReaderBounds : public ::testing::TestWithParam<BoundCase> { };
+
+// What the reader keeps is bounded whatever the server sends, and an overlong reply is an error
+// that stops the reader rather than a reply cut short.
+TEST_P(FtpReplyReaderBounds, FailsOnOverlongLinesAndReplies)
+{
+    const BoundCase &c = GetParam();
+    for (const qsizetype chunk : { qsizetype(1000), c.stream.size() }) {
+        FtpReplyReader reader;
+        for (qsizetype at = 0; at < c.stream.size(); at += chunk)
+            reader.addData(c.stream.mid(at, chunk));
+        reader.addData("230 after\r\n");
+        int replies = 0;
+        while (reader.takeReply())
+            ++replies;
+        EXPECT_EQ(reader.error(), c.error) << "chunk " << chunk;
+        EXPECT_EQ(replies, c.replies + (c.error == FtpReplyReader::Error::None ? 1 : 0)) << "chunk " << chunk;
+        reader.clear();
+        reader.addData("220 again\r\n");
+        EXPECT_EQ(reader.error(), FtpReplyReader::Error::None);
+        EXPECT_TRUE(reader.takeReply().has_value());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Limits, FtpReplyReaderBounds, ::testing::ValuesIn(BoundCases),
+    [](const ::testing::TestParamInfo<BoundCase> &info) { return std::string(info.param.name); });
 
 TEST(FtpReply, ClassifiesByFirstDigitAndKeepsTheServersWords)
 {

@@ -1,4 +1,5 @@
 // The session's one cancellation per run, as every connection of the session honours it.
+#include "app/textcatalogue.h"
 #include "session/session.h"
 #include "support/ftptestserver.h"
 
@@ -46,13 +47,13 @@ TEST_F(SessionTest, StopBetweenTwoCallsRefusesTheRestOfTheRun)
 
         m_sent.clear();
         EXPECT_FALSE(connection->setCurrentDirectory(QStringLiteral("/")));
-        EXPECT_EQ(connection->lastError(), QStringLiteral("Cancelled"));
+        EXPECT_EQ(connection->lastError(), text("FTP_CANCELLED"));
         EXPECT_FALSE(connection->list().has_value());
         EXPECT_FALSE(connection->startProbe());
         // A reconnect later in the same run is refused before it dials.
         std::unique_ptr<FtpConnection> later = m_session.createConnection();
         EXPECT_FALSE(connectToServer(*later));
-        EXPECT_EQ(later->lastError(), QStringLiteral("Cancelled"));
+        EXPECT_EQ(later->lastError(), text("FTP_CANCELLED"));
         EXPECT_TRUE(m_sent.isEmpty()) << m_sent.join(u',').toStdString();
     }
     EXPECT_FALSE(m_session.isRunCancelled());

@@ -1,0 +1,35 @@
+#include "session/ftpfailure.h"
+
+#include "app/textcatalogue.h"
+
+#include <QAbstractSocket>
+
+namespace FtpFailure {
+
+QString socketError(const QAbstractSocket &socket)
+{
+    switch (socket.error()) {
+    case QAbstractSocket::ConnectionRefusedError:
+        return text("FTP_REFUSED");
+    case QAbstractSocket::HostNotFoundError:
+        return text("FTP_HOSTNOTFOUND");
+    case QAbstractSocket::RemoteHostClosedError:
+        return text("FTP_CLOSEDBYSERVER");
+    default:
+        return socket.errorString();
+    }
+}
+
+QString noAnswerWithin(int timeoutMs)
+{
+    return text("FTP_TIMEOUT").arg(timeoutMs / 1000.0);
+}
+
+QString unreadableReply(FtpReplyReader::Error error)
+{
+    if (error == FtpReplyReader::Error::LineTooLong)
+        return text("FTP_LINETOOLONG").arg(FtpReplyReader::MaxLineLength / 1024);
+    return text("FTP_REPLYTOOLONG").arg(FtpReplyReader::MaxReplyLength / (1024 * 1024));
+}
+
+} // namespace FtpFailure
