@@ -1,6 +1,7 @@
 #include "app/connectionbarwidget.h"
 
 #include "app/textcatalogue.h"
+#include "app/toolbaricons.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -11,20 +12,12 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
-#include <QStyle>
 #include <QToolBar>
 
 namespace {
 
 const QColor focusColour(255, 255, 192);
 const QColor normalColour(255, 255, 255);
-
-// A theme icon, its symbolic variant, or the style's own picture when the theme has neither.
-QIcon themeIcon(const QString &name, QStyle::StandardPixmap fallback, const QWidget *widget)
-{
-    QIcon icon = QIcon::fromTheme(name, QIcon::fromTheme(name + QStringLiteral("-symbolic")));
-    return icon.isNull() ? widget->style()->standardIcon(fallback) : icon;
-}
 
 void setBackground(QLineEdit *field, const QColor &colour)
 {
@@ -63,13 +56,13 @@ ConnectionBarWidget::ConnectionBarWidget(QWidget *parent)
     m_toolBar->setIconSize(QSize(20, 20));
     // Each button's description is its tool tip.
     m_connect = m_toolBar->addAction(
-        themeIcon(QStringLiteral("network-transmit-receive"), QStyle::SP_DriveNetIcon, this), text("BUILD_CONNECTION"));
+        toolBarIcon(ToolBarIcon::Connect), text("BUILD_CONNECTION"));
     m_connect->setObjectName(QStringLiteral("connect"));
     m_asciiList = m_toolBar->addAction(
-        themeIcon(QStringLiteral("text-x-generic"), QStyle::SP_FileIcon, this), text("ASCII_LIST_SHOW"));
+        toolBarIcon(ToolBarIcon::AsciiList), text("ASCII_LIST_SHOW"));
     m_asciiList->setObjectName(QStringLiteral("ascii"));
     m_stop = m_toolBar->addAction(
-        themeIcon(QStringLiteral("process-stop"), QStyle::SP_BrowserStop, this), text("MDIMAIN_STOP"));
+        toolBarIcon(ToolBarIcon::Stop), text("MDIMAIN_STOP"));
     m_stop->setObjectName(QStringLiteral("stop"));
     // Escape stops a run from anywhere in the window; while nothing runs the action is off and
     // Escape keeps its usual meaning.

@@ -5,6 +5,7 @@
 #include "app/eventpump.h"
 #include "app/prompts.h"
 #include "app/textcatalogue.h"
+#include "app/toolbaricons.h"
 #include "local/localcommands.h"
 #include "local/localentrymodel.h"
 #include "local/localfoldertree.h"
@@ -21,7 +22,6 @@
 #include <QScopedValueRollback>
 #include <QStackedWidget>
 #include <QStorageInfo>
-#include <QStyle>
 #include <QToolBar>
 #include <QTreeView>
 
@@ -58,12 +58,10 @@ QString folderKey(const QString &path)
     return WithClosingSlash(QDir::cleanPath(path));
 }
 
-// A toolbar button found by its key, with a theme icon (the style's when the theme has none).
-QAction *addKeyedButton(
-    QToolBar *toolBar, const char *key, const char *themeIcon, QStyle::StandardPixmap fallback, const QString &toolTip)
+// A toolbar button found by its key.
+QAction *addKeyedButton(QToolBar *toolBar, const char *key, ToolBarIcon icon, const QString &toolTip)
 {
-    QAction *action = toolBar->addAction(
-        QIcon::fromTheme(QString::fromLatin1(themeIcon), toolBar->style()->standardIcon(fallback)), toolTip);
+    QAction *action = toolBar->addAction(toolBarIcon(icon), toolTip);
     action->setObjectName(QString::fromLatin1(key));
     action->setData(QString::fromLatin1(key));
     action->setToolTip(toolTip);
@@ -101,7 +99,7 @@ void LocalPane::createControls()
     m_tlbdrvDrive = new QToolBar(m_fraLocal);
     m_tlbdrvDrive->setObjectName(QStringLiteral("tlbdrvDrive"));
     connect(
-        addKeyedButton(m_tlbdrvDrive, "refresh", "view-refresh", QStyle::SP_BrowserReload, text("FRMLOCAL_REFRESH")),
+        addKeyedButton(m_tlbdrvDrive, "refresh", ToolBarIcon::Refresh, text("FRMLOCAL_REFRESH")),
         &QAction::triggered, this, &LocalPane::fillDriveList);
 
     m_trwPaths = new LocalFolderTree(m_fraLocal);
@@ -119,21 +117,21 @@ void LocalPane::createToolBars()
 {
     m_tlbDirOptions = new QToolBar(m_fraLocal);
     m_tlbDirOptions->setObjectName(QStringLiteral("tlbDirOptions"));
-    connect(addKeyedButton(m_tlbDirOptions, "del", "edit-delete", QStyle::SP_TrashIcon, text("FRMLOCAL_DELETE")),
+    connect(addKeyedButton(m_tlbDirOptions, "del", ToolBarIcon::Delete, text("FRMLOCAL_DELETE")),
         &QAction::triggered, this, &LocalPane::deleteSelection);
     connect(addKeyedButton(
-                m_tlbDirOptions, "prop", "document-properties", QStyle::SP_FileDialogInfoView, text("FRMLOCAL_PROP")),
+                m_tlbDirOptions, "prop", ToolBarIcon::Properties, text("FRMLOCAL_PROP")),
         &QAction::triggered, this, &LocalPane::showProperties);
     // The toolbar's new folder lists the result with the pane's own listing.
-    connect(addKeyedButton(m_tlbDirOptions, "new", "folder-new", QStyle::SP_FileDialogNewFolder, text("FRMLOCAL_NEW")),
+    connect(addKeyedButton(m_tlbDirOptions, "new", ToolBarIcon::NewFolder, text("FRMLOCAL_NEW")),
         &QAction::triggered, this, [this] { m_commands->newFolder(ListingVariant::Pane); });
     connect(
-        addKeyedButton(m_tlbDirOptions, "open", "document-open", QStyle::SP_DialogOpenButton, text("FRMLOCAL_OPEN")),
+        addKeyedButton(m_tlbDirOptions, "open", ToolBarIcon::Open, text("FRMLOCAL_OPEN")),
         &QAction::triggered, this, &LocalPane::openSelection);
     connect(
-        addKeyedButton(m_tlbDirOptions, "refresh", "view-refresh", QStyle::SP_BrowserReload, text("FRMLOCAL_REFRESH")),
+        addKeyedButton(m_tlbDirOptions, "refresh", ToolBarIcon::Refresh, text("FRMLOCAL_REFRESH")),
         &QAction::triggered, this, &LocalPane::RefreshLocal);
-    connect(addKeyedButton(m_tlbDirOptions, "upload", "go-next", QStyle::SP_ArrowRight, text("FRMLOCAL_UPLOAD")),
+    connect(addKeyedButton(m_tlbDirOptions, "upload", ToolBarIcon::Upload, text("FRMLOCAL_UPLOAD")),
         &QAction::triggered, this, &LocalPane::upload);
 
     m_tlbLocal = new QToolBar(m_fraLocal);
@@ -146,15 +144,15 @@ void LocalPane::createToolBars()
         connect(action, &QAction::triggered, this, [this, view] { setView(view); });
     };
     addViewButton(
-        addKeyedButton(m_tlbLocal, "eins", "view-list-icons", QStyle::SP_FileDialogContentsView, text("FRMLOCAL_BIG")),
+        addKeyedButton(m_tlbLocal, "eins", ToolBarIcon::LargeIcons, text("FRMLOCAL_BIG")),
         View::LargeIcons);
     addViewButton(
-        addKeyedButton(m_tlbLocal, "zwei", "view-list-compact", QStyle::SP_FileDialogListView, text("FRMLOCAL_SMALL")),
+        addKeyedButton(m_tlbLocal, "zwei", ToolBarIcon::SmallIcons, text("FRMLOCAL_SMALL")),
         View::SmallIcons);
     addViewButton(
-        addKeyedButton(m_tlbLocal, "drei", "view-list-text", QStyle::SP_FileDialogListView, text("FRMLOCAL_LIST")),
+        addKeyedButton(m_tlbLocal, "drei", ToolBarIcon::List, text("FRMLOCAL_LIST")),
         View::List);
-    addViewButton(addKeyedButton(m_tlbLocal, "vier", "view-list-details", QStyle::SP_FileDialogDetailedView,
+    addViewButton(addKeyedButton(m_tlbLocal, "vier", ToolBarIcon::Details,
                       text("FRMLOCAL_DETAIL")),
         View::Report);
 }
