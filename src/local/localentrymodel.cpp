@@ -4,6 +4,29 @@
 #include "local/filetypes.h"
 #include "local/locallisting.h"
 
+#include <algorithm>
+#include <numeric>
+
+namespace {
+
+template <typename T>
+int compareValues(const T &a, const T &b)
+{
+    return a < b ? -1 : (b < a ? 1 : 0);
+}
+
+} // namespace
+
+QCollator NameCollator()
+{
+    // The C locale has no collation rules at all (no numeric mode either): order as English does.
+    const QLocale locale = QLocale().language() == QLocale::C ? QLocale(QLocale::English) : QLocale();
+    QCollator collator(locale);
+    collator.setNumericMode(true);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    return collator;
+}
+
 LocalEntryModel::LocalEntryModel(QObject *parent)
     : QAbstractTableModel(parent)
 {
@@ -14,6 +37,7 @@ void LocalEntryModel::setEntries(std::vector<LocalEntry> entries, ListingVariant
     beginResetModel();
     m_entries = std::move(entries);
     m_variant = variant;
+    m_rows = sortedRows();
     m_icons.clear();
     for (const LocalEntry &entry : m_entries) {
         if (!m_icons.contains(entry.imageKey))
@@ -27,6 +51,7 @@ void LocalEntryModel::clear()
 {
     beginResetModel();
     m_entries.clear();
+    m_rows.clear();
     m_icons.clear();
     endResetModel();
 }
@@ -45,7 +70,7 @@ QVariant LocalEntryModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || size_t(index.row()) >= m_entries.size())
         return {};
-    const LocalEntry &row = m_entries[size_t(index.row())];
+    const LocalEntry &row = entry(index.row());
     switch (role) {
     case Qt::DisplayRole:
         return displayText(row, index.column());
@@ -82,6 +107,9 @@ QVariant LocalEntryModel::headerData(int section, Qt::Orientation orientation, i
 {
     if (orientation != Qt::Horizontal)
         return {};
+    // A first click on a column sorts it ascending.
+    if (role == Qt::InitialSortOrderRole)
+        return Qt::AscendingOrder;
     if (role == Qt::TextAlignmentRole)
         return section == SizeColumn || section == AttributeColumn ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
                                                                    : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
@@ -101,4 +129,57 @@ QVariant LocalEntryModel::headerData(int section, Qt::Orientation orientation, i
     default:
         return {};
     }
+}
+
+void LocalEntryModel::sort(int column, Qt::SortOrder order)
+{
+    m_sortColumn = column >= 0 && column < ColumnCount ? column : -1;
+    m_sortOrder = order;
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<int> rows = sortedRows();
+    // The selection follows its entries to their new rows.
+    std::vector<int> newRowOfEntry(m_entries.size());
+    for (size_t row = 0; row < rows.size(); ++row)
+        newRowOfEntry[size_t(rows[row])] = int(row);
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex &index : before)
+        after.append(this->index(newRowOfEntry[size_t(m_rows[size_t(index.row())])], index.column()));
+    m_rows = std::move(rows);
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+std::vector<int> LocalEntryModel::sortedRows() const
+{
+    std::vector<int> rows(m_entries.size());
+    std::iota(rows.begin(), rows.end(), 0);
+    if (m_sortColumn < 0)
+        return rows;
+    const QCollator collator = NameCollator();
+    const auto compare = [&](const LocalEntry &a, const LocalEntry &b) {
+        switch (m_sortColumn) {
+        case SizeColumn:
+            return compareValues(a.size, b.size);
+        case ChangedColumn:
+            return compareValues(a.lastWrite, b.lastWrite);
+        case TypeColumn:
+        case AttributeColumn:
+            return collator.compare(displayText(a, m_sortColumn), displayText(b, m_sortColumn));
+        default:
+            return 0;
+        }
+    };
+    std::stable_sort(rows.begin(), rows.end(), [&](int left, int right) {
+        const LocalEntry &a = m_entries[size_t(left)];
+        const LocalEntry &b = m_entries[size_t(right)];
+        if (a.isFolder != b.isFolder)
+            return a.isFolder;
+        int order = compare(a, b);
+        if (order == 0)
+            order = collator.compare(a.name, b.name);
+        return m_sortOrder == Qt::AscendingOrder ? order < 0 : order > 0;
+    });
+    return rows;
 }

@@ -175,6 +175,9 @@ void LocalPane::createFileList()
     m_reportView->setAllColumnsShowFocus(true);
     m_reportView->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_reportView->header()->setStretchLastSection(false);
+    // No column is sorted until the user clicks one: the listing's own order comes first.
+    m_reportView->header()->setSortIndicator(-1, Qt::AscendingOrder);
+    m_reportView->setSortingEnabled(true);
     const int widths[LocalEntryModel::ColumnCount] = { 140, 50, 130, 120, 60 };
     for (int column = 0; column < LocalEntryModel::ColumnCount; ++column)
         m_reportView->setColumnWidth(column, widths[column]);
@@ -405,6 +408,19 @@ bool LocalPane::eventFilter(QObject *watched, QEvent *event)
         }
         if (key == Qt::Key_F5) {
             RefreshLocal();
+            return true;
+        }
+        // Enter does what a double-click does; Backspace goes to the parent folder.
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            const QModelIndex current = m_selection->currentIndex();
+            if (current.isValid() && m_selection->isSelected(current))
+                listDoubleClicked(current);
+            return true;
+        }
+        if (key == Qt::Key_Backspace) {
+            const QString folder = TreeNodePath();
+            if (folder != driveRoot())
+                selectFolder(QFileInfo(folder.chopped(1)).path());
             return true;
         }
     }

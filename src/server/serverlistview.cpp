@@ -30,6 +30,9 @@ ServerListView::ServerListView(QAbstractItemModel *model, QWidget *parent)
     m_details->header()->setStretchLastSection(false);
     for (int column = 0; column < int(std::size(columnWidths)); ++column)
         m_details->header()->resizeSection(column, columnWidths[column]);
+    // No column is sorted until the user clicks one: the listing's own order comes first.
+    m_details->header()->setSortIndicator(-1, Qt::AscendingOrder);
+    m_details->setSortingEnabled(true);
 
     m_icons->setModel(model);
     m_icons->setSelectionModel(m_details->selectionModel());
@@ -121,6 +124,17 @@ bool ServerListView::eventFilter(QObject *watched, QEvent *event)
         }
         if (key == Qt::Key_F5) {
             emit refreshPressed();
+            return true;
+        }
+        // Enter does what a double-click does; Backspace what a double-click on ".." does.
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (selectedRow() >= 0)
+                emit rowDoubleClicked(selectedRow());
+            return true;
+        }
+        if (key == Qt::Key_Backspace) {
+            if (m_details->model()->rowCount() > 0)
+                emit rowDoubleClicked(0);
             return true;
         }
     }
