@@ -3,6 +3,7 @@
 #include "app/appservices.h"
 #include "app/busycursor.h"
 #include "app/eventpump.h"
+#include "app/listviewhelpers.h"
 #include "app/prompts.h"
 #include "app/textcatalogue.h"
 #include "app/toolbaricons.h"
@@ -178,6 +179,7 @@ void LocalPane::createFileList()
     // No column is sorted until the user clicks one: the listing's own order comes first.
     m_reportView->header()->setSortIndicator(-1, Qt::AscendingOrder);
     m_reportView->setSortingEnabled(true);
+    fitColumnsOnFirstListing(m_reportView);
     const int widths[LocalEntryModel::ColumnCount] = { 140, 50, 130, 120, 60 };
     for (int column = 0; column < LocalEntryModel::ColumnCount; ++column)
         m_reportView->setColumnWidth(column, widths[column]);
@@ -186,7 +188,8 @@ void LocalPane::createFileList()
     m_iconView->setObjectName(QStringLiteral("lsvDirFileIcons"));
     m_iconView->setModel(m_model);
     m_iconView->setSelectionModel(m_selection);
-    m_iconView->setUniformItemSizes(true);
+    // Each name gets the width it needs in the list views (a uniform size is the first row's).
+    m_iconView->setUniformItemSizes(false);
     m_iconView->setLayoutMode(QListView::Batched);
     m_iconView->setMovement(QListView::Static);
     m_iconView->setResizeMode(QListView::Adjust);
@@ -197,6 +200,7 @@ void LocalPane::createFileList()
         view->setEditTriggers(QAbstractItemView::NoEditTriggers);
         view->setContextMenuPolicy(Qt::CustomContextMenu);
         view->installEventFilter(this);
+        showFullTextWhereElided(view);
         connect(view, &QAbstractItemView::doubleClicked, this, &LocalPane::listDoubleClicked);
         connect(view, &QWidget::customContextMenuRequested, this,
             [this, view](const QPoint &position) { showContextMenu(view->viewport()->mapToGlobal(position)); });
