@@ -12,7 +12,10 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStyle>
 #include <QToolBar>
+
+#include <algorithm>
 
 namespace {
 
@@ -55,14 +58,11 @@ ConnectionBarWidget::ConnectionBarWidget(QWidget *parent)
     m_toolBar->setObjectName(QStringLiteral("tlbConnect"));
     m_toolBar->setIconSize(QSize(20, 20));
     // Each button's description is its tool tip.
-    m_connect = m_toolBar->addAction(
-        toolBarIcon(ToolBarIcon::Connect), text("BUILD_CONNECTION"));
+    m_connect = m_toolBar->addAction(toolBarIcon(ToolBarIcon::Connect), text("BUILD_CONNECTION"));
     m_connect->setObjectName(QStringLiteral("connect"));
-    m_asciiList = m_toolBar->addAction(
-        toolBarIcon(ToolBarIcon::AsciiList), text("ASCII_LIST_SHOW"));
+    m_asciiList = m_toolBar->addAction(toolBarIcon(ToolBarIcon::AsciiList), text("ASCII_LIST_SHOW"));
     m_asciiList->setObjectName(QStringLiteral("ascii"));
-    m_stop = m_toolBar->addAction(
-        toolBarIcon(ToolBarIcon::Stop), text("MDIMAIN_STOP"));
+    m_stop = m_toolBar->addAction(toolBarIcon(ToolBarIcon::Stop), text("MDIMAIN_STOP"));
     m_stop->setObjectName(QStringLiteral("stop"));
     // Escape stops a run from anywhere in the window; while nothing runs the action is off and
     // Escape keeps its usual meaning.
@@ -108,7 +108,10 @@ QLineEdit *ConnectionBarWidget::addField(
     label->setObjectName(QString::fromLatin1(labelName));
     auto *edit = new QLineEdit(panel);
     edit->setObjectName(QString::fromLatin1(fieldName));
-    edit->setFixedWidth(widthTwips / 15);
+    // The classic width, or more where a larger font needs it to show a whole port number.
+    const int textRoom = edit->fontMetrics().horizontalAdvance(QStringLiteral("65535"))
+        + 2 * edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 8;
+    edit->setFixedWidth(std::max(widthTwips / 15, textRoom));
     label->setBuddy(edit);
     setBackground(edit, normalColour);
     edit->installEventFilter(this);

@@ -9,8 +9,7 @@
 
 namespace {
 
-template <typename T>
-int compareValues(const T &a, const T &b)
+template <typename T> int compareValues(const T &a, const T &b)
 {
     return a < b ? -1 : (b < a ? 1 : 0);
 }

@@ -14,8 +14,7 @@ namespace {
 const QString folderImageKey = QStringLiteral("zdirectoryx");
 const QString parentRowName = QStringLiteral("..");
 
-template <typename T>
-int compareValues(const T &a, const T &b)
+template <typename T> int compareValues(const T &a, const T &b)
 {
     return a < b ? -1 : (b < a ? 1 : 0);
 }

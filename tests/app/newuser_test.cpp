@@ -87,10 +87,10 @@ TEST_F(NewUserTest, QtTextsAndTypeNamesFollowTheChosenLanguage)
 
 TEST_F(NewUserTest, ToolbarPicturesAreDistinctColouredAndGreyWhenDisabled)
 {
-    const ToolBarIcon roles[] = { ToolBarIcon::Connect, ToolBarIcon::AsciiList, ToolBarIcon::Stop,
-        ToolBarIcon::Delete, ToolBarIcon::Properties, ToolBarIcon::NewFolder, ToolBarIcon::Open,
-        ToolBarIcon::Refresh, ToolBarIcon::Upload, ToolBarIcon::Download, ToolBarIcon::EnterFolder,
-        ToolBarIcon::LargeIcons, ToolBarIcon::SmallIcons, ToolBarIcon::List, ToolBarIcon::Details };
+    const ToolBarIcon roles[] = { ToolBarIcon::Connect, ToolBarIcon::AsciiList, ToolBarIcon::Stop, ToolBarIcon::Delete,
+        ToolBarIcon::Properties, ToolBarIcon::NewFolder, ToolBarIcon::Open, ToolBarIcon::Refresh, ToolBarIcon::Upload,
+        ToolBarIcon::Download, ToolBarIcon::EnterFolder, ToolBarIcon::LargeIcons, ToolBarIcon::SmallIcons,
+        ToolBarIcon::List, ToolBarIcon::Details };
     const QSize size(20, 20);
     // The most saturated pixel: a pale grey symbol has none to speak of.
     const auto saturation = [](const QImage &image) {
@@ -109,8 +109,7 @@ TEST_F(NewUserTest, ToolbarPicturesAreDistinctColouredAndGreyWhenDisabled)
         const QIcon icon = toolBarIcon(role);
         ASSERT_FALSE(icon.isNull()) << int(role);
         const QImage normal = icon.pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32);
-        const QImage disabled
-            = icon.pixmap(size, QIcon::Disabled).toImage().convertToFormat(QImage::Format_ARGB32);
+        const QImage disabled = icon.pixmap(size, QIcon::Disabled).toImage().convertToFormat(QImage::Format_ARGB32);
         EXPECT_FALSE(seen.contains(normal)) << int(role) << " looks like another button";
         seen.append(normal);
         EXPECT_GT(saturation(normal), 100) << int(role) << " has no colour when enabled";

@@ -105,8 +105,8 @@ TEST_F(ServerListSortTest, ChosenOrderHoldsForTheNextListingAndKeepsTheSelection
     EXPECT_EQ(model.rowName(selected.first().row()), QStringLiteral("a.bin"));
 
     model.setEntries(sample());
-    EXPECT_EQ(names(model),
-        QStringList({ "..", "dir10", "Dir2", "alpha", "file10.txt", "a.bin", "File2.txt", "b.txt" }));
+    EXPECT_EQ(
+        names(model), QStringList({ "..", "dir10", "Dir2", "alpha", "file10.txt", "a.bin", "File2.txt", "b.txt" }));
 }
 
 TEST_F(ServerListSortTest, HeaderClicksSortAndReverse)

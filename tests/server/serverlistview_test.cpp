@@ -25,7 +25,8 @@ std::vector<ServerEntry> listing()
     file.lastWrite = QDateTime(QDate(2026, 12, 8), QTime(18, 35), Qt::UTC);
     RemoteEntry shortFile = file;
     shortFile.name = QStringLiteral("a.txt");
-    return BuildServerEntries({ file, shortFile }, [](const QString &) { return QStringLiteral("plain text document"); });
+    return BuildServerEntries(
+        { file, shortFile }, [](const QString &) { return QStringLiteral("plain text document"); });
 }
 
 class ServerListViewTest : public ::testing::Test {
