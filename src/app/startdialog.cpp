@@ -32,8 +32,8 @@ void applyLanguageLocale()
     QLocale::setDefault(locale);
     delete qtTexts;
     auto *translator = new QTranslator(QCoreApplication::instance());
-    if (translator->load(locale, QStringLiteral("qt"), QStringLiteral("_"),
-            QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    if (translator->load(
+            locale, QStringLiteral("qt"), QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QCoreApplication::installTranslator(translator);
         qtTexts = translator;
     } else {

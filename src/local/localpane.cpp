@@ -99,8 +99,7 @@ void LocalPane::createControls()
     connect(m_drvDrive, &QComboBox::activated, this, &LocalPane::changeDrive);
     m_tlbdrvDrive = new QToolBar(m_fraLocal);
     m_tlbdrvDrive->setObjectName(QStringLiteral("tlbdrvDrive"));
-    connect(
-        addKeyedButton(m_tlbdrvDrive, "refresh", ToolBarIcon::Refresh, text("FRMLOCAL_REFRESH")),
+    connect(addKeyedButton(m_tlbdrvDrive, "refresh", ToolBarIcon::Refresh, text("FRMLOCAL_REFRESH")),
         &QAction::triggered, this, &LocalPane::fillDriveList);
 
     m_trwPaths = new LocalFolderTree(m_fraLocal);
@@ -118,19 +117,16 @@ void LocalPane::createToolBars()
 {
     m_tlbDirOptions = new QToolBar(m_fraLocal);
     m_tlbDirOptions->setObjectName(QStringLiteral("tlbDirOptions"));
-    connect(addKeyedButton(m_tlbDirOptions, "del", ToolBarIcon::Delete, text("FRMLOCAL_DELETE")),
-        &QAction::triggered, this, &LocalPane::deleteSelection);
-    connect(addKeyedButton(
-                m_tlbDirOptions, "prop", ToolBarIcon::Properties, text("FRMLOCAL_PROP")),
+    connect(addKeyedButton(m_tlbDirOptions, "del", ToolBarIcon::Delete, text("FRMLOCAL_DELETE")), &QAction::triggered,
+        this, &LocalPane::deleteSelection);
+    connect(addKeyedButton(m_tlbDirOptions, "prop", ToolBarIcon::Properties, text("FRMLOCAL_PROP")),
         &QAction::triggered, this, &LocalPane::showProperties);
     // The toolbar's new folder lists the result with the pane's own listing.
-    connect(addKeyedButton(m_tlbDirOptions, "new", ToolBarIcon::NewFolder, text("FRMLOCAL_NEW")),
-        &QAction::triggered, this, [this] { m_commands->newFolder(ListingVariant::Pane); });
-    connect(
-        addKeyedButton(m_tlbDirOptions, "open", ToolBarIcon::Open, text("FRMLOCAL_OPEN")),
-        &QAction::triggered, this, &LocalPane::openSelection);
-    connect(
-        addKeyedButton(m_tlbDirOptions, "refresh", ToolBarIcon::Refresh, text("FRMLOCAL_REFRESH")),
+    connect(addKeyedButton(m_tlbDirOptions, "new", ToolBarIcon::NewFolder, text("FRMLOCAL_NEW")), &QAction::triggered,
+        this, [this] { m_commands->newFolder(ListingVariant::Pane); });
+    connect(addKeyedButton(m_tlbDirOptions, "open", ToolBarIcon::Open, text("FRMLOCAL_OPEN")), &QAction::triggered,
+        this, &LocalPane::openSelection);
+    connect(addKeyedButton(m_tlbDirOptions, "refresh", ToolBarIcon::Refresh, text("FRMLOCAL_REFRESH")),
         &QAction::triggered, this, &LocalPane::RefreshLocal);
     connect(addKeyedButton(m_tlbDirOptions, "upload", ToolBarIcon::Upload, text("FRMLOCAL_UPLOAD")),
         &QAction::triggered, this, &LocalPane::upload);
@@ -144,18 +140,11 @@ void LocalPane::createToolBars()
         views->addAction(action);
         connect(action, &QAction::triggered, this, [this, view] { setView(view); });
     };
+    addViewButton(addKeyedButton(m_tlbLocal, "eins", ToolBarIcon::LargeIcons, text("FRMLOCAL_BIG")), View::LargeIcons);
     addViewButton(
-        addKeyedButton(m_tlbLocal, "eins", ToolBarIcon::LargeIcons, text("FRMLOCAL_BIG")),
-        View::LargeIcons);
-    addViewButton(
-        addKeyedButton(m_tlbLocal, "zwei", ToolBarIcon::SmallIcons, text("FRMLOCAL_SMALL")),
-        View::SmallIcons);
-    addViewButton(
-        addKeyedButton(m_tlbLocal, "drei", ToolBarIcon::List, text("FRMLOCAL_LIST")),
-        View::List);
-    addViewButton(addKeyedButton(m_tlbLocal, "vier", ToolBarIcon::Details,
-                      text("FRMLOCAL_DETAIL")),
-        View::Report);
+        addKeyedButton(m_tlbLocal, "zwei", ToolBarIcon::SmallIcons, text("FRMLOCAL_SMALL")), View::SmallIcons);
+    addViewButton(addKeyedButton(m_tlbLocal, "drei", ToolBarIcon::List, text("FRMLOCAL_LIST")), View::List);
+    addViewButton(addKeyedButton(m_tlbLocal, "vier", ToolBarIcon::Details, text("FRMLOCAL_DETAIL")), View::Report);
 }
 
 void LocalPane::createFileList()

@@ -74,18 +74,14 @@ ServerPane::~ServerPane() = default;
 
 void ServerPane::createToolBars()
 {
-    addCommand(QStringLiteral("del"), ToolBarIcon::Delete, text("FRMSERVER_DEL"),
-        &ServerPane::deleteSelection);
-    addCommand(QStringLiteral("open"), ToolBarIcon::Open,
-        text("FRMSERVER_OPEN"), &ServerPane::openSelection);
-    addCommand(QStringLiteral("new"), ToolBarIcon::NewFolder,
-        text("FRMSERVER_NEWDIR"), &ServerPane::newFolder);
-    addCommand(QStringLiteral("oben"), ToolBarIcon::EnterFolder, text("FRMSERVER_UPPER"),
-        &ServerPane::enterSelectedRow);
-    addCommand(QStringLiteral("actualize"), ToolBarIcon::Refresh,
-        text("FRMSERVER_REFRESH"), &ServerPane::refresh);
-    addCommand(QStringLiteral("download"), ToolBarIcon::Download, text("FRMSERVER_DOWN"),
-        &ServerPane::downloadWithReconnect);
+    addCommand(QStringLiteral("del"), ToolBarIcon::Delete, text("FRMSERVER_DEL"), &ServerPane::deleteSelection);
+    addCommand(QStringLiteral("open"), ToolBarIcon::Open, text("FRMSERVER_OPEN"), &ServerPane::openSelection);
+    addCommand(QStringLiteral("new"), ToolBarIcon::NewFolder, text("FRMSERVER_NEWDIR"), &ServerPane::newFolder);
+    addCommand(
+        QStringLiteral("oben"), ToolBarIcon::EnterFolder, text("FRMSERVER_UPPER"), &ServerPane::enterSelectedRow);
+    addCommand(QStringLiteral("actualize"), ToolBarIcon::Refresh, text("FRMSERVER_REFRESH"), &ServerPane::refresh);
+    addCommand(
+        QStringLiteral("download"), ToolBarIcon::Download, text("FRMSERVER_DOWN"), &ServerPane::downloadWithReconnect);
 
     auto *group = new QActionGroup(this);
     const struct {
@@ -94,17 +90,13 @@ void ServerPane::createToolBars()
         QString toolTip;
         ServerListView::View view;
     } views[] = {
-        { "eins", ToolBarIcon::LargeIcons, text("FRMSERVER_BIG"),
-            ServerListView::View::LargeIcons },
-        { "zwei", ToolBarIcon::SmallIcons, text("FRMSERVER_SMALL"),
-            ServerListView::View::SmallIcons },
+        { "eins", ToolBarIcon::LargeIcons, text("FRMSERVER_BIG"), ServerListView::View::LargeIcons },
+        { "zwei", ToolBarIcon::SmallIcons, text("FRMSERVER_SMALL"), ServerListView::View::SmallIcons },
         { "drei", ToolBarIcon::List, text("FRMSERVER_LIST"), ServerListView::View::List },
-        { "vier", ToolBarIcon::Details, text("FRMSERVER_DETAIL"),
-            ServerListView::View::Details },
+        { "vier", ToolBarIcon::Details, text("FRMSERVER_DETAIL"), ServerListView::View::Details },
     };
     for (const auto &view : views) {
-        QAction *action = m_views->addAction(
-            toolBarIcon(view.icon), view.toolTip);
+        QAction *action = m_views->addAction(toolBarIcon(view.icon), view.toolTip);
         action->setObjectName(QLatin1String(view.key));
         action->setToolTip(view.toolTip);
         action->setCheckable(true);
@@ -114,8 +106,7 @@ void ServerPane::createToolBars()
     }
 }
 
-void ServerPane::addCommand(
-    const QString &key, ToolBarIcon icon, const QString &toolTip, void (ServerPane::*command)())
+void ServerPane::addCommand(const QString &key, ToolBarIcon icon, const QString &toolTip, void (ServerPane::*command)())
 {
     QAction *action = m_commands->addAction(toolBarIcon(icon), toolTip);
     action->setObjectName(key);

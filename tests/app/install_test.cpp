@@ -113,6 +113,37 @@ TEST_F(InstallTest, InstalledProgramFindsItsCatalogueBesideTheRealExecutable)
     EXPECT_GT(QFileInfo(picture).size(), 0);
 }
 
+TEST_F(InstallTest, DebianPackageNamesWhatTheProgramNeeds)
+{
+    QTemporaryDir output;
+    QProcess cpack;
+    cpack.setProcessChannelMode(QProcess::MergedChannels);
+    cpack.start(QStringLiteral(FERROLINK_CPACK),
+        { QStringLiteral("--config"), QStringLiteral(FERROLINK_BUILD_DIR "/CPackConfig.cmake"), QStringLiteral("-G"),
+            QStringLiteral("DEB"), QStringLiteral("-B"), output.path() });
+    ASSERT_TRUE(cpack.waitForFinished(300000));
+    ASSERT_EQ(cpack.exitCode(), 0) << cpack.readAll().toStdString();
+    const QStringList packages = QDir(output.path()).entryList({ QStringLiteral("ferrolink_*.deb") });
+    ASSERT_EQ(packages.size(), 1);
+
+    QProcess fields;
+    fields.start(QStringLiteral("dpkg-deb"),
+        { QStringLiteral("--field"), output.filePath(packages.first()), QStringLiteral("Depends") });
+    ASSERT_TRUE(fields.waitForFinished(60000));
+    const QString depends = QString::fromUtf8(fields.readAllStandardOutput());
+    // The linked libraries come from dpkg-shlibdeps, the plugins and data the program loads from us.
+    for (const char *package : { "libqt6widgets6", "libqt6network6", "libsqlcipher0", "libglib2.0-0", "libqt6svg6",
+             "shared-mime-info" })
+        EXPECT_TRUE(depends.contains(QLatin1String(package))) << package << " missing in " << depends.toStdString();
+
+    QProcess contents;
+    contents.start(QStringLiteral("dpkg-deb"), { QStringLiteral("--contents"), output.filePath(packages.first()) });
+    ASSERT_TRUE(contents.waitForFinished(60000));
+    const QString files = QString::fromUtf8(contents.readAllStandardOutput());
+    EXPECT_TRUE(files.contains(QStringLiteral("./usr/bin/ferrolink -> ../lib/ferrolink/ferrolink")));
+    EXPECT_TRUE(files.contains(QStringLiteral("./usr/lib/ferrolink/lang.db")));
+}
+
 TEST_F(InstallTest, ProgramWithoutItsFilesShowsThePlaceholder)
 {
     // The check above would catch a lost catalogue: a bare copy of the program shows the
