@@ -87,10 +87,12 @@ bool Snapshot::chooseLanguage()
 
 int Snapshot::take(MainWindow &window)
 {
+    // A moment for the first paint and the local listing.
     settle([] { return false; }, 300);
     const QString server = qEnvironmentVariable("FERROLINK_SNAPSHOT_SERVER");
     if (!server.isEmpty())
         connectTo(window, server);
+    // And one for the columns and the log to settle after the listing.
     settle([] { return false; }, 300);
     QTextStream out(stdout);
     for (const QString &caption : captions(window))

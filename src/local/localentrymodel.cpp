@@ -156,8 +156,20 @@ std::vector<int> LocalEntryModel::sortedRows() const
     std::iota(rows.begin(), rows.end(), 0);
     if (m_sortColumn < 0)
         return rows;
+    // Sort keys once per entry: comparing keys is several times faster than comparing texts.
     const QCollator collator = NameCollator();
-    const auto compare = [&](const LocalEntry &a, const LocalEntry &b) {
+    const bool byText = m_sortColumn == TypeColumn || m_sortColumn == AttributeColumn;
+    std::vector<QCollatorSortKey> nameKeys;
+    std::vector<QCollatorSortKey> textKeys;
+    nameKeys.reserve(m_entries.size());
+    for (const LocalEntry &entry : m_entries) {
+        nameKeys.push_back(collator.sortKey(entry.name));
+        if (byText)
+            textKeys.push_back(collator.sortKey(displayText(entry, m_sortColumn)));
+    }
+    const auto compare = [&](size_t left, size_t right) {
+        const LocalEntry &a = m_entries[left];
+        const LocalEntry &b = m_entries[right];
         switch (m_sortColumn) {
         case SizeColumn:
             return compareValues(a.size, b.size);
@@ -165,7 +177,7 @@ std::vector<int> LocalEntryModel::sortedRows() const
             return compareValues(a.lastWrite, b.lastWrite);
         case TypeColumn:
         case AttributeColumn:
-            return collator.compare(displayText(a, m_sortColumn), displayText(b, m_sortColumn));
+            return textKeys[left].compare(textKeys[right]);
         default:
             return 0;
         }
@@ -175,9 +187,9 @@ std::vector<int> LocalEntryModel::sortedRows() const
         const LocalEntry &b = m_entries[size_t(right)];
         if (a.isFolder != b.isFolder)
             return a.isFolder;
-        int order = compare(a, b);
+        int order = compare(size_t(left), size_t(right));
         if (order == 0)
-            order = collator.compare(a.name, b.name);
+            order = nameKeys[size_t(left)].compare(nameKeys[size_t(right)]);
         return m_sortOrder == Qt::AscendingOrder ? order < 0 : order > 0;
     });
     return rows;

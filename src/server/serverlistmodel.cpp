@@ -198,33 +198,35 @@ std::vector<int> ServerListModel::sortedOrder() const
         return order;
 
     const QCollator collator = NameCollator();
-    // Texts and times are worked out once per entry, not once per comparison.
+    // Sort keys and times once per entry, not once per comparison: comparing keys is several
+    // times faster than comparing texts.
+    const bool byText = m_sortColumn == TypeColumn || m_sortColumn == AttributesColumn;
+    std::vector<QCollatorSortKey> nameKeys;
+    std::vector<QCollatorSortKey> textKeys;
     std::vector<QDateTime> times;
-    if (m_sortColumn == ChangedColumn) {
-        times.reserve(m_entries.size());
-        for (const ServerEntry &entry : m_entries)
+    nameKeys.reserve(m_entries.size());
+    for (const ServerEntry &entry : m_entries) {
+        nameKeys.push_back(collator.sortKey(entry.name));
+        if (m_sortColumn == TypeColumn)
+            textKeys.push_back(collator.sortKey(entry.isFolderRow() ? m_folderTypeName : entry.typeName));
+        else if (m_sortColumn == AttributesColumn)
+            textKeys.push_back(collator.sortKey(FormatServerAttributes(entry.attributes())));
+        else if (m_sortColumn == ChangedColumn)
             times.push_back(changedTime(entry));
     }
-    const auto compare = [&](int left, int right) {
-        const ServerEntry &a = m_entries[size_t(left)];
-        const ServerEntry &b = m_entries[size_t(right)];
-        switch (m_sortColumn) {
-        case SizeColumn:
-            return compareValues(a.size, b.size);
-        case TypeColumn:
-            return collator.compare(a.typeName, b.typeName);
-        case ChangedColumn:
-            return compareValues(times[size_t(left)], times[size_t(right)]);
-        case AttributesColumn:
-            return collator.compare(FormatServerAttributes(a.attributes()), FormatServerAttributes(b.attributes()));
-        default:
-            return 0;
-        }
+    const auto compare = [&](size_t left, size_t right) {
+        if (byText)
+            return textKeys[left].compare(textKeys[right]);
+        if (m_sortColumn == ChangedColumn)
+            return compareValues(times[left], times[right]);
+        if (m_sortColumn == SizeColumn)
+            return compareValues(m_entries[left].size, m_entries[right].size);
+        return 0;
     };
     const auto less = [&](int left, int right) {
-        int result = compare(left, right);
+        int result = compare(size_t(left), size_t(right));
         if (result == 0)
-            result = collator.compare(m_entries[size_t(left)].name, m_entries[size_t(right)].name);
+            result = nameKeys[size_t(left)].compare(nameKeys[size_t(right)]);
         return m_sortOrder == Qt::AscendingOrder ? result < 0 : result > 0;
     };
     const auto firstFile = order.begin() + std::ptrdiff_t(folders);
