@@ -1,6 +1,7 @@
 #include "app/connectionbarwidget.h"
 
 #include "app/textcatalogue.h"
+#include "app/toolbaricons.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -14,17 +15,12 @@
 #include <QStyle>
 #include <QToolBar>
 
+#include <algorithm>
+
 namespace {
 
 const QColor focusColour(255, 255, 192);
 const QColor normalColour(255, 255, 255);
-
-// A theme icon, its symbolic variant, or the style's own picture when the theme has neither.
-QIcon themeIcon(const QString &name, QStyle::StandardPixmap fallback, const QWidget *widget)
-{
-    QIcon icon = QIcon::fromTheme(name, QIcon::fromTheme(name + QStringLiteral("-symbolic")));
-    return icon.isNull() ? widget->style()->standardIcon(fallback) : icon;
-}
 
 void setBackground(QLineEdit *field, const QColor &colour)
 {
@@ -62,14 +58,11 @@ ConnectionBarWidget::ConnectionBarWidget(QWidget *parent)
     m_toolBar->setObjectName(QStringLiteral("tlbConnect"));
     m_toolBar->setIconSize(QSize(20, 20));
     // Each button's description is its tool tip.
-    m_connect = m_toolBar->addAction(
-        themeIcon(QStringLiteral("network-transmit-receive"), QStyle::SP_DriveNetIcon, this), text("BUILD_CONNECTION"));
+    m_connect = m_toolBar->addAction(toolBarIcon(ToolBarIcon::Connect), text("BUILD_CONNECTION"));
     m_connect->setObjectName(QStringLiteral("connect"));
-    m_asciiList = m_toolBar->addAction(
-        themeIcon(QStringLiteral("text-x-generic"), QStyle::SP_FileIcon, this), text("ASCII_LIST_SHOW"));
+    m_asciiList = m_toolBar->addAction(toolBarIcon(ToolBarIcon::AsciiList), text("ASCII_LIST_SHOW"));
     m_asciiList->setObjectName(QStringLiteral("ascii"));
-    m_stop = m_toolBar->addAction(
-        themeIcon(QStringLiteral("process-stop"), QStyle::SP_BrowserStop, this), text("MDIMAIN_STOP"));
+    m_stop = m_toolBar->addAction(toolBarIcon(ToolBarIcon::Stop), text("MDIMAIN_STOP"));
     m_stop->setObjectName(QStringLiteral("stop"));
     // Escape stops a run from anywhere in the window; while nothing runs the action is off and
     // Escape keeps its usual meaning.
@@ -115,7 +108,10 @@ QLineEdit *ConnectionBarWidget::addField(
     label->setObjectName(QString::fromLatin1(labelName));
     auto *edit = new QLineEdit(panel);
     edit->setObjectName(QString::fromLatin1(fieldName));
-    edit->setFixedWidth(widthTwips / 15);
+    // The classic width, or more where a larger font needs it to show a whole port number.
+    const int textRoom = edit->fontMetrics().horizontalAdvance(QStringLiteral("65535"))
+        + 2 * edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 8;
+    edit->setFixedWidth(std::max(widthTwips / 15, textRoom));
     label->setBuddy(edit);
     setBackground(edit, normalColour);
     edit->installEventFilter(this);

@@ -8,10 +8,40 @@
 #include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTextEdit>
+#include <QTranslator>
 #include <QVBoxLayout>
+
+namespace {
+
+// Qt's own texts (the Yes, No, Cancel buttons) and the MIME database's type names follow the
+// default locale, so it becomes the chosen language's. Debian ships Qt's catalogues in
+// qt6-translations-l10n; without them those texts stay English.
+void applyLanguageLocale()
+{
+    static QPointer<QTranslator> qtTexts;
+    const QString name = text("LANGUAGE_LOCALE");
+    if (name == QLatin1String(TextCatalogue::Placeholder))
+        return;
+    const QLocale locale(name);
+    QLocale::setDefault(locale);
+    delete qtTexts;
+    auto *translator = new QTranslator(QCoreApplication::instance());
+    if (translator->load(
+            locale, QStringLiteral("qt"), QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(translator);
+        qtTexts = translator;
+    } else {
+        delete translator;
+    }
+}
+
+} // namespace
 
 // The dialog shows before any language is chosen, so its captions are fixed and multilingual
 // rather than catalogue texts.
@@ -72,6 +102,8 @@ QWidget *StartDialog::createAgreementPage()
     // A missing document leaves the page empty; the user can still choose a language.
     RtfReader::readFile(
         QCoreApplication::applicationDirPath() + QStringLiteral("/Dateien/la.rtf"), m_agreement->document());
+    // Reading the document carries the view's caret along to the end; the reader starts at the top.
+    m_agreement->moveCursor(QTextCursor::Start);
     auto *layout = new QVBoxLayout(page);
     layout->addWidget(m_agreement);
     return page;
@@ -113,6 +145,7 @@ void StartDialog::accept()
         TextCatalogue::instance().setLanguageTable(languages.at(row).table);
     else if (!languages.isEmpty())
         TextCatalogue::instance().setLanguageTable(languages.first().table);
+    applyLanguageLocale();
     QDialog::accept();
 }
 

@@ -14,6 +14,7 @@ QString GetFileTypeName(const QString &fileName)
     const QMimeType type = database.mimeTypeForFile(fileName, QMimeDatabase::MatchExtension);
     if (!type.isValid() || type.isDefault())
         return {};
+    // In the default locale's language, which the start dialog makes the chosen one's.
     return type.comment();
 }
 

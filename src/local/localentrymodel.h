@@ -6,10 +6,15 @@
 #include "local/localentry.h"
 
 #include <QAbstractTableModel>
+#include <QCollator>
 #include <QHash>
 #include <QIcon>
 
 #include <vector>
+
+// How both lists order names and texts when the user sorts: in the user's locale, ignoring
+// case, numbers compared as numbers (file2 before file10).
+QCollator NameCollator();
 
 class LocalEntryModel : public QAbstractTableModel {
     Q_OBJECT
@@ -19,10 +24,11 @@ public:
     explicit LocalEntryModel(QObject *parent = nullptr);
 
     // Replaces the rows by a whole listing in one reset; icons are looked up once per image key.
+    // The rows keep the sort order the user chose last.
     void setEntries(std::vector<LocalEntry> entries, ListingVariant variant = ListingVariant::Pane);
     void clear();
 
-    const LocalEntry &entry(int row) const { return m_entries[size_t(row)]; }
+    const LocalEntry &entry(int row) const { return m_entries[size_t(m_rows[size_t(row)])]; }
     // The icon of an image key in the current listing; null when no row uses the key.
     QIcon icon(const QString &imageKey) const { return m_icons.value(imageKey); }
 
@@ -30,11 +36,19 @@ public:
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    // A header click: folders stay before files, each group ordered by column (names in the
+    // user's locale with numbers compared as numbers). Column -1 is the listing's own order.
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
 private:
     QString displayText(const LocalEntry &entry, int column) const;
+    std::vector<int> sortedRows() const;
 
+    // In the listing's order; m_rows maps each shown row to its entry.
     std::vector<LocalEntry> m_entries;
+    std::vector<int> m_rows;
+    int m_sortColumn = -1;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     ListingVariant m_variant = ListingVariant::Pane;
     // The listing's image lists: one icon per image key, rebuilt with every listing.
     QHash<QString, QIcon> m_icons;

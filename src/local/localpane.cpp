@@ -3,8 +3,10 @@
 #include "app/appservices.h"
 #include "app/busycursor.h"
 #include "app/eventpump.h"
+#include "app/listviewhelpers.h"
 #include "app/prompts.h"
 #include "app/textcatalogue.h"
+#include "app/toolbaricons.h"
 #include "local/localcommands.h"
 #include "local/localentrymodel.h"
 #include "local/localfoldertree.h"
@@ -21,7 +23,6 @@
 #include <QScopedValueRollback>
 #include <QStackedWidget>
 #include <QStorageInfo>
-#include <QStyle>
 #include <QToolBar>
 #include <QTreeView>
 
@@ -58,12 +59,10 @@ QString folderKey(const QString &path)
     return WithClosingSlash(QDir::cleanPath(path));
 }
 
-// A toolbar button found by its key, with a theme icon (the style's when the theme has none).
-QAction *addKeyedButton(
-    QToolBar *toolBar, const char *key, const char *themeIcon, QStyle::StandardPixmap fallback, const QString &toolTip)
+// A toolbar button found by its key.
+QAction *addKeyedButton(QToolBar *toolBar, const char *key, ToolBarIcon icon, const QString &toolTip)
 {
-    QAction *action = toolBar->addAction(
-        QIcon::fromTheme(QString::fromLatin1(themeIcon), toolBar->style()->standardIcon(fallback)), toolTip);
+    QAction *action = toolBar->addAction(toolBarIcon(icon), toolTip);
     action->setObjectName(QString::fromLatin1(key));
     action->setData(QString::fromLatin1(key));
     action->setToolTip(toolTip);
@@ -100,8 +99,7 @@ void LocalPane::createControls()
     connect(m_drvDrive, &QComboBox::activated, this, &LocalPane::changeDrive);
     m_tlbdrvDrive = new QToolBar(m_fraLocal);
     m_tlbdrvDrive->setObjectName(QStringLiteral("tlbdrvDrive"));
-    connect(
-        addKeyedButton(m_tlbdrvDrive, "refresh", "view-refresh", QStyle::SP_BrowserReload, text("FRMLOCAL_REFRESH")),
+    connect(addKeyedButton(m_tlbdrvDrive, "refresh", ToolBarIcon::Refresh, text("FRMLOCAL_REFRESH")),
         &QAction::triggered, this, &LocalPane::fillDriveList);
 
     m_trwPaths = new LocalFolderTree(m_fraLocal);
@@ -119,21 +117,18 @@ void LocalPane::createToolBars()
 {
     m_tlbDirOptions = new QToolBar(m_fraLocal);
     m_tlbDirOptions->setObjectName(QStringLiteral("tlbDirOptions"));
-    connect(addKeyedButton(m_tlbDirOptions, "del", "edit-delete", QStyle::SP_TrashIcon, text("FRMLOCAL_DELETE")),
-        &QAction::triggered, this, &LocalPane::deleteSelection);
-    connect(addKeyedButton(
-                m_tlbDirOptions, "prop", "document-properties", QStyle::SP_FileDialogInfoView, text("FRMLOCAL_PROP")),
+    connect(addKeyedButton(m_tlbDirOptions, "del", ToolBarIcon::Delete, text("FRMLOCAL_DELETE")), &QAction::triggered,
+        this, &LocalPane::deleteSelection);
+    connect(addKeyedButton(m_tlbDirOptions, "prop", ToolBarIcon::Properties, text("FRMLOCAL_PROP")),
         &QAction::triggered, this, &LocalPane::showProperties);
     // The toolbar's new folder lists the result with the pane's own listing.
-    connect(addKeyedButton(m_tlbDirOptions, "new", "folder-new", QStyle::SP_FileDialogNewFolder, text("FRMLOCAL_NEW")),
-        &QAction::triggered, this, [this] { m_commands->newFolder(ListingVariant::Pane); });
-    connect(
-        addKeyedButton(m_tlbDirOptions, "open", "document-open", QStyle::SP_DialogOpenButton, text("FRMLOCAL_OPEN")),
-        &QAction::triggered, this, &LocalPane::openSelection);
-    connect(
-        addKeyedButton(m_tlbDirOptions, "refresh", "view-refresh", QStyle::SP_BrowserReload, text("FRMLOCAL_REFRESH")),
+    connect(addKeyedButton(m_tlbDirOptions, "new", ToolBarIcon::NewFolder, text("FRMLOCAL_NEW")), &QAction::triggered,
+        this, [this] { m_commands->newFolder(ListingVariant::Pane); });
+    connect(addKeyedButton(m_tlbDirOptions, "open", ToolBarIcon::Open, text("FRMLOCAL_OPEN")), &QAction::triggered,
+        this, &LocalPane::openSelection);
+    connect(addKeyedButton(m_tlbDirOptions, "refresh", ToolBarIcon::Refresh, text("FRMLOCAL_REFRESH")),
         &QAction::triggered, this, &LocalPane::RefreshLocal);
-    connect(addKeyedButton(m_tlbDirOptions, "upload", "go-next", QStyle::SP_ArrowRight, text("FRMLOCAL_UPLOAD")),
+    connect(addKeyedButton(m_tlbDirOptions, "upload", ToolBarIcon::Upload, text("FRMLOCAL_UPLOAD")),
         &QAction::triggered, this, &LocalPane::upload);
 
     m_tlbLocal = new QToolBar(m_fraLocal);
@@ -145,18 +140,11 @@ void LocalPane::createToolBars()
         views->addAction(action);
         connect(action, &QAction::triggered, this, [this, view] { setView(view); });
     };
+    addViewButton(addKeyedButton(m_tlbLocal, "eins", ToolBarIcon::LargeIcons, text("FRMLOCAL_BIG")), View::LargeIcons);
     addViewButton(
-        addKeyedButton(m_tlbLocal, "eins", "view-list-icons", QStyle::SP_FileDialogContentsView, text("FRMLOCAL_BIG")),
-        View::LargeIcons);
-    addViewButton(
-        addKeyedButton(m_tlbLocal, "zwei", "view-list-compact", QStyle::SP_FileDialogListView, text("FRMLOCAL_SMALL")),
-        View::SmallIcons);
-    addViewButton(
-        addKeyedButton(m_tlbLocal, "drei", "view-list-text", QStyle::SP_FileDialogListView, text("FRMLOCAL_LIST")),
-        View::List);
-    addViewButton(addKeyedButton(m_tlbLocal, "vier", "view-list-details", QStyle::SP_FileDialogDetailedView,
-                      text("FRMLOCAL_DETAIL")),
-        View::Report);
+        addKeyedButton(m_tlbLocal, "zwei", ToolBarIcon::SmallIcons, text("FRMLOCAL_SMALL")), View::SmallIcons);
+    addViewButton(addKeyedButton(m_tlbLocal, "drei", ToolBarIcon::List, text("FRMLOCAL_LIST")), View::List);
+    addViewButton(addKeyedButton(m_tlbLocal, "vier", ToolBarIcon::Details, text("FRMLOCAL_DETAIL")), View::Report);
 }
 
 void LocalPane::createFileList()
@@ -177,6 +165,10 @@ void LocalPane::createFileList()
     m_reportView->setAllColumnsShowFocus(true);
     m_reportView->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_reportView->header()->setStretchLastSection(false);
+    // No column is sorted until the user clicks one: the listing's own order comes first.
+    m_reportView->header()->setSortIndicator(-1, Qt::AscendingOrder);
+    m_reportView->setSortingEnabled(true);
+    fitColumnsOnFirstListing(m_reportView);
     const int widths[LocalEntryModel::ColumnCount] = { 140, 50, 130, 120, 60 };
     for (int column = 0; column < LocalEntryModel::ColumnCount; ++column)
         m_reportView->setColumnWidth(column, widths[column]);
@@ -185,7 +177,8 @@ void LocalPane::createFileList()
     m_iconView->setObjectName(QStringLiteral("lsvDirFileIcons"));
     m_iconView->setModel(m_model);
     m_iconView->setSelectionModel(m_selection);
-    m_iconView->setUniformItemSizes(true);
+    // Each name gets the width it needs in the list views (a uniform size is the first row's).
+    m_iconView->setUniformItemSizes(false);
     m_iconView->setLayoutMode(QListView::Batched);
     m_iconView->setMovement(QListView::Static);
     m_iconView->setResizeMode(QListView::Adjust);
@@ -196,6 +189,7 @@ void LocalPane::createFileList()
         view->setEditTriggers(QAbstractItemView::NoEditTriggers);
         view->setContextMenuPolicy(Qt::CustomContextMenu);
         view->installEventFilter(this);
+        showFullTextWhereElided(view);
         connect(view, &QAbstractItemView::doubleClicked, this, &LocalPane::listDoubleClicked);
         connect(view, &QWidget::customContextMenuRequested, this,
             [this, view](const QPoint &position) { showContextMenu(view->viewport()->mapToGlobal(position)); });
@@ -407,6 +401,19 @@ bool LocalPane::eventFilter(QObject *watched, QEvent *event)
         }
         if (key == Qt::Key_F5) {
             RefreshLocal();
+            return true;
+        }
+        // Enter does what a double-click does; Backspace goes to the parent folder.
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            const QModelIndex current = m_selection->currentIndex();
+            if (current.isValid() && m_selection->isSelected(current))
+                listDoubleClicked(current);
+            return true;
+        }
+        if (key == Qt::Key_Backspace) {
+            const QString folder = TreeNodePath();
+            if (folder != driveRoot())
+                selectFolder(QFileInfo(folder.chopped(1)).path());
             return true;
         }
     }

@@ -2,12 +2,28 @@
 
 #include "app/textcatalogue.h"
 #include "local/filetypes.h"
+#include "local/localentrymodel.h"
 #include "server/serverlisting.h"
+
+#include <QDateTime>
+
+#include <algorithm>
 
 namespace {
 
 const QString folderImageKey = QStringLiteral("zdirectoryx");
 const QString parentRowName = QStringLiteral("..");
+
+template <typename T> int compareValues(const T &a, const T &b)
+{
+    return a < b ? -1 : (b < a ? 1 : 0);
+}
+
+// The listing keeps only the time's text ("07.03.2004 09:05"); read back, it orders as a time.
+QDateTime changedTime(const ServerEntry &entry)
+{
+    return QDateTime::fromString(entry.changedText, QStringLiteral("dd.MM.yyyy HH:mm"));
+}
 
 QVariant columnAlignment(int column)
 {
@@ -31,16 +47,7 @@ void ServerListModel::setEntries(std::vector<ServerEntry> entries)
 {
     beginResetModel();
     m_entries = std::move(entries);
-    m_order.clear();
-    m_order.reserve(m_entries.size());
-    for (size_t i = 0; i < m_entries.size(); ++i) {
-        if (m_entries[i].isFolderRow())
-            m_order.push_back(int(i));
-    }
-    for (size_t i = 0; i < m_entries.size(); ++i) {
-        if (!m_entries[i].isFolderRow())
-            m_order.push_back(int(i));
-    }
+    m_order = sortedOrder();
     m_listed = true;
     cacheIcons();
     endResetModel();
@@ -145,6 +152,85 @@ QVariant ServerListModel::headerData(int section, Qt::Orientation orientation, i
             return m_headers.at(section);
         if (role == Qt::TextAlignmentRole)
             return columnAlignment(section);
+        // A first click on a column sorts it ascending.
+        if (role == Qt::InitialSortOrderRole)
+            return Qt::AscendingOrder;
     }
     return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+void ServerListModel::sort(int column, Qt::SortOrder order)
+{
+    m_sortColumn = column >= 0 && column < ColumnCount ? column : -1;
+    m_sortOrder = order;
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<int> sorted = sortedOrder();
+    // The selection follows its entries to their new rows; ".." keeps row 0.
+    std::vector<int> newRowOfEntry(m_entries.size());
+    for (size_t i = 0; i < sorted.size(); ++i)
+        newRowOfEntry[size_t(sorted[i])] = int(i) + 1;
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex &index : before) {
+        const int row = index.row() == 0 ? 0 : newRowOfEntry[size_t(m_order[size_t(index.row() - 1)])];
+        after.append(this->index(row, index.column()));
+    }
+    m_order = std::move(sorted);
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+std::vector<int> ServerListModel::sortedOrder() const
+{
+    std::vector<int> order;
+    order.reserve(m_entries.size());
+    for (size_t i = 0; i < m_entries.size(); ++i) {
+        if (m_entries[i].isFolderRow())
+            order.push_back(int(i));
+    }
+    const auto folders = order.size();
+    for (size_t i = 0; i < m_entries.size(); ++i) {
+        if (!m_entries[i].isFolderRow())
+            order.push_back(int(i));
+    }
+    if (m_sortColumn < 0)
+        return order;
+
+    const QCollator collator = NameCollator();
+    // Sort keys and times once per entry, not once per comparison: comparing keys is several
+    // times faster than comparing texts.
+    const bool byText = m_sortColumn == TypeColumn || m_sortColumn == AttributesColumn;
+    std::vector<QCollatorSortKey> nameKeys;
+    std::vector<QCollatorSortKey> textKeys;
+    std::vector<QDateTime> times;
+    nameKeys.reserve(m_entries.size());
+    for (const ServerEntry &entry : m_entries) {
+        nameKeys.push_back(collator.sortKey(entry.name));
+        if (m_sortColumn == TypeColumn)
+            textKeys.push_back(collator.sortKey(entry.isFolderRow() ? m_folderTypeName : entry.typeName));
+        else if (m_sortColumn == AttributesColumn)
+            textKeys.push_back(collator.sortKey(FormatServerAttributes(entry.attributes())));
+        else if (m_sortColumn == ChangedColumn)
+            times.push_back(changedTime(entry));
+    }
+    const auto compare = [&](size_t left, size_t right) {
+        if (byText)
+            return textKeys[left].compare(textKeys[right]);
+        if (m_sortColumn == ChangedColumn)
+            return compareValues(times[left], times[right]);
+        if (m_sortColumn == SizeColumn)
+            return compareValues(m_entries[left].size, m_entries[right].size);
+        return 0;
+    };
+    const auto less = [&](int left, int right) {
+        int result = compare(size_t(left), size_t(right));
+        if (result == 0)
+            result = nameKeys[size_t(left)].compare(nameKeys[size_t(right)]);
+        return m_sortOrder == Qt::AscendingOrder ? result < 0 : result > 0;
+    };
+    const auto firstFile = order.begin() + std::ptrdiff_t(folders);
+    std::stable_sort(order.begin(), firstFile, less);
+    std::stable_sort(firstFile, order.end(), less);
+    return order;
 }

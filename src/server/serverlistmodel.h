@@ -37,15 +37,23 @@ public:
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    // A header click: ".." stays on top and folders before files, each group ordered by column
+    // (names in the user's locale with numbers compared as numbers, sizes as numbers, times as
+    // times). Column -1 is the listing's own order; later listings keep the chosen order.
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
 private:
     QIcon iconFor(const QString &imageKey) const;
     void cacheIcons();
+    std::vector<int> sortedOrder() const;
 
     std::vector<ServerEntry> m_entries;
-    // Row order below the ".." row: folders, then everything else, as indexes into m_entries.
+    // Row order below the ".." row: folders, then everything else, as indexes into m_entries;
+    // each group in the server's order until the user sorts.
     std::vector<int> m_order;
     bool m_listed = false;
+    int m_sortColumn = -1;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     // Pictures by image key; never emptied, and the first picture stored under a key stays.
     QHash<QString, QIcon> m_icons;
     QString m_folderTypeName;

@@ -1,5 +1,7 @@
 #include "server/serverlistview.h"
 
+#include "app/listviewhelpers.h"
+
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QListView>
@@ -30,10 +32,15 @@ ServerListView::ServerListView(QAbstractItemModel *model, QWidget *parent)
     m_details->header()->setStretchLastSection(false);
     for (int column = 0; column < int(std::size(columnWidths)); ++column)
         m_details->header()->resizeSection(column, columnWidths[column]);
+    // No column is sorted until the user clicks one: the listing's own order comes first.
+    m_details->header()->setSortIndicator(-1, Qt::AscendingOrder);
+    m_details->setSortingEnabled(true);
+    fitColumnsOnFirstListing(m_details);
 
     m_icons->setModel(model);
     m_icons->setSelectionModel(m_details->selectionModel());
-    m_icons->setUniformItemSizes(true);
+    // Each name gets the width it needs in the list views (a uniform size is the first row's).
+    m_icons->setUniformItemSizes(false);
     // Lays out a big folder in steps between events instead of all at once.
     m_icons->setLayoutMode(QListView::Batched);
     m_icons->setMovement(QListView::Static);
@@ -56,6 +63,7 @@ void ServerListView::setUpItemView(QAbstractItemView *view)
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->setContextMenuPolicy(Qt::CustomContextMenu);
     view->installEventFilter(this);
+    showFullTextWhereElided(view);
     connect(view, &QAbstractItemView::doubleClicked, this,
         [this](const QModelIndex &index) { emit rowDoubleClicked(index.row()); });
     connect(view, &QWidget::customContextMenuRequested, this,
@@ -121,6 +129,17 @@ bool ServerListView::eventFilter(QObject *watched, QEvent *event)
         }
         if (key == Qt::Key_F5) {
             emit refreshPressed();
+            return true;
+        }
+        // Enter does what a double-click does; Backspace what a double-click on ".." does.
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (selectedRow() >= 0)
+                emit rowDoubleClicked(selectedRow());
+            return true;
+        }
+        if (key == Qt::Key_Backspace) {
+            if (m_details->model()->rowCount() > 0)
+                emit rowDoubleClicked(0);
             return true;
         }
     }

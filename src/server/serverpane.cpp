@@ -6,6 +6,7 @@
 #include "app/historylog.h"
 #include "app/prompts.h"
 #include "app/textcatalogue.h"
+#include "app/toolbaricons.h"
 #include "server/servercommands.h"
 #include "server/serverentries.h"
 #include "server/serverlisting.h"
@@ -19,7 +20,6 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QMenu>
-#include <QStyle>
 #include <QToolBar>
 
 ServerPane::ServerPane(const AppServices &services, QWidget *parent)
@@ -77,38 +77,29 @@ ServerPane::~ServerPane() = default;
 
 void ServerPane::createToolBars()
 {
-    addCommand(QStringLiteral("del"), QStringLiteral("edit-delete"), QStyle::SP_TrashIcon, text("FRMSERVER_DEL"),
-        &ServerPane::runDelete);
-    addCommand(QStringLiteral("open"), QStringLiteral("document-open"), QStyle::SP_DialogOpenButton,
-        text("FRMSERVER_OPEN"), &ServerPane::openFromToolBar);
-    addCommand(QStringLiteral("new"), QStringLiteral("folder-new"), QStyle::SP_FileDialogNewFolder,
-        text("FRMSERVER_NEWDIR"), &ServerPane::createFolder);
-    addCommand(QStringLiteral("oben"), QStringLiteral("go-up"), QStyle::SP_FileDialogToParent, text("FRMSERVER_UPPER"),
-        &ServerPane::enterSelectedRow);
-    addCommand(QStringLiteral("actualize"), QStringLiteral("view-refresh"), QStyle::SP_BrowserReload,
-        text("FRMSERVER_REFRESH"), &ServerPane::refreshList);
-    addCommand(QStringLiteral("download"), QStringLiteral("go-down"), QStyle::SP_ArrowDown, text("FRMSERVER_DOWN"),
-        &ServerPane::downloadWithReconnect);
+    addCommand(QStringLiteral("del"), ToolBarIcon::Delete, text("FRMSERVER_DEL"), &ServerPane::runDelete);
+    addCommand(QStringLiteral("open"), ToolBarIcon::Open, text("FRMSERVER_OPEN"), &ServerPane::openFromToolBar);
+    addCommand(QStringLiteral("new"), ToolBarIcon::NewFolder, text("FRMSERVER_NEWDIR"), &ServerPane::createFolder);
+    addCommand(
+        QStringLiteral("oben"), ToolBarIcon::EnterFolder, text("FRMSERVER_UPPER"), &ServerPane::enterSelectedRow);
+    addCommand(QStringLiteral("actualize"), ToolBarIcon::Refresh, text("FRMSERVER_REFRESH"), &ServerPane::refreshList);
+    addCommand(
+        QStringLiteral("download"), ToolBarIcon::Download, text("FRMSERVER_DOWN"), &ServerPane::downloadWithReconnect);
 
     auto *group = new QActionGroup(this);
     const struct {
         const char *key;
-        const char *iconName;
-        QStyle::StandardPixmap fallback;
+        ToolBarIcon icon;
         QString toolTip;
         ServerListView::View view;
     } views[] = {
-        { "eins", "view-list-icons", QStyle::SP_FileDialogContentsView, text("FRMSERVER_BIG"),
-            ServerListView::View::LargeIcons },
-        { "zwei", "view-list-compact", QStyle::SP_FileDialogListView, text("FRMSERVER_SMALL"),
-            ServerListView::View::SmallIcons },
-        { "drei", "view-list-text", QStyle::SP_FileDialogListView, text("FRMSERVER_LIST"), ServerListView::View::List },
-        { "vier", "view-list-details", QStyle::SP_FileDialogDetailedView, text("FRMSERVER_DETAIL"),
-            ServerListView::View::Details },
+        { "eins", ToolBarIcon::LargeIcons, text("FRMSERVER_BIG"), ServerListView::View::LargeIcons },
+        { "zwei", ToolBarIcon::SmallIcons, text("FRMSERVER_SMALL"), ServerListView::View::SmallIcons },
+        { "drei", ToolBarIcon::List, text("FRMSERVER_LIST"), ServerListView::View::List },
+        { "vier", ToolBarIcon::Details, text("FRMSERVER_DETAIL"), ServerListView::View::Details },
     };
     for (const auto &view : views) {
-        QAction *action = m_views->addAction(
-            QIcon::fromTheme(QLatin1String(view.iconName), style()->standardIcon(view.fallback)), view.toolTip);
+        QAction *action = m_views->addAction(toolBarIcon(view.icon), view.toolTip);
         action->setObjectName(QLatin1String(view.key));
         action->setToolTip(view.toolTip);
         action->setCheckable(true);
@@ -118,10 +109,9 @@ void ServerPane::createToolBars()
     }
 }
 
-void ServerPane::addCommand(const QString &key, const QString &iconName, QStyle::StandardPixmap fallback,
-    const QString &toolTip, void (ServerPane::*command)())
+void ServerPane::addCommand(const QString &key, ToolBarIcon icon, const QString &toolTip, void (ServerPane::*command)())
 {
-    QAction *action = m_commands->addAction(QIcon::fromTheme(iconName, style()->standardIcon(fallback)), toolTip);
+    QAction *action = m_commands->addAction(toolBarIcon(icon), toolTip);
     action->setObjectName(key);
     action->setToolTip(toolTip);
     connect(action, &QAction::triggered, this, [this, command] {

@@ -5,7 +5,6 @@
 #include "transfer/transferitem.h"
 
 #include <QList>
-#include <QStyle>
 #include <QWidget>
 
 class QAction;
@@ -15,6 +14,7 @@ class QMenu;
 class QToolBar;
 class ServerCommands;
 class ServerListModel;
+enum class ToolBarIcon;
 class ServerListView;
 class TransferHost;
 struct AppServices;
@@ -69,8 +69,7 @@ private:
     void createToolBars();
     void createContextMenu();
     // A command button: without a connection it says so instead of running command.
-    void addCommand(const QString &key, const QString &iconName, QStyle::StandardPixmap fallback,
-        const QString &toolTip, void (ServerPane::*command)());
+    void addCommand(const QString &key, ToolBarIcon icon, const QString &toolTip, void (ServerPane::*command)());
 
     // The listing itself, under the session's busy mark.
     void listServerFolder(PathBoxStep step);
