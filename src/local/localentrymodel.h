@@ -8,6 +8,7 @@
 #include <QAbstractTableModel>
 #include <QHash>
 #include <QIcon>
+#include <QStringList>
 
 #include <vector>
 
@@ -39,4 +40,5 @@ private:
     // The listing's image lists: one icon per image key, rebuilt with every listing.
     QHash<QString, QIcon> m_icons;
     QString m_folderText;
+    QStringList m_headers;
 };

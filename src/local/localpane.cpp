@@ -10,10 +10,12 @@
 #include "local/localfoldertree.h"
 #include "local/locallisting.h"
 #include "local/localpopupmenu.h"
+#include "local/uservolumes.h"
 
 #include <QActionGroup>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -22,30 +24,14 @@
 #include <QStackedWidget>
 #include <QStorageInfo>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
 
 #include <algorithm>
-#include <set>
+#include <vector>
 
 namespace {
-
-// Volumes a user keeps files on; pseudo and system mounts stay out of the drive list.
-bool isUserVolume(const QStorageInfo &volume)
-{
-    static const QStringList systemPlaces { QStringLiteral("/proc"), QStringLiteral("/sys"), QStringLiteral("/dev"),
-        QStringLiteral("/run"), QStringLiteral("/boot"), QStringLiteral("/snap") };
-    const QString root = volume.rootPath();
-    if (root == u'/' || !volume.isValid() || !QFileInfo(root).isDir())
-        return false;
-    if (root.startsWith(QLatin1String("/run/media/")))
-        return true;
-    for (const QString &place : systemPlaces) {
-        if (root == place || root.startsWith(place + u'/'))
-            return false;
-    }
-    return volume.device().startsWith("/dev/");
-}
 
 // A visited folder as cboLocal shows it: without its closing "/", except a volume root.
 QString visitedText(const QString &key, const QString &driveRoot)
@@ -70,6 +56,9 @@ QAction *addKeyedButton(
     action->setStatusTip(toolTip);
     return action;
 }
+
+// Tree moves closer together than this are taken as passing through (a held arrow key).
+constexpr int TreeSettleMs = 150;
 
 } // namespace
 
@@ -106,6 +95,13 @@ void LocalPane::createControls()
 
     m_trwPaths = new LocalFolderTree(m_fraLocal);
     connect(m_trwPaths, &QTreeWidget::currentItemChanged, this, &LocalPane::treeNodeChosen);
+    m_treeSettle = new QTimer(this);
+    m_treeSettle->setSingleShot(true);
+    m_treeSettle->setInterval(TreeSettleMs);
+    connect(m_treeSettle, &QTimer::timeout, this, [this] {
+        if (m_treeNodePending)
+            listTreeNode();
+    });
 
     m_cboLocal = new QComboBox(m_fraLocal);
     m_cboLocal->setObjectName(QStringLiteral("cboLocal"));
@@ -132,7 +128,7 @@ void LocalPane::createToolBars()
         &QAction::triggered, this, &LocalPane::openSelection);
     connect(
         addKeyedButton(m_tlbDirOptions, "refresh", "view-refresh", QStyle::SP_BrowserReload, text("FRMLOCAL_REFRESH")),
-        &QAction::triggered, this, &LocalPane::RefreshLocal);
+        &QAction::triggered, this, [this] { RefreshLocal(); });
     connect(addKeyedButton(m_tlbDirOptions, "upload", "go-next", QStyle::SP_ArrowRight, text("FRMLOCAL_UPLOAD")),
         &QAction::triggered, this, &LocalPane::upload);
 
@@ -210,9 +206,10 @@ void LocalPane::fillDriveList()
     m_drvDrive->clear();
     m_drvDrive->addItem(QStringLiteral("/"), QStringLiteral("/"));
     QStringList roots;
-    for (const QStorageInfo &volume : QStorageInfo::mountedVolumes()) {
-        if (isUserVolume(volume))
-            roots.append(volume.rootPath());
+    // A bind mount of a single file is no place to browse.
+    for (const QString &root : UserVolumeRoots()) {
+        if (QFileInfo(root).isDir())
+            roots.append(root);
     }
     roots.sort();
     roots.removeDuplicates();
@@ -235,10 +232,14 @@ QString LocalPane::TreeNodePath() const
 QList<LocalEntry> LocalPane::selectedEntries() const
 {
     // The icon views select only the name column, the report view whole rows: rows are
-    // gathered from whatever cells are selected.
-    std::set<int> rows;
-    for (const QModelIndex &index : m_selection->selectedIndexes())
-        rows.insert(index.row());
+    // gathered from the selection's ranges, never cell by cell.
+    std::vector<int> rows;
+    for (const QItemSelectionRange &range : m_selection->selection()) {
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            rows.push_back(row);
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     QList<LocalEntry> entries;
     entries.reserve(qsizetype(rows.size()));
     for (int row : rows)
@@ -246,24 +247,46 @@ QList<LocalEntry> LocalPane::selectedEntries() const
     return entries;
 }
 
+quint64 LocalPane::clearList()
+{
+    m_model->clear();
+    m_shownFolder.clear();
+    return ++m_listGeneration;
+}
+
 bool LocalPane::ViewFolder(const QString &folder, ListingVariant variant)
 {
+    const quint64 generation = clearList();
     std::optional<std::vector<LocalEntry>> entries;
     {
         const BusyCursor busy;
-        m_model->clear();
         entries = ListFolderEntries(folder, variant);
     }
     if (!entries)
         return false;
     processPendingEvents();
+    // A click handled meanwhile listed another folder: showing this one now would leave the
+    // tree naming that folder and the commands joining its path with these names.
+    if (generation != m_listGeneration)
+        return false;
     m_model->setEntries(std::move(*entries), variant);
+    m_shownFolder = folderKey(folder);
     return true;
 }
 
-void LocalPane::RefreshLocal()
+void LocalPane::relist(const QString &folder, ListingVariant variant)
 {
-    ViewFolder(TreeNodePath());
+    if (!m_shownFolder.isEmpty() && m_shownFolder == folderKey(folder))
+        ViewFolder(folder, variant);
+}
+
+void LocalPane::RefreshLocal(ListingVariant variant)
+{
+    const QString folder = TreeNodePath();
+    // Folders made or removed outside the program show up in the tree as well as in the list.
+    refreshTreeNode(folder);
+    m_treeNodePending = false;
+    ViewFolder(folder, variant);
 }
 
 void LocalPane::ReadDrive(const QString &root)
@@ -297,6 +320,7 @@ bool LocalPane::selectFolder(const QString &path)
         const QScopedValueRollback guard(m_selectingNode, true);
         m_trwPaths->setCurrentItem(node);
     }
+    m_treeNodePending = false;
     node->setExpanded(true);
     m_trwPaths->scrollToItem(node);
     addVisitedFolder(visitedText(key, driveRoot()));
@@ -311,10 +335,6 @@ void LocalPane::refreshTreeNode(const QString &path)
 
 void LocalPane::pruneVanishedFolders()
 {
-    {
-        const QScopedValueRollback guard(m_selectingNode, true);
-        m_trwPaths->pruneVanished();
-    }
     for (int i = m_cboLocal->count() - 1; i >= 0; --i) {
         if (!QFileInfo(m_cboLocal->itemText(i)).isDir())
             m_cboLocal->removeItem(i);
@@ -362,7 +382,21 @@ void LocalPane::treeNodeChosen(QTreeWidgetItem *node)
 {
     if (m_selectingNode || !node)
         return;
-    const QString key = LocalFolderTree::key(node);
+    if (m_treeSettle->isActive()) {
+        // Passing through: the list waits for the node the user stops at, and meanwhile shows
+        // nothing, so no command takes the names of the folder left behind.
+        clearList();
+        m_treeNodePending = true;
+    } else {
+        listTreeNode();
+    }
+    m_treeSettle->start();
+}
+
+void LocalPane::listTreeNode()
+{
+    m_treeNodePending = false;
+    const QString key = TreeNodePath();
     addVisitedFolder(visitedText(key, driveRoot()));
     ViewFolder(key);
 }
@@ -370,7 +404,8 @@ void LocalPane::treeNodeChosen(QTreeWidgetItem *node)
 void LocalPane::pathBoxChosen(int index)
 {
     const BusyCursor busy;
-    selectFolder(m_cboLocal->itemText(index).trimmed());
+    // The path exactly as visited: a folder name may end in a blank.
+    selectFolder(m_cboLocal->itemText(index));
 }
 
 void LocalPane::listDoubleClicked(const QModelIndex &index)
@@ -475,7 +510,11 @@ void LocalPane::openSelectionWith()
 }
 void LocalPane::renameSelection()
 {
-    m_commands->rename();
+    m_commands->rename(ListingVariant::Pane);
+}
+void LocalPane::renameFromContextMenu()
+{
+    m_commands->rename(ListingVariant::Menu);
 }
 void LocalPane::deleteSelection()
 {
