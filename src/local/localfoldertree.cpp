@@ -14,11 +14,16 @@
 namespace {
 
 constexpr int KeyRole = Qt::UserRole;
-constexpr int TagRole = Qt::UserRole + 1;
-// The tag of a node whose subfolders have been read.
-const QString ReadTag = QStringLiteral("*");
 // How long one slice of queued reads may keep the window from its events.
 constexpr qint64 SliceMs = 20;
+
+// A node with its tag kept beside the item's data: setting item data signals the view, and a
+// node of thousands of children would send thousands of signals for a flag the view never shows.
+class FolderNode : public QTreeWidgetItem {
+public:
+    using QTreeWidgetItem::QTreeWidgetItem;
+    bool isRead = false;
+};
 
 } // namespace
 
@@ -51,7 +56,7 @@ QString LocalFolderTree::key(const QTreeWidgetItem *node)
 
 bool LocalFolderTree::isRead(const QTreeWidgetItem *node)
 {
-    return node->data(0, TagRole).toString() == ReadTag;
+    return static_cast<const FolderNode *>(node)->isRead;
 }
 
 void LocalFolderTree::setRoot(const QString &root)
@@ -62,7 +67,7 @@ void LocalFolderTree::setRoot(const QString &root)
     m_pendingReader->stop();
     m_foldersRead = 0;
     m_root = WithClosingSlash(root);
-    QTreeWidgetItem *drive = new QTreeWidgetItem(this, { QDir::toNativeSeparators(root) });
+    QTreeWidgetItem *drive = new FolderNode(this, { QDir::toNativeSeparators(root) });
     drive->setIcon(0, m_driveIcon);
     drive->setData(0, KeyRole, m_root);
     m_nodes.insert(m_root, drive);
@@ -72,11 +77,9 @@ void LocalFolderTree::setRoot(const QString &root)
 
 QTreeWidgetItem *LocalFolderTree::newNode(const QString &name, const QString &key)
 {
-    QTreeWidgetItem *node = new QTreeWidgetItem({ name });
+    QTreeWidgetItem *node = new FolderNode({ name });
     node->setIcon(0, m_folderIcon);
     node->setData(0, KeyRole, key);
-    // Until its subfolders are read a node may have some: it offers to open.
-    node->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
     m_nodes.insert(key, node);
     return node;
 }
@@ -90,15 +93,15 @@ void LocalFolderTree::readSubfolders(QTreeWidgetItem *node)
     for (const QString &name : names)
         children.append(newNode(name, parentKey + name + u'/'));
     // One insertion for all of them: the view handles thousands of single ones slowly.
-    node->addChildren(children);
-    node->setData(0, TagRole, ReadTag);
-    node->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+    if (!children.isEmpty())
+        node->addChildren(children);
+    static_cast<FolderNode *>(node)->isRead = true;
     ++m_foldersRead;
 }
 
 void LocalFolderTree::nodeExpanded(QTreeWidgetItem *node)
 {
-    // A node opened through the expand mark of a queued child is read first.
+    // A node opened before its turn in the queue is read first.
     if (!isRead(node))
         readSubfolders(node);
     for (int i = 0; i < node->childCount(); ++i) {
