@@ -413,7 +413,7 @@ void LocalPane::listDoubleClicked(const QModelIndex &index)
     if (!index.isValid() || !m_model->entry(index.row()).isFolder)
         return;
     const BusyCursor busy;
-    selectFolder(TreeNodePath() + m_model->entry(index.row()).name);
+    selectFolder(m_shownFolder + m_model->entry(index.row()).name);
 }
 
 void LocalPane::showContextMenu(const QPoint &globalPosition)
