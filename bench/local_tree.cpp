@@ -107,9 +107,9 @@ void report(const char *what, double seconds, double stallMs, double openSeconds
     QTextStream(stdout) << QStringLiteral("local_tree: %1 in %2 s%3, longest stall %4 ms")
                                .arg(QLatin1String(what))
                                .arg(seconds, 0, 'f', 3)
-                               .arg(openSeconds < 0 ? QString()
-                                                    : QStringLiteral(" (open and shown after %1 s)")
-                                                          .arg(openSeconds, 0, 'f', 3))
+                               .arg(openSeconds < 0
+                                       ? QString()
+                                       : QStringLiteral(" (open and shown after %1 s)").arg(openSeconds, 0, 'f', 3))
                                .arg(stallMs, 0, 'f', 1)
                         << Qt::endl;
 }

@@ -128,7 +128,7 @@ void LocalPane::createToolBars()
         &QAction::triggered, this, &LocalPane::openSelection);
     connect(
         addKeyedButton(m_tlbDirOptions, "refresh", "view-refresh", QStyle::SP_BrowserReload, text("FRMLOCAL_REFRESH")),
-        &QAction::triggered, this, [this] { RefreshLocal(); });
+        &QAction::triggered, this, &LocalPane::RefreshLocal);
     connect(addKeyedButton(m_tlbDirOptions, "upload", "go-next", QStyle::SP_ArrowRight, text("FRMLOCAL_UPLOAD")),
         &QAction::triggered, this, &LocalPane::upload);
 
@@ -280,7 +280,12 @@ void LocalPane::relist(const QString &folder, ListingVariant variant)
         ViewFolder(folder, variant);
 }
 
-void LocalPane::RefreshLocal(ListingVariant variant)
+void LocalPane::RefreshLocal()
+{
+    refreshListing(ListingVariant::Pane);
+}
+
+void LocalPane::refreshListing(ListingVariant variant)
 {
     const QString folder = TreeNodePath();
     // Folders made or removed outside the program show up in the tree as well as in the list.

@@ -53,7 +53,9 @@ public:
     // folder meanwhile.
     void relist(const QString &folder, ListingVariant variant);
     // Reads the tree's folder's subfolders and lists it again.
-    void RefreshLocal(ListingVariant variant = ListingVariant::Pane);
+    void RefreshLocal();
+    // The same with the listing of the menu that asked for it.
+    void refreshListing(ListingVariant variant);
     // Rebuilds the tree for the volume mounted at root.
     void ReadDrive(const QString &root);
     // Expands the tree down to path, selects its node, lists it and adds it to cboLocal;

@@ -33,7 +33,7 @@ LocalPopupMenu::LocalPopupMenu(LocalPane &pane)
     addSeparatorNamed(5);
     // The menu's own refresh lists with the menu's listing variant, unlike the main menu's.
     connect(addEntry(this, "mnuAktualisieren", text("FRMPULOC_REFRESH")), &QAction::triggered, &pane,
-        [&pane] { pane.RefreshLocal(ListingVariant::Menu); });
+        [&pane] { pane.refreshListing(ListingVariant::Menu); });
     addSeparatorNamed(6);
     connect(addEntry(this, "mnuEigenschaften", text("FRMPULOC_PROP")), &QAction::triggered, &pane,
         &LocalPane::showProperties);
