@@ -317,7 +317,13 @@ bool LocalPane::selectFolder(const QString &path)
         }
         ReadDrive(root);
     }
-    QTreeWidgetItem *node = m_trwPaths->reveal(key);
+    QTreeWidgetItem *node = nullptr;
+    {
+        // Revealing may read a node again and drop a vanished current node: the tree must not
+        // list its stand-in while the nodes are being changed.
+        const QScopedValueRollback guard(m_selectingNode, true);
+        node = m_trwPaths->reveal(key);
+    }
     // Listing a folder the tree cannot select would leave the commands working on another one.
     if (!node)
         return false;
