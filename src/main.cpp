@@ -12,7 +12,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(ProductInfo::Name));
-    QApplication::setApplicationDisplayName(QString::fromLatin1(ProductInfo::Name));
+    // No display name: the platform would append it to every window title.
     QApplication::setDesktopFileName(QStringLiteral("ferrolink"));
     QApplication::setWindowIcon(applicationIcon());
     // Desktops outside GNOME and KDE often report no theme (or bare hicolor), which leaves the

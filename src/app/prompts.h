@@ -17,7 +17,7 @@ public:
 
     // A message with one OK button. An empty title leaves the program's own.
     virtual void message(const QString &text, Icon icon, const QString &title = {}) = 0;
-    // A question with Yes and No buttons; true for Yes.
+    // A question with Yes and No buttons and no icon (message code 4); true for Yes.
     virtual bool askYesNo(const QString &text) = 0;
     // An input box; nullopt when cancelled. position is in twips from the screen's top left.
     virtual std::optional<QString> input(const QString &prompt, const QString &defaultText = {},

@@ -40,7 +40,8 @@ void WidgetPrompts::message(const QString &text, Icon icon, const QString &title
 
 bool WidgetPrompts::askYesNo(const QString &text)
 {
-    QMessageBox box(QMessageBox::Question, titleOr({}), text, QMessageBox::Yes | QMessageBox::No, m_parent);
+    // Message code 4: Yes and No, and no icon.
+    QMessageBox box(QMessageBox::NoIcon, titleOr({}), text, QMessageBox::Yes | QMessageBox::No, m_parent);
     return box.exec() == QMessageBox::Yes;
 }
 

@@ -57,7 +57,7 @@ QString LocalCommands::currentFolder() const
 QString LocalCommands::selectedPath() const
 {
     const QList<LocalEntry> entries = m_pane.selectedEntries();
-    return entries.isEmpty() ? currentFolder() : currentFolder() + entries.first().name;
+    return entries.isEmpty() ? currentFolder() : m_pane.shownFolder() + entries.first().name;
 }
 
 void LocalCommands::open()
@@ -94,7 +94,7 @@ void LocalCommands::properties()
 
 void LocalCommands::rename(ListingVariant listing)
 {
-    const QString folder = currentFolder();
+    const QString folder = m_pane.shownFolder();
     const QList<LocalEntry> entries = m_pane.selectedEntries();
     if (entries.size() >= 2) {
         m_services.prompts.message(text("FRMPOPLOC_ONEFILE"), Prompts::Icon::Information);
@@ -122,7 +122,7 @@ void LocalCommands::rename(ListingVariant listing)
         m_pane.refreshTreeNode(folder);
         m_pane.pruneVanishedFolders();
     }
-    m_pane.ViewFolder(folder, listing);
+    m_pane.relist(folder, listing);
 }
 
 void LocalCommands::newFolder(ListingVariant listing)
@@ -141,25 +141,26 @@ void LocalCommands::newFolder(ListingVariant listing)
     history.appendLine(text("FRMPULOC_GENOK") + LineEnd, HistoryLog::Colour::Green);
     BusyCursor busy;
     m_pane.refreshTreeNode(folder);
-    m_pane.ViewFolder(folder, listing);
+    m_pane.relist(folder, listing);
 }
 
 void LocalCommands::deleteSelection()
 {
-    const QString folder = currentFolder();
+    const QString folder = m_pane.shownFolder();
     QStringList paths;
     for (const LocalEntry &entry : m_pane.selectedEntries())
         paths.append(folder + entry.name);
-    if (paths.isEmpty())
-        return;
     LocalDelete engine(m_services.history, m_services.prompts, m_services.progress);
-    BusyCursor busy;
-    if (!engine.run(paths))
+    if (!engine.confirm(paths))
         return;
-    // Deleted folders leave the tree and the path box whichever way the delete was started.
+    // The hourglass only once the question is answered: the user is not kept waiting for it.
+    const BusyCursor busy;
+    engine.remove(paths);
+    // Deleted folders leave the tree and the path box whichever way the delete was started; only
+    // the folder the entries lay in can have lost subfolders.
     m_pane.refreshTreeNode(folder);
     m_pane.pruneVanishedFolders();
-    m_pane.ViewFolder(folder, ListingVariant::AfterDelete);
+    m_pane.relist(folder, ListingVariant::AfterDelete);
 }
 
 int LocalCommands::runDialog(QDialog &dialog)

@@ -39,7 +39,7 @@ public:
 
     // The pane's current folder with a closing "/".
     QString currentFolder() const;
-    // The current folder followed by the first selected name; the current folder when none.
+    // The first selected name in the folder the list shows; the current folder when none.
     QString selectedPath() const;
 
 private:

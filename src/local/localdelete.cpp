@@ -38,11 +38,53 @@ LocalDelete::LocalDelete(HistoryLog &history, Prompts &prompts, ProgressSink &pr
 {
 }
 
-bool LocalDelete::run(const QStringList &paths)
+bool LocalDelete::confirm(const QStringList &paths)
 {
     if (paths.isEmpty())
         return false;
-    return paths.size() == 1 ? runOne(paths.first()) : runMany(paths);
+    QString question;
+    if (paths.size() == 1) {
+        const QString &path = paths.first();
+        m_history.appendLine(text("MSDEL_DELETE") + u' ' + path + LineEnd);
+        // The question names what the entry really is, so a folder tree is never announced as a
+        // file.
+        question = isRealFolder(path) ? text("MSDEL_FOLDDEL1") + u' ' + path + u' ' + text("MSDEL_FOLDDEL2")
+                                      : text("MSDEL_DELETEIT1") + u' ' + path + u' ' + text("MSDEL_DELETEIT2");
+    } else {
+        m_history.appendLine(QStringLiteral("Aktion: Beginne mit löschen") + LineEnd);
+        question = text("MSDEL_FILEDEL1") + u' ' + QString::number(paths.size()) + u' ' + text("MSDEL_FILEDEL2");
+    }
+    if (m_prompts.askYesNo(question))
+        return true;
+    m_history.appendLine(text("MSDEL_DELCANCEL") + LineEnd, HistoryLog::Colour::Red);
+    return false;
+}
+
+void LocalDelete::remove(const QStringList &paths)
+{
+    if (paths.size() == 1) {
+        m_progress.setRange(1, 10);
+        m_progress.setValue(10);
+        const bool removed = removePermanently(paths.first());
+        m_progress.setValue(10);
+        reportOutcome(removed);
+        m_progress.setValue(1);
+        return;
+    }
+    m_progress.setRange(1, int(paths.size()));
+    m_progress.setValue(1);
+    // Thousands of entries go in a second or two: repainting the log after each would be most
+    // of the work.
+    EventPump pump;
+    int handled = 0;
+    for (const QString &path : paths) {
+        m_history.appendLine(text("MSDEL_WILLDELETE1") + u' ' + path + LineEnd);
+        const bool removed = removePermanently(path);
+        m_progress.setValue(++handled);
+        reportOutcome(removed);
+        pump.pump();
+    }
+    m_progress.setValue(1);
 }
 
 bool LocalDelete::removePermanently(const QString &path)
@@ -59,49 +101,6 @@ bool LocalDelete::removePermanently(const QString &path)
     // Only "not found" counts as gone; an entry we cannot even look at may still be there.
     std::error_code probe;
     return fs::symlink_status(target, probe).type() == fs::file_type::not_found;
-}
-
-bool LocalDelete::runOne(const QString &path)
-{
-    m_history.appendLine(text("MSDEL_DELETE") + u' ' + path + LineEnd);
-    // The question names what the entry really is, so a folder tree is never announced as a file.
-    const QString question = isRealFolder(path)
-        ? text("MSDEL_FOLDDEL1") + u' ' + path + u' ' + text("MSDEL_FOLDDEL2")
-        : text("MSDEL_DELETEIT1") + u' ' + path + u' ' + text("MSDEL_DELETEIT2");
-    if (!m_prompts.askYesNo(question)) {
-        m_history.appendLine(text("MSDEL_DELCANCEL") + LineEnd, HistoryLog::Colour::Red);
-        return false;
-    }
-    m_progress.setRange(1, 10);
-    m_progress.setValue(10);
-    const bool removed = removePermanently(path);
-    m_progress.setValue(10);
-    reportOutcome(removed);
-    m_progress.setValue(1);
-    return true;
-}
-
-bool LocalDelete::runMany(const QStringList &paths)
-{
-    m_history.appendLine(QStringLiteral("Aktion: Beginne mit löschen") + LineEnd);
-    const QString question
-        = text("MSDEL_FILEDEL1") + u' ' + QString::number(paths.size()) + u' ' + text("MSDEL_FILEDEL2");
-    if (!m_prompts.askYesNo(question)) {
-        m_history.appendLine(text("MSDEL_DELCANCEL") + LineEnd, HistoryLog::Colour::Red);
-        return false;
-    }
-    m_progress.setRange(1, int(paths.size()));
-    m_progress.setValue(1);
-    int handled = 0;
-    for (const QString &path : paths) {
-        m_history.appendLine(text("MSDEL_WILLDELETE1") + u' ' + path + LineEnd);
-        const bool removed = removePermanently(path);
-        m_progress.setValue(++handled);
-        reportOutcome(removed);
-        processPendingEvents();
-    }
-    m_progress.setValue(1);
-    return true;
 }
 
 void LocalDelete::reportOutcome(bool removed)

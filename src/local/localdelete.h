@@ -12,17 +12,17 @@ class LocalDelete {
 public:
     LocalDelete(HistoryLog &history, Prompts &prompts, ProgressSink &progress);
 
-    // Deletes the entries at paths after asking once. False when nothing was asked or the user
-    // said No; true when the deletion ran (each entry's outcome is in the history).
-    bool run(const QStringList &paths);
+    // Asks the one question for the entries at paths, with its history lines. True for Yes;
+    // false when the user said No or there was nothing to ask.
+    bool confirm(const QStringList &paths);
+    // Deletes the confirmed entries, each with its history lines and a step of the bar.
+    void remove(const QStringList &paths);
 
     // Removes the entry at path permanently: a folder with everything below it, a symbolic link
     // as the link itself. True when nothing is left at path afterwards.
     static bool removePermanently(const QString &path);
 
 private:
-    bool runOne(const QString &path);
-    bool runMany(const QStringList &paths);
     void reportOutcome(bool removed);
 
     HistoryLog &m_history;

@@ -28,6 +28,9 @@ QCollator NameCollator()
 
 LocalEntryModel::LocalEntryModel(QObject *parent)
     : QAbstractTableModel(parent)
+    // Looked up once when the window loads: the header asks for them on every paint.
+    , m_headers { text("FRMLOCAL_FILENAME"), text("FRMLOCAL_SIZE"), text("FRMLOCAL_TYP"), text("FRMLOCAL_CHANGED"),
+        text("FRMLOCAL_ATTRIBUTE") }
 {
 }
 
@@ -114,20 +117,7 @@ QVariant LocalEntryModel::headerData(int section, Qt::Orientation orientation, i
                                                                    : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
     if (role != Qt::DisplayRole)
         return {};
-    switch (section) {
-    case NameColumn:
-        return text("FRMLOCAL_FILENAME");
-    case SizeColumn:
-        return text("FRMLOCAL_SIZE");
-    case TypeColumn:
-        return text("FRMLOCAL_TYP");
-    case ChangedColumn:
-        return text("FRMLOCAL_CHANGED");
-    case AttributeColumn:
-        return text("FRMLOCAL_ATTRIBUTE");
-    default:
-        return {};
-    }
+    return m_headers.value(section);
 }
 
 void LocalEntryModel::sort(int column, Qt::SortOrder order)

@@ -9,6 +9,7 @@
 #include <QCollator>
 #include <QHash>
 #include <QIcon>
+#include <QStringList>
 
 #include <vector>
 
@@ -53,4 +54,5 @@ private:
     // The listing's image lists: one icon per image key, rebuilt with every listing.
     QHash<QString, QIcon> m_icons;
     QString m_folderText;
+    QStringList m_headers;
 };

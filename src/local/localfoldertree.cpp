@@ -1,22 +1,35 @@
 #include "local/localfoldertree.h"
 
-#include "app/busycursor.h"
 #include "local/locallisting.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QSet>
 #include <QStyle>
+#include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
 constexpr int KeyRole = Qt::UserRole;
-constexpr int TagRole = Qt::UserRole + 1;
-const QString ReadTag = QStringLiteral("*");
+// How long one slice of queued reads may keep the window from its events.
+constexpr qint64 SliceMs = 20;
+
+// A node with its tag kept beside the item's data: setting item data signals the view, and a
+// node of thousands of children would send thousands of signals for a flag the view never shows.
+class FolderNode : public QTreeWidgetItem {
+public:
+    using QTreeWidgetItem::QTreeWidgetItem;
+    bool isRead = false;
+};
 
 } // namespace
 
 LocalFolderTree::LocalFolderTree(QWidget *parent)
     : QTreeWidget(parent)
+    , m_pendingReader(new QTimer(this))
 {
     setObjectName(QStringLiteral("trwPaths"));
     setHeaderHidden(true);
@@ -29,9 +42,11 @@ LocalFolderTree::LocalFolderTree(QWidget *parent)
     for (const QSize &size : open.availableSizes())
         m_folderIcon.addPixmap(open.pixmap(size), QIcon::Selected);
 
+    m_pendingReader->setInterval(0);
+    connect(m_pendingReader, &QTimer::timeout, this, &LocalFolderTree::readPendingSlice);
     // Opening a node reads its children's subfolders, so their expand marks are right before
     // the user gets to them.
-    connect(this, &QTreeWidget::itemExpanded, this, &LocalFolderTree::readChildrenOf);
+    connect(this, &QTreeWidget::itemExpanded, this, &LocalFolderTree::nodeExpanded);
 }
 
 QString LocalFolderTree::key(const QTreeWidgetItem *node)
@@ -41,16 +56,18 @@ QString LocalFolderTree::key(const QTreeWidgetItem *node)
 
 bool LocalFolderTree::isRead(const QTreeWidgetItem *node)
 {
-    return node->data(0, TagRole).toString() == ReadTag;
+    return static_cast<const FolderNode *>(node)->isRead;
 }
 
 void LocalFolderTree::setRoot(const QString &root)
 {
     clear();
     m_nodes.clear();
+    m_pending.clear();
+    m_pendingReader->stop();
     m_foldersRead = 0;
     m_root = WithClosingSlash(root);
-    QTreeWidgetItem *drive = new QTreeWidgetItem(this, { QDir::toNativeSeparators(root) });
+    QTreeWidgetItem *drive = new FolderNode(this, { QDir::toNativeSeparators(root) });
     drive->setIcon(0, m_driveIcon);
     drive->setData(0, KeyRole, m_root);
     m_nodes.insert(m_root, drive);
@@ -58,12 +75,11 @@ void LocalFolderTree::setRoot(const QString &root)
     drive->setExpanded(true);
 }
 
-QTreeWidgetItem *LocalFolderTree::addNode(QTreeWidgetItem *parent, const QString &name, const QString &key)
+QTreeWidgetItem *LocalFolderTree::newNode(const QString &name, const QString &key)
 {
-    QTreeWidgetItem *node = new QTreeWidgetItem({ name });
+    QTreeWidgetItem *node = new FolderNode({ name });
     node->setIcon(0, m_folderIcon);
     node->setData(0, KeyRole, key);
-    parent->addChild(node);
     m_nodes.insert(key, node);
     return node;
 }
@@ -71,21 +87,46 @@ QTreeWidgetItem *LocalFolderTree::addNode(QTreeWidgetItem *parent, const QString
 void LocalFolderTree::readSubfolders(QTreeWidgetItem *node)
 {
     const QString parentKey = key(node);
-    for (const QString &name : ListSubfolderNames(parentKey))
-        addNode(node, name, parentKey + name + u'/');
-    node->setData(0, TagRole, ReadTag);
+    const QStringList names = ListSubfolderNames(parentKey);
+    QList<QTreeWidgetItem *> children;
+    children.reserve(names.size());
+    for (const QString &name : names)
+        children.append(newNode(name, parentKey + name + u'/'));
+    // One insertion for all of them: the view handles thousands of single ones slowly.
+    if (!children.isEmpty())
+        node->addChildren(children);
+    static_cast<FolderNode *>(node)->isRead = true;
     ++m_foldersRead;
 }
 
-void LocalFolderTree::readChildrenOf(QTreeWidgetItem *node)
+void LocalFolderTree::nodeExpanded(QTreeWidgetItem *node)
 {
+    // A node opened before its turn in the queue is read first.
+    if (!isRead(node))
+        readSubfolders(node);
     for (int i = 0; i < node->childCount(); ++i) {
-        QTreeWidgetItem *child = node->child(i);
-        if (!isRead(child)) {
-            const BusyCursor busy;
-            readSubfolders(child);
-        }
+        const QTreeWidgetItem *child = node->child(i);
+        // A node opened again while its children wait queues them again; the reader skips the
+        // ones read meanwhile.
+        if (!isRead(child))
+            m_pending.push_back(key(child));
     }
+    if (!m_pending.empty())
+        m_pendingReader->start();
+}
+
+void LocalFolderTree::readPendingSlice()
+{
+    QElapsedTimer slice;
+    slice.start();
+    while (!m_pending.empty() && slice.elapsed() < SliceMs) {
+        QTreeWidgetItem *node = m_nodes.value(m_pending.front());
+        m_pending.pop_front();
+        if (node && !isRead(node))
+            readSubfolders(node);
+    }
+    if (m_pending.empty())
+        m_pendingReader->stop();
 }
 
 QTreeWidgetItem *LocalFolderTree::reveal(const QString &key)
@@ -99,7 +140,11 @@ QTreeWidgetItem *LocalFolderTree::reveal(const QString &key)
         if (!isRead(node))
             readSubfolders(node);
         node->setExpanded(true);
+        const QString parentKey = nodeKey;
         nodeKey += name + u'/';
+        // A folder made since its parent was read gets its node now.
+        if (!m_nodes.contains(nodeKey) && QFileInfo(nodeKey).isDir())
+            refreshNode(parentKey);
         node = m_nodes.value(nodeKey);
         if (!node)
             return nullptr;
@@ -112,39 +157,35 @@ void LocalFolderTree::refreshNode(const QString &key)
     QTreeWidgetItem *node = m_nodes.value(key);
     if (!node || !isRead(node))
         return;
-    QHash<QString, QTreeWidgetItem *> kept;
-    for (QTreeWidgetItem *child : node->takeChildren())
-        kept.insert(child->text(0), child);
-    for (const QString &name : ListSubfolderNames(key)) {
-        if (QTreeWidgetItem *child = kept.take(name)) {
-            node->addChild(child);
-        } else {
-            QTreeWidgetItem *added = addNode(node, name, key + name + u'/');
-            // An open node knows one level beyond its children; a new child must too.
-            if (node->isExpanded())
-                readSubfolders(added);
+    const QStringList names = ListSubfolderNames(key);
+    const QSet<QString> present(names.cbegin(), names.cend());
+    QSet<QString> kept;
+    // Children are dropped and inserted one by one, never taken out all together: the ones that
+    // stay keep their subtrees, their open state and the selection.
+    for (int i = node->childCount() - 1; i >= 0; --i) {
+        QTreeWidgetItem *child = node->child(i);
+        if (present.contains(child->text(0))) {
+            kept.insert(child->text(0));
+            continue;
         }
+        forget(child);
+        delete node->takeChild(i);
     }
-    for (QTreeWidgetItem *vanished : std::as_const(kept)) {
-        forget(vanished);
-        delete vanished;
-    }
-}
-
-void LocalFolderTree::pruneVanished()
-{
-    QStringList vanished;
-    for (auto it = m_nodes.cbegin(); it != m_nodes.cend(); ++it) {
-        if (it.key() != m_root && !QFileInfo(it.key()).isDir())
-            vanished.append(it.key());
-    }
-    // A vanished folder's subtree vanished with it: deleting a node forgets its descendants, so
-    // they are skipped here.
-    for (const QString &vanishedKey : std::as_const(vanished)) {
-        if (QTreeWidgetItem *node = m_nodes.value(vanishedKey)) {
-            forget(node);
-            delete node;
+    QList<QTreeWidgetItem *> added;
+    int row = 0;
+    for (const QString &name : names) {
+        if (kept.contains(name)) {
+            ++row;
+            continue;
         }
+        QTreeWidgetItem *child = newNode(name, key + name + u'/');
+        node->insertChild(std::min(row++, node->childCount()), child);
+        added.append(child);
+    }
+    // An open node knows one level beyond its children; its new children must too.
+    if (node->isExpanded()) {
+        for (QTreeWidgetItem *child : std::as_const(added))
+            readSubfolders(child);
     }
 }
 

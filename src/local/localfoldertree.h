@@ -2,9 +2,15 @@
 // trwPaths: the folder tree of one volume, filled one level ahead of what the user has opened.
 // Every node carries its folder's path with a closing "/" as its key (letter case kept, so Foo
 // and foo are two nodes) and a tag that says whether its own subfolders have been read.
+// Opening a node reads its children's subfolders in slices between the window's events, so a
+// folder of thousands of folders opens at once and the window never stalls.
 
 #include <QHash>
 #include <QTreeWidget>
+
+#include <deque>
+
+class QTimer;
 
 class LocalFolderTree : public QTreeWidget {
     Q_OBJECT
@@ -21,27 +27,34 @@ public:
     // Whether the node's own subfolders have been read.
     static bool isRead(const QTreeWidgetItem *node);
 
-    // Creates and expands the nodes down to the folder key; nullptr when the key lies outside
-    // the volume or one of its folders is missing.
+    // Creates and expands the nodes down to the folder key, reading a node again where a folder
+    // was made after it had been read; nullptr when the key lies outside the volume or one of
+    // its folders is missing.
     QTreeWidgetItem *reveal(const QString &key);
     // Reads the subfolders of the node of key again: vanished ones go, new ones come, the
     // others keep their own subtrees.
     void refreshNode(const QString &key);
-    // Drops the nodes whose folders no longer exist.
-    void pruneVanished();
+
+    // Whether opened nodes still have children whose subfolders wait to be read.
+    bool hasPendingReads() const { return !m_pending.empty(); }
 
     // How many folders have been read for subfolders since the last setRoot (tests check that
     // each folder is read once).
     int foldersRead() const { return m_foldersRead; }
 
 private:
-    QTreeWidgetItem *addNode(QTreeWidgetItem *parent, const QString &name, const QString &key);
+    QTreeWidgetItem *newNode(const QString &name, const QString &key);
     void readSubfolders(QTreeWidgetItem *node);
-    void readChildrenOf(QTreeWidgetItem *node);
+    void nodeExpanded(QTreeWidgetItem *node);
+    void readPendingSlice();
     void forget(QTreeWidgetItem *node);
 
     QString m_root;
     QHash<QString, QTreeWidgetItem *> m_nodes;
+    // Keys of the nodes whose subfolders are still to be read, oldest first; keys rather than
+    // nodes, since a refresh may delete a node before its turn.
+    std::deque<QString> m_pending;
+    QTimer *m_pendingReader = nullptr;
     QIcon m_driveIcon;
     QIcon m_folderIcon;
     int m_foldersRead = 0;

@@ -3,7 +3,6 @@
 #include "local/filetypename.h"
 
 #include <QCollator>
-#include <QDir>
 #include <QFile>
 #include <QHash>
 
@@ -163,8 +162,27 @@ std::optional<std::vector<LocalEntry>> ListFolderEntries(const QString &folder, 
 
 QStringList ListSubfolderNames(const QString &folder)
 {
-    QStringList names = QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
-    SortNames(names);
+    QStringList names;
+    const std::unique_ptr<DIR, int (*)(DIR *)> dir(
+        ::opendir(QFile::encodeName(WithClosingSlash(folder)).constData()), ::closedir);
+    if (!dir)
+        return names;
+    while (const dirent *found = ::readdir(dir.get())) {
+        if (std::strcmp(found->d_name, ".") == 0 || std::strcmp(found->d_name, "..") == 0)
+            continue;
+        // Only folders and links to folders: FIFOs, sockets, device files and dangling links
+        // cannot be entered. The entry type spares a stat for all but links and odd file systems.
+        bool isFolder = found->d_type == DT_DIR;
+        if (found->d_type == DT_LNK || found->d_type == DT_UNKNOWN) {
+            struct stat status { };
+            isFolder = ::fstatat(::dirfd(dir.get()), found->d_name, &status, 0) == 0 && S_ISDIR(status.st_mode);
+        }
+        if (isFolder)
+            names.append(QFile::decodeName(found->d_name));
+    }
+    // A collator costs more to set up than a handful of names cost to sort.
+    if (names.size() > 1)
+        SortNames(names);
     return names;
 }
 

@@ -22,7 +22,8 @@ inline constexpr char16_t FolderImageKey[] = u"Folder";
 std::optional<std::vector<LocalEntry>> ListFolderEntries(
     const QString &folder, ListingVariant variant = ListingVariant::Pane);
 
-// The names of the subfolders of folder in name order; empty when it cannot be read.
+// The names of the subfolders of folder (folders and links to folders, nothing else) in name
+// order; empty when it cannot be read.
 QStringList ListSubfolderNames(const QString &folder);
 
 // Moves the folders to the front and orders each group by name as the variant sorts.

@@ -12,10 +12,12 @@
 #include "local/localfoldertree.h"
 #include "local/locallisting.h"
 #include "local/localpopupmenu.h"
+#include "local/uservolumes.h"
 
 #include <QActionGroup>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -23,30 +25,15 @@
 #include <QScopedValueRollback>
 #include <QStackedWidget>
 #include <QStorageInfo>
+#include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
 
 #include <algorithm>
-#include <set>
+#include <vector>
 
 namespace {
-
-// Volumes a user keeps files on; pseudo and system mounts stay out of the drive list.
-bool isUserVolume(const QStorageInfo &volume)
-{
-    static const QStringList systemPlaces { QStringLiteral("/proc"), QStringLiteral("/sys"), QStringLiteral("/dev"),
-        QStringLiteral("/run"), QStringLiteral("/boot"), QStringLiteral("/snap") };
-    const QString root = volume.rootPath();
-    if (root == u'/' || !volume.isValid() || !QFileInfo(root).isDir())
-        return false;
-    if (root.startsWith(QLatin1String("/run/media/")))
-        return true;
-    for (const QString &place : systemPlaces) {
-        if (root == place || root.startsWith(place + u'/'))
-            return false;
-    }
-    return volume.device().startsWith("/dev/");
-}
 
 // A visited folder as cboLocal shows it: without its closing "/", except a volume root.
 QString visitedText(const QString &key, const QString &driveRoot)
@@ -69,6 +56,9 @@ QAction *addKeyedButton(QToolBar *toolBar, const char *key, ToolBarIcon icon, co
     action->setStatusTip(toolTip);
     return action;
 }
+
+// Tree moves closer together than this are taken as passing through (a held arrow key).
+constexpr int TreeSettleMs = 150;
 
 } // namespace
 
@@ -104,6 +94,13 @@ void LocalPane::createControls()
 
     m_trwPaths = new LocalFolderTree(m_fraLocal);
     connect(m_trwPaths, &QTreeWidget::currentItemChanged, this, &LocalPane::treeNodeChosen);
+    m_treeSettle = new QTimer(this);
+    m_treeSettle->setSingleShot(true);
+    m_treeSettle->setInterval(TreeSettleMs);
+    connect(m_treeSettle, &QTimer::timeout, this, [this] {
+        if (m_treeNodePending)
+            listTreeNode();
+    });
 
     m_cboLocal = new QComboBox(m_fraLocal);
     m_cboLocal->setObjectName(QStringLiteral("cboLocal"));
@@ -204,9 +201,10 @@ void LocalPane::fillDriveList()
     m_drvDrive->clear();
     m_drvDrive->addItem(QStringLiteral("/"), QStringLiteral("/"));
     QStringList roots;
-    for (const QStorageInfo &volume : QStorageInfo::mountedVolumes()) {
-        if (isUserVolume(volume))
-            roots.append(volume.rootPath());
+    // A bind mount of a single file is no place to browse.
+    for (const QString &root : UserVolumeRoots()) {
+        if (QFileInfo(root).isDir())
+            roots.append(root);
     }
     roots.sort();
     roots.removeDuplicates();
@@ -229,10 +227,14 @@ QString LocalPane::TreeNodePath() const
 QList<LocalEntry> LocalPane::selectedEntries() const
 {
     // The icon views select only the name column, the report view whole rows: rows are
-    // gathered from whatever cells are selected.
-    std::set<int> rows;
-    for (const QModelIndex &index : m_selection->selectedIndexes())
-        rows.insert(index.row());
+    // gathered from the selection's ranges, never cell by cell.
+    std::vector<int> rows;
+    for (const QItemSelectionRange &range : m_selection->selection()) {
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            rows.push_back(row);
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     QList<LocalEntry> entries;
     entries.reserve(qsizetype(rows.size()));
     for (int row : rows)
@@ -240,24 +242,51 @@ QList<LocalEntry> LocalPane::selectedEntries() const
     return entries;
 }
 
+quint64 LocalPane::clearList()
+{
+    m_model->clear();
+    m_shownFolder.clear();
+    return ++m_listGeneration;
+}
+
 bool LocalPane::ViewFolder(const QString &folder, ListingVariant variant)
 {
+    const quint64 generation = clearList();
     std::optional<std::vector<LocalEntry>> entries;
     {
         const BusyCursor busy;
-        m_model->clear();
         entries = ListFolderEntries(folder, variant);
     }
     if (!entries)
         return false;
     processPendingEvents();
+    // A click handled meanwhile listed another folder: showing this one now would leave the
+    // tree naming that folder and the commands joining its path with these names.
+    if (generation != m_listGeneration)
+        return false;
     m_model->setEntries(std::move(*entries), variant);
+    m_shownFolder = folderKey(folder);
     return true;
+}
+
+void LocalPane::relist(const QString &folder, ListingVariant variant)
+{
+    if (!m_shownFolder.isEmpty() && m_shownFolder == folderKey(folder))
+        ViewFolder(folder, variant);
 }
 
 void LocalPane::RefreshLocal()
 {
-    ViewFolder(TreeNodePath());
+    refreshListing(ListingVariant::Pane);
+}
+
+void LocalPane::refreshListing(ListingVariant variant)
+{
+    const QString folder = TreeNodePath();
+    // Folders made or removed outside the program show up in the tree as well as in the list.
+    refreshTreeNode(folder);
+    m_treeNodePending = false;
+    ViewFolder(folder, variant);
 }
 
 void LocalPane::ReadDrive(const QString &root)
@@ -283,7 +312,13 @@ bool LocalPane::selectFolder(const QString &path)
         }
         ReadDrive(root);
     }
-    QTreeWidgetItem *node = m_trwPaths->reveal(key);
+    QTreeWidgetItem *node = nullptr;
+    {
+        // Revealing may read a node again and drop a vanished current node: the tree must not
+        // list its stand-in while the nodes are being changed.
+        const QScopedValueRollback guard(m_selectingNode, true);
+        node = m_trwPaths->reveal(key);
+    }
     // Listing a folder the tree cannot select would leave the commands working on another one.
     if (!node)
         return false;
@@ -291,6 +326,7 @@ bool LocalPane::selectFolder(const QString &path)
         const QScopedValueRollback guard(m_selectingNode, true);
         m_trwPaths->setCurrentItem(node);
     }
+    m_treeNodePending = false;
     node->setExpanded(true);
     m_trwPaths->scrollToItem(node);
     addVisitedFolder(visitedText(key, driveRoot()));
@@ -305,10 +341,6 @@ void LocalPane::refreshTreeNode(const QString &path)
 
 void LocalPane::pruneVanishedFolders()
 {
-    {
-        const QScopedValueRollback guard(m_selectingNode, true);
-        m_trwPaths->pruneVanished();
-    }
     for (int i = m_cboLocal->count() - 1; i >= 0; --i) {
         if (!QFileInfo(m_cboLocal->itemText(i)).isDir())
             m_cboLocal->removeItem(i);
@@ -356,7 +388,21 @@ void LocalPane::treeNodeChosen(QTreeWidgetItem *node)
 {
     if (m_selectingNode || !node)
         return;
-    const QString key = LocalFolderTree::key(node);
+    if (m_treeSettle->isActive()) {
+        // Passing through: the list waits for the node the user stops at, and meanwhile shows
+        // nothing, so no command takes the names of the folder left behind.
+        clearList();
+        m_treeNodePending = true;
+    } else {
+        listTreeNode();
+    }
+    m_treeSettle->start();
+}
+
+void LocalPane::listTreeNode()
+{
+    m_treeNodePending = false;
+    const QString key = TreeNodePath();
     addVisitedFolder(visitedText(key, driveRoot()));
     ViewFolder(key);
 }
@@ -364,7 +410,8 @@ void LocalPane::treeNodeChosen(QTreeWidgetItem *node)
 void LocalPane::pathBoxChosen(int index)
 {
     const BusyCursor busy;
-    selectFolder(m_cboLocal->itemText(index).trimmed());
+    // The path exactly as visited: a folder name may end in a blank.
+    selectFolder(m_cboLocal->itemText(index));
 }
 
 void LocalPane::listDoubleClicked(const QModelIndex &index)
@@ -372,7 +419,7 @@ void LocalPane::listDoubleClicked(const QModelIndex &index)
     if (!index.isValid() || !m_model->entry(index.row()).isFolder)
         return;
     const BusyCursor busy;
-    selectFolder(TreeNodePath() + m_model->entry(index.row()).name);
+    selectFolder(m_shownFolder + m_model->entry(index.row()).name);
 }
 
 void LocalPane::showContextMenu(const QPoint &globalPosition)
@@ -485,7 +532,11 @@ void LocalPane::openSelectionWith()
 }
 void LocalPane::renameSelection()
 {
-    m_commands->rename();
+    m_commands->rename(ListingVariant::Pane);
+}
+void LocalPane::renameFromContextMenu()
+{
+    m_commands->rename(ListingVariant::Menu);
 }
 void LocalPane::deleteSelection()
 {

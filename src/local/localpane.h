@@ -22,6 +22,7 @@ class QListView;
 class QMenu;
 class QModelIndex;
 class QStackedWidget;
+class QTimer;
 class QToolBar;
 class QTreeView;
 class QTreeWidgetItem;
@@ -41,10 +42,20 @@ public:
     // The selected rows of lsvDirFile in list order.
     QList<LocalEntry> selectedEntries() const;
     QList<TransferItem> selectedItems() const;
-    // Lists the folder into lsvDirFile; false (and an empty list) when it could not be read.
+    // The folder whose entries lsvDirFile shows, with a closing "/": the tree's folder, or empty
+    // while the list shows none (being read, unreadable, or the tree has just moved on). The
+    // commands join the selected names with this folder.
+    QString shownFolder() const { return m_shownFolder; }
+    // Lists the folder into lsvDirFile; false when the folder could not be read (the list stays
+    // empty) or when a later listing overtook this one while events ran (the later one shows).
     bool ViewFolder(const QString &folder, ListingVariant variant = ListingVariant::Pane);
-    // Lists the tree's folder again.
+    // Lists folder again after a command changed it, unless the user has gone on to another
+    // folder meanwhile.
+    void relist(const QString &folder, ListingVariant variant);
+    // Reads the tree's folder's subfolders and lists it again.
     void RefreshLocal();
+    // The same with the listing of the menu that asked for it.
+    void refreshListing(ListingVariant variant);
     // Rebuilds the tree for the volume mounted at root.
     void ReadDrive(const QString &root);
     // Expands the tree down to path, selects its node, lists it and adds it to cboLocal;
@@ -52,7 +63,7 @@ public:
     bool selectFolder(const QString &path);
     // Reads the subfolders of the node of path again (after a new folder or a delete).
     void refreshTreeNode(const QString &path);
-    // Drops tree nodes and cboLocal entries whose folders no longer exist.
+    // Drops the cboLocal entries whose folders no longer exist.
     void pruneVanishedFolders();
 
     View view() const { return m_view; }
@@ -68,7 +79,9 @@ public slots:
     void uploadAs();
     void openSelection();
     void openSelectionWith();
+    // The main menu's rename lists with the pane's listing, the context menu's with its own.
     void renameSelection();
+    void renameFromContextMenu();
     void deleteSelection();
     void newFolder();
     void refresh();
@@ -90,6 +103,9 @@ private:
     void fillDriveList();
     void changeDrive(int index);
     void treeNodeChosen(QTreeWidgetItem *node);
+    void listTreeNode();
+    // Empties the list and makes every listing under way stale; returns the new generation.
+    quint64 clearList();
     void pathBoxChosen(int index);
     void listDoubleClicked(const QModelIndex &index);
     void showContextMenu(const QPoint &globalPosition);
@@ -103,6 +119,12 @@ private:
     View m_view = View::Report;
     // Set while the code moves the tree's selection, so that only the user's choice lists.
     bool m_selectingNode = false;
+    // Counts listings: one that finds the count moved on after its events ran was overtaken.
+    quint64 m_listGeneration = 0;
+    QString m_shownFolder;
+    // Tree moves in quick succession (arrow keys) list only the node the user stops at.
+    QTimer *m_treeSettle = nullptr;
+    bool m_treeNodePending = false;
 
     QGroupBox *m_fraLocal = nullptr;
     QComboBox *m_drvDrive = nullptr;

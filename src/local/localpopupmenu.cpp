@@ -20,7 +20,7 @@ LocalPopupMenu::LocalPopupMenu(LocalPane &pane)
         &LocalPane::openSelectionWith);
     addSeparatorNamed(2);
     connect(addEntry(this, "mnuUmbenennen", text("FRMPULOC_RENAME")), &QAction::triggered, &pane,
-        &LocalPane::renameSelection);
+        &LocalPane::renameFromContextMenu);
     addSeparatorNamed(3);
     connect(addEntry(this, "mnuLoeschen", text("FRMPULOC_DELETE")), &QAction::triggered, &pane,
         &LocalPane::deleteSelection);
@@ -33,7 +33,7 @@ LocalPopupMenu::LocalPopupMenu(LocalPane &pane)
     addSeparatorNamed(5);
     // The menu's own refresh lists with the menu's listing variant, unlike the main menu's.
     connect(addEntry(this, "mnuAktualisieren", text("FRMPULOC_REFRESH")), &QAction::triggered, &pane,
-        [&pane] { pane.ViewFolder(pane.TreeNodePath(), ListingVariant::Menu); });
+        [&pane] { pane.refreshListing(ListingVariant::Menu); });
     addSeparatorNamed(6);
     connect(addEntry(this, "mnuEigenschaften", text("FRMPULOC_PROP")), &QAction::triggered, &pane,
         &LocalPane::showProperties);

@@ -18,7 +18,8 @@ namespace {
 
 const QString LineEnd = QStringLiteral("\r\n");
 
-// The port a port field's text names: digits, optionally surrounded by blanks, 1 to 65535.
+// The port a port field's text names: digits, optionally surrounded by blanks, 0 to 65535,
+// where 0 stands for the service's own port, 21.
 std::optional<quint16> portNumber(const QString &text)
 {
     // Blanks around the number are forgiven, as the connect command already checks the trimmed
@@ -31,9 +32,9 @@ std::optional<quint16> portNumber(const QString &text)
             return std::nullopt;
     }
     const int port = digits.toInt();
-    if (port < 1 || port > 65535)
+    if (port > 65535)
         return std::nullopt;
-    return quint16(port);
+    return quint16(port == 0 ? 21 : port);
 }
 
 } // namespace

@@ -38,10 +38,14 @@ protected:
         return folder;
     }
 
+    // The question, and the deletion when it is answered Yes; true when the deletion ran.
     bool run(const QStringList &paths)
     {
         LocalDelete engine(m_history, m_prompts, m_progress);
-        return engine.run(paths);
+        if (!engine.confirm(paths))
+            return false;
+        engine.remove(paths);
+        return true;
     }
 
     QStringList lineTexts() const

@@ -12,8 +12,10 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QListView>
 #include <QMenu>
@@ -24,7 +26,22 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
+
+// Scripted answers that also do what a real modal question does meanwhile: let queued events
+// run. They note whether the hourglass was showing while the user was asked.
+class ModalPrompts : public ScriptedPrompts {
+public:
+    bool askYesNo(const QString &text) override
+    {
+        busyWhileAsked.append(QGuiApplication::overrideCursor() != nullptr);
+        QCoreApplication::processEvents();
+        return ScriptedPrompts::askYesNo(text);
+    }
+    QList<bool> busyWhileAsked;
+};
 
 class LocalPaneTest : public ::testing::Test {
 protected:
@@ -81,10 +98,29 @@ protected:
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
         QCoreApplication::sendEvent(widget, &press);
     }
+    void select(const QStringList &names)
+    {
+        for (const QString &name : names)
+            reportView()->selectionModel()->select(row(name), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    // A tree click that arrives while the pane is busy: it is handled when events next run.
+    void queueTreeClick(const QString &key)
+    {
+        auto *tree = child<LocalFolderTree>("trwPaths");
+        QMetaObject::invokeMethod(
+            tree, [tree, key] { tree->setCurrentItem(tree->node(key)); }, Qt::QueuedConnection);
+    }
+    void waitUntil(const std::function<bool()> &done)
+    {
+        const QDeadlineTimer limit(30000);
+        while (!done() && !limit.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+        ASSERT_TRUE(done());
+    }
 
     Session m_session;
     RecordingHistoryLog m_history;
-    ScriptedPrompts m_prompts;
+    ModalPrompts m_prompts;
     ProgressBar m_progress;
     AppServices m_services { m_session, m_history, m_prompts, m_progress };
     QTemporaryDir m_dir;
@@ -296,6 +332,140 @@ TEST_F(LocalPaneTest, ControlsFollowThePaneSize)
     m_pane->resize(800, 500);
     EXPECT_EQ(tree->width(), 800 - 23);
     EXPECT_LE(list->geometry().bottom(), 500);
+}
+
+// ---- the list always shows the tree's folder ------------------------------------------------
+
+TEST_F(LocalPaneTest, AListingOvertakenByATreeClickIsNeverShown)
+{
+    ASSERT_TRUE(m_pane->selectFolder(m_folder));
+    queueTreeClick(m_folder + "Sub/");
+    EXPECT_FALSE(m_pane->selectFolder(m_folder + "Other")) << "overtaken while its events ran";
+    EXPECT_EQ(m_pane->TreeNodePath(), m_folder + "Sub/");
+    EXPECT_EQ(m_pane->shownFolder(), m_folder + "Sub/");
+    EXPECT_EQ(shown(), QStringList({ "deeper" }));
+}
+
+TEST_F(LocalPaneTest, DeleteActsOnTheListedFolderWhateverTheTreeDoesMeanwhile)
+{
+    ASSERT_TRUE(QFile(m_folder + "Other/a.txt").open(QIODevice::WriteOnly));
+    ASSERT_TRUE(m_pane->selectFolder(m_folder));
+    select({ "a.txt", "b.txt" });
+    m_prompts.answerYesNo(true);
+    queueTreeClick(m_folder + "Other/");
+    m_pane->deleteSelection();
+    EXPECT_FALSE(QFile::exists(m_folder + "a.txt"));
+    EXPECT_FALSE(QFile::exists(m_folder + "b.txt"));
+    EXPECT_TRUE(QFile::exists(m_folder + "Other/a.txt")) << "the other folder's namesake is untouched";
+    // The user went on to Other: the delete does not list its own folder over it.
+    EXPECT_EQ(m_pane->TreeNodePath(), m_folder + "Other/");
+    EXPECT_EQ(m_pane->shownFolder(), m_folder + "Other/");
+    EXPECT_EQ(shown(), QStringList({ "a.txt" }));
+}
+
+TEST_F(LocalPaneTest, TheHourglassComesOnlyAfterTheDeleteQuestion)
+{
+    ASSERT_TRUE(m_pane->selectFolder(m_folder));
+    for (const QStringList &names : { QStringList { "a.txt" }, QStringList { "b.txt", "Other" } }) {
+        SCOPED_TRACE(qPrintable(names.join(u',')));
+        reportView()->clearSelection();
+        select(names);
+        m_prompts.answerYesNo(true);
+        m_pane->deleteSelection();
+    }
+    EXPECT_EQ(m_prompts.busyWhileAsked, QList<bool>({ false, false }));
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(shown(), QStringList({ "Sub" }));
+}
+
+TEST_F(LocalPaneTest, ArrowKeyMovesListOnlyTheNodeTheUserStopsAt)
+{
+    ASSERT_TRUE(QDir(m_folder).mkdir("Third"));
+    ASSERT_TRUE(m_pane->selectFolder(m_folder));
+    auto *tree = child<LocalFolderTree>("trwPaths");
+    for (const char *name : { "Other/", "Sub/", "Third/" })
+        tree->setCurrentItem(tree->node(m_folder + QString::fromLatin1(name)));
+    // The first move lists at once; the ones passed through in quick succession do not.
+    EXPECT_EQ(pathBoxCount(m_folder + "Other"), 1);
+    EXPECT_TRUE(m_pane->shownFolder().isEmpty()) << "no stale names while the tree moves on";
+    EXPECT_TRUE(m_pane->selectedEntries().isEmpty());
+    waitUntil([&] { return m_pane->shownFolder() == m_folder + "Third/"; });
+    EXPECT_EQ(pathBoxCount(m_folder + "Sub"), 0);
+    EXPECT_EQ(pathBoxCount(m_folder + "Third"), 1);
+}
+
+// ---- the tree follows new folders ------------------------------------------------------------
+
+TEST_F(LocalPaneTest, AFolderMadeLaterOpensAndRefreshShowsItInTheTree)
+{
+    ASSERT_TRUE(m_pane->selectFolder(m_folder));
+    auto *tree = child<LocalFolderTree>("trwPaths");
+    ASSERT_TRUE(QDir(m_folder).mkdir("Late"));
+    ASSERT_TRUE(m_pane->ViewFolder(m_folder));
+    emit reportView()->doubleClicked(row("Late"));
+    EXPECT_EQ(m_pane->TreeNodePath(), m_folder + "Late/");
+
+    ASSERT_TRUE(m_pane->selectFolder(m_folder));
+    const struct {
+        const char *folder;
+        std::function<void()> refresh;
+    } refreshes[] = {
+        { "ByKey", [&] { pressKey(reportView(), Qt::Key_F5); } },
+        { "ByButton",
+            [&] {
+                for (QAction *button : child<QToolBar>("tlbDirOptions")->actions()) {
+                    if (button->data() == "refresh")
+                        button->trigger();
+                }
+            } },
+        { "ByMenu", [&] { child<QMenu>("frmPopUpfrmLocal")->findChild<QAction *>("mnuAktualisieren")->trigger(); } },
+    };
+    for (const auto &r : refreshes) {
+        SCOPED_TRACE(r.folder);
+        const QString made = m_folder + QString::fromLatin1(r.folder);
+        ASSERT_TRUE(QDir().mkdir(made));
+        r.refresh();
+        EXPECT_NE(tree->node(made + u'/'), nullptr);
+        EXPECT_TRUE(shown().contains(QString::fromLatin1(r.folder)));
+    }
+}
+
+TEST_F(LocalPaneTest, PathBoxKeepsBlanksAtTheEndOfFolderNames)
+{
+    ASSERT_TRUE(QDir(m_folder).mkdir("Trail "));
+    ASSERT_TRUE(QFile(m_folder + "Trail /inside.txt").open(QIODevice::WriteOnly));
+    ASSERT_TRUE(m_pane->selectFolder(m_folder + "Trail "));
+    ASSERT_TRUE(m_pane->selectFolder(m_folder));
+    emit pathBox()->activated(pathBox()->findText(m_folder + "Trail "));
+    EXPECT_EQ(m_pane->TreeNodePath(), m_folder + "Trail /");
+    EXPECT_EQ(shown(), QStringList({ "inside.txt" }));
+}
+
+TEST_F(LocalPaneTest, RenameListsWithTheListingOfTheMenuItCameFrom)
+{
+    // The main menu's rename lists as the pane does (folders show D), the context menu's with
+    // its own letters (no D).
+    const struct {
+        const char *label;
+        std::function<void()> rename;
+        QString folderLetters;
+    } cases[] = {
+        { "main menu", [&] { m_pane->renameSelection(); }, "D" },
+        { "context menu", [&] { child<QMenu>("frmPopUpfrmLocal")->findChild<QAction *>("mnuUmbenennen")->trigger(); },
+            "" },
+    };
+    ASSERT_TRUE(m_pane->selectFolder(m_folder));
+    QString name = "a.txt";
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.label);
+        ASSERT_TRUE(m_pane->ViewFolder(m_folder, ListingVariant::AfterDelete));
+        select({ name });
+        name = QString::fromLatin1(c.label) + ".txt";
+        m_prompts.answerInput(name);
+        c.rename();
+        EXPECT_TRUE(QFile::exists(m_folder + name));
+        EXPECT_EQ(shown(LocalEntryModel::AttributeColumn).first(), c.folderLetters);
+    }
 }
 
 } // namespace
