@@ -25,7 +25,6 @@
 #include <QScopedValueRollback>
 #include <QStackedWidget>
 #include <QStorageInfo>
-#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeView>

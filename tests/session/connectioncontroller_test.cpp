@@ -238,8 +238,6 @@ const Failure Failures[] = {
         [] { return text("FTP_BADPORT"); } },
     { "letters_in_port", [](TestConnectionBar &bar) { bar.portText.append(u'a'); },
         [] { return text("FTP_BADPORT"); } },
-    { "port_zero", [](TestConnectionBar &bar) { bar.portText = QStringLiteral("0"); },
-        [] { return text("FTP_BADPORT"); } },
     // The server's own words: a 5yz reply to the password (RFC 959, 5.4).
     { "wrong_password", [](TestConnectionBar &bar) { bar.passwordText = QStringLiteral("wrong"); },
         [] { return QStringLiteral("5"); } },
@@ -286,6 +284,16 @@ TEST_F(ConnectionControllerTest, ConnectCommandFailures)
         EXPECT_EQ(listCleared, 1);
         EXPECT_EQ(listRequested, 0);
     }
+}
+
+// Port 0 stands for the service's own port, 21: the attempt goes out, whatever answers there.
+TEST_F(ConnectionControllerTest, PortZeroIsTheServicePort)
+{
+    bar.portText = QStringLiteral("0");
+    controller.connectCommand();
+    const QString badPort = text("CONNECT_REASON") + u' ' + text("FTP_BADPORT");
+    for (const RecordingHistoryLog::Line &line : history.lines())
+        EXPECT_FALSE(line.text.startsWith(badPort)) << line.text.toStdString();
 }
 
 TEST_F(ConnectionControllerTest, QuickConnectFailures)
