@@ -1,5 +1,7 @@
 #include "support/ftptestserver.h"
 
+#include "support/ftprelay.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -25,6 +27,16 @@ FtpTestServer::~FtpTestServer()
 bool FtpTestServer::start()
 {
     stop();
+    if (!startServer())
+        return false;
+    if (!m_relayed)
+        return true;
+    m_relay = std::make_unique<FtpRelay>(serverHost(), m_port);
+    return m_relay->listen();
+}
+
+bool FtpTestServer::startServer()
+{
     const QString externalUrl = qEnvironmentVariable("FERROLINK_TEST_FTP_URL");
     if (!externalUrl.isEmpty()) {
         m_external = QUrl(externalUrl);
@@ -66,14 +78,19 @@ bool FtpTestServer::start()
     return ok && m_port != 0;
 }
 
-QString FtpTestServer::host() const
+QString FtpTestServer::serverHost() const
 {
     return isExternal() ? m_external.host() : m_listenAddress;
 }
 
+QString FtpTestServer::host() const
+{
+    return m_relay ? m_relay->host() : serverHost();
+}
+
 quint16 FtpTestServer::port() const
 {
-    return m_port;
+    return m_relay ? m_relay->port() : m_port;
 }
 
 QString FtpTestServer::user() const
@@ -98,6 +115,7 @@ QString FtpTestServer::rootPath() const
 
 void FtpTestServer::stop()
 {
+    m_relay.reset();
     if (m_process) {
         m_process->kill();
         m_process->waitForFinished(startTimeoutMs);
@@ -157,6 +175,14 @@ std::optional<QByteArray> FtpTestServer::readFile(const QString &path) const
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     return file.readAll();
+}
+
+std::optional<QByteArray> FtpTestServer::readTextFile(const QString &path) const
+{
+    std::optional<QByteArray> data = readFile(path);
+    if (data)
+        data->replace("\r\n", "\n");
+    return data;
 }
 
 bool FtpTestServer::exists(const QString &path) const
