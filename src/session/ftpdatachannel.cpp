@@ -85,8 +85,9 @@ void FtpDataChannel::attach(QTcpSocket *socket)
     });
     connect(socket, &QTcpSocket::disconnected, this, &FtpDataChannel::onDisconnected);
     connect(socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
-        // The peer closing is how a download ends (stream mode), not a failure.
-        if (error != QAbstractSocket::RemoteHostClosedError)
+        // The peer closing is how a download ends (stream mode), not a failure; during an
+        // upload it means the server or the link went away.
+        if (error != QAbstractSocket::RemoteHostClosedError || m_writing)
             fail(m_socket->errorString());
     });
 }
@@ -145,6 +146,10 @@ bool FtpDataChannel::flushToSink()
 
 void FtpDataChannel::onDisconnected()
 {
+    if (m_writing) {
+        fail(QStringLiteral("The data connection closed before the upload was complete"));
+        return;
+    }
     readAvailable();
     if (hasFailed() || !flushToSink())
         return;
@@ -156,6 +161,7 @@ void FtpDataChannel::write(const QByteArray &block)
 {
     if (!m_socket)
         return;
+    m_writing = true;
     m_socket->write(block);
     // Hands the block to the kernel now instead of at the next turn of the event loop.
     m_socket->flush();
@@ -168,6 +174,7 @@ qint64 FtpDataChannel::bytesToWrite() const
 
 void FtpDataChannel::finishWriting()
 {
+    m_writing = false;
     if (!m_socket || m_socket->state() == QAbstractSocket::UnconnectedState) {
         m_finished = true;
         emit activity();
