@@ -6,6 +6,7 @@
 #include "session/connectionbar.h"
 #include "session/ftpconnection.h"
 #include "session/session.h"
+#include "support/ftprelay.h"
 #include "support/ftptestserver.h"
 #include "support/recordinghistorylog.h"
 #include "support/scriptedprompts.h"
@@ -113,6 +114,8 @@ protected:
 
     void SetUp() override
     {
+        // Through the relay, so that any server can go away under the watch.
+        server.setRelayed(true);
         ASSERT_TRUE(server.start());
         bar.addressText = server.host();
         bar.portText = QString::number(server.port());
@@ -464,7 +467,7 @@ TEST_F(ConnectionControllerTest, WatchOffersReconnectAndNoLeavesTimerOff)
     QTest::qWait(1500); // ticks on a live connection ask nothing
     EXPECT_TRUE(prompts.asked().isEmpty());
 
-    server.stop();
+    server.relay()->goAway();
     prompts.answerYesNo(false);
     ASSERT_TRUE(waitForQuestion(5000));
     ASSERT_EQ(prompts.asked().size(), 1);
@@ -481,7 +484,7 @@ TEST_F(ConnectionControllerTest, WatchYesReconnectsWithTheFields)
 {
     controller.connectCommand();
     ASSERT_TRUE(session.isConnected());
-    server.stop();
+    server.relay()->goAway();
     prompts.answerYesNo(true);
     ASSERT_TRUE(waitForQuestion(5000));
 
@@ -500,7 +503,7 @@ TEST_F(ConnectionControllerTest, WatchIsQuietWhileSessionIsBusy)
 {
     controller.connectCommand();
     ASSERT_TRUE(session.isConnected());
-    server.stop();
+    server.relay()->goAway();
     {
         Session::Run run(session);
         EXPECT_FALSE(waitForQuestion(2500));
@@ -536,27 +539,31 @@ TEST_F(ConnectionControllerTest, CommandDuringAWatchProbeSucceeds)
 
 TEST_F(ConnectionControllerTest, FailedProbeAsksOnce)
 {
-    if (server.isExternal())
-        GTEST_SKIP() << "needs the fixture's own server";
     struct Case {
         const char *label;
         int replyTimeoutMs;
-        bool stopServer;
+        bool serverGoes; // else it falls silent
     };
     const Case cases[] = {
         { "server_gone_while_asked", 30000, true },
         { "no_answer_in_time", 300, false },
     };
+    FtpRelay &relay = *server.relay();
     for (const Case &c : cases) {
         SCOPED_TRACE(c.label);
         prompts.clearAsked();
-        ASSERT_TRUE(restartWithPwdDelay(3000));
+        relay.setStalled(false);
+        relay.setRefusing(false);
         controller.connectCommand();
         ASSERT_TRUE(session.isConnected());
         session.connection()->setTimeouts({ 20000, c.replyTimeoutMs, 60000 });
         QObject::connect(session.connection(), &FtpConnection::commandSent, [&](const QString &command) {
-            if (command == QLatin1String("PWD") && c.stopServer)
-                QTimer::singleShot(0, [this] { server.stop(); });
+            if (command == QLatin1String("PWD")) {
+                if (c.serverGoes)
+                    QTimer::singleShot(0, &relay, [&relay] { relay.goAway(); });
+                else
+                    relay.setStalled(true);
+            }
         });
 
         prompts.answerYesNo(false);
