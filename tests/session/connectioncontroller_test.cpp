@@ -12,9 +12,7 @@
 #include "support/scriptedprompts.h"
 #include "support/recordingprogress.h"
 
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QHostAddress>
 #include <QPointer>
 #include <QTcpServer>
@@ -25,7 +23,6 @@
 
 #include <functional>
 
-#include <signal.h>
 
 namespace {
 
@@ -82,23 +79,6 @@ quint16 freePort()
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost, 0);
     return probe.serverPort();
-}
-
-// The process id of the fixture's pyftpdlib, found by its root folder; 0 when not found.
-pid_t serverProcess(const FtpTestServer &server)
-{
-    const QStringList pids = QDir(QStringLiteral("/proc")).entryList({ QStringLiteral("[0-9]*") }, QDir::Dirs);
-    for (const QString &pid : pids) {
-        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
-        if (!cmdline.open(QIODevice::ReadOnly))
-            continue;
-        const QList<QByteArray> arguments = cmdline.readAll().split('\0');
-        if (arguments.contains(server.rootPath().toUtf8())
-            && std::any_of(arguments.begin(), arguments.end(),
-                [](const QByteArray &argument) { return argument.endsWith("ftpserver.py"); }))
-            return pid_t(pid.toInt());
-    }
-    return 0;
 }
 
 class ConnectionControllerTest : public testing::Test {
@@ -576,23 +556,19 @@ TEST_F(ConnectionControllerTest, FailedProbeAsksOnce)
 
 TEST_F(ConnectionControllerTest, ConnectDuringWatchTickAsksNothing)
 {
-    if (server.isExternal())
-        GTEST_SKIP() << "needs the fixture's own server process";
-    const pid_t pid = serverProcess(server);
-    ASSERT_NE(pid, 0);
     controller.connectCommand();
     ASSERT_TRUE(session.isConnected());
 
     // A frozen server leaves the next tick waiting for its PWD; the user connects meanwhile.
-    ASSERT_EQ(::kill(pid, SIGSTOP), 0);
+    server.relay()->setStalled(true);
     bool connectedLater = false;
     QTimer::singleShot(1500, [&] {
-        ::kill(pid, SIGCONT);
+        server.relay()->setStalled(false);
         controller.connectCommand();
     });
     QObject::connect(&controller, &ConnectionController::serverListRequested, [&] { connectedLater = true; });
     const bool done = QTest::qWaitFor([&] { return connectedLater; }, 10000);
-    ::kill(pid, SIGCONT);
+    server.relay()->setStalled(false);
     ASSERT_TRUE(done);
 
     // The tick whose connection was replaced under it asks nothing about a lost connection.
