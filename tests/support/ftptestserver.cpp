@@ -59,10 +59,6 @@ bool FtpTestServer::startServer()
         password() };
     if (!m_masqueradeAddress.isEmpty())
         arguments << QStringLiteral("--masquerade") << m_masqueradeAddress;
-    if (m_pwdDelayMs > 0)
-        arguments << QStringLiteral("--pwd-delay") << QString::number(m_pwdDelayMs / 1000.0);
-    if (m_rateLimit > 0)
-        arguments << QStringLiteral("--rate-limit") << QString::number(m_rateLimit);
     m_process->start(QStringLiteral("/usr/bin/python3"), arguments);
     if (!m_process->waitForStarted(startTimeoutMs))
         return false;
@@ -175,6 +171,15 @@ std::optional<QByteArray> FtpTestServer::readFile(const QString &path) const
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     return file.readAll();
+}
+
+bool FtpTestServer::removeFolder(const QString &path)
+{
+    if (!isExternal())
+        return QDir(localPath(path)).removeRecursively();
+    emptyExternalFolder(path);
+    return curl({ QStringLiteral("-Q"), QStringLiteral("RMD ") + path, remoteUrl({}).toString(QUrl::FullyEncoded) })
+        .has_value();
 }
 
 std::optional<QByteArray> FtpTestServer::readTextFile(const QString &path) const

@@ -31,11 +31,6 @@ public:
     // another address in PASV replies, as a server behind NAT does ("10.1.2.3", "0.0.0.0").
     void setListenAddress(const QString &address) { m_listenAddress = address; }
     void setMasqueradeAddress(const QString &address) { m_masqueradeAddress = address; }
-    // Before start(), local server only: every PWD is answered only after this delay.
-    void setPwdDelay(int milliseconds) { m_pwdDelayMs = milliseconds; }
-    // Before start(), local server only: data connections move at most this many bytes a second,
-    // so a test can act while a transfer is surely still under way.
-    void setRateLimit(qint64 bytesPerSecond) { m_rateLimit = bytesPerSecond; }
 
     // Before start(): clients reach the server through a fault-injecting relay (host() and port()
     // name the relay), so a test can make any server go away, stall or cut a transfer.
@@ -55,6 +50,8 @@ public:
     // Creates missing parent folders and overwrites an existing file.
     bool writeFile(const QString &path, const QByteArray &data);
     std::optional<QByteArray> readFile(const QString &path) const;
+    // Removes a folder and everything in it, behind the clients' backs as another client would.
+    bool removeFolder(const QString &path);
     // A text file with its line ends as LF: in ASCII type each server stores lines its own way
     // (RFC 959, 3.1.1.1), pyftpdlib with LF, vsftpd as CR LF as they came.
     std::optional<QByteArray> readTextFile(const QString &path) const;
@@ -79,9 +76,7 @@ private:
     QUrl m_external;
     QString m_listenAddress = QStringLiteral("127.0.0.1");
     QString m_masqueradeAddress;
-    int m_pwdDelayMs = 0;
     quint16 m_port = 0;
-    qint64 m_rateLimit = 0;
     bool m_relayed = false;
     std::unique_ptr<FtpRelay> m_relay;
 };
