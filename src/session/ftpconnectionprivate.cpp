@@ -642,10 +642,11 @@ void FtpConnection::Private::abortTransfer()
     abortData();
     // The aborted command's reply (426, or 226 when the transfer had just ended) and ABOR's own
     // (226 or 225) arrive in this order; a cancelled call still waits for them, briefly.
-    if (!waitFor([&] {
-            while (m_awaitedReplies > 0 && takeOwnReply()) { }
-            return m_awaitedReplies == 0;
-        },
+    if (!waitFor(
+            [&] {
+                while (m_awaitedReplies > 0 && takeOwnReply()) { }
+                return m_awaitedReplies == 0;
+            },
             abortReplyMs, false))
         dropLink();
     m_abortSent = false;

@@ -33,8 +33,7 @@ void PrintTo(const FaultCase &c, std::ostream *out)
     *out << c.name;
 }
 
-class FtpConnectionFaultTest : public ::testing::TestWithParam<FaultCase>
-{
+class FtpConnectionFaultTest : public ::testing::TestWithParam<FaultCase> {
 protected:
     void SetUp() override
     {
@@ -140,9 +139,7 @@ const FaultCase faultCases[] = {
 INSTANTIATE_TEST_SUITE_P(Faults, FtpConnectionFaultTest, ::testing::ValuesIn(faultCases),
     [](const ::testing::TestParamInfo<FaultCase> &info) { return std::string(info.param.name); });
 
-class FtpConnectionAbortTest : public FtpConnectionFaultTest
-{
-};
+class FtpConnectionAbortTest : public FtpConnectionFaultTest { };
 
 // RFC 959 ABOR: a cancelled download asks the server to end the transfer, and the connection
 // stays usable; when the server does not answer, the connection is dropped instead.

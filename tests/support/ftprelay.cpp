@@ -56,9 +56,8 @@ FtpRelay::~FtpRelay()
 
 bool FtpRelay::listen()
 {
-    connect(m_listener, &QTcpServer::newConnection, this, [this] {
-        accept(m_listener, true, QHostAddress(), m_serverPort, false);
-    });
+    connect(m_listener, &QTcpServer::newConnection, this,
+        [this] { accept(m_listener, true, QHostAddress(), m_serverPort, false); });
     if (!m_listener->listen(relayAddress, m_port))
         return false;
     m_port = m_listener->serverPort();
@@ -243,7 +242,7 @@ QByteArray FtpRelay::rewriteCommand(const QByteArray &line)
         if (!match.hasMatch())
             return line;
         const QHostAddress client(QStringLiteral("%1.%2.%3.%4")
-                .arg(match.captured(1), match.captured(2), match.captured(3), match.captured(4)));
+                                      .arg(match.captured(1), match.captured(2), match.captured(3), match.captured(4)));
         const quint16 clientPort = quint16(match.captured(5).toUInt() * 256 + match.captured(6).toUInt());
         return "PORT " + hostPortText(openDataListener(client, clientPort, true)) + "\r\n";
     }
@@ -269,8 +268,8 @@ QByteArray FtpRelay::rewriteReply(const Link &link, const QByteArray &line)
             return line;
         const quint16 serverPort = quint16(match.captured(5).toUInt() * 256 + match.captured(6).toUInt());
         QByteArray rewritten = line;
-        rewritten.replace(match.capturedStart(), match.capturedLength(),
-            hostPortText(openDataListener(server, serverPort, false)));
+        rewritten.replace(
+            match.capturedStart(), match.capturedLength(), hostPortText(openDataListener(server, serverPort, false)));
         return rewritten;
     }
     if (line.startsWith("229 ")) {

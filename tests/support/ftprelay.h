@@ -17,8 +17,7 @@
 class QTcpServer;
 class QTcpSocket;
 
-class FtpRelay : public QObject
-{
+class FtpRelay : public QObject {
     Q_OBJECT
 public:
     FtpRelay(const QString &serverHost, quint16 serverPort, QObject *parent = nullptr);
@@ -57,8 +56,8 @@ signals:
 private:
     struct Link;
 
-    void accept(QTcpServer *listener, bool isControl, const QHostAddress &target, quint16 targetPort,
-        bool listenerIsUpstream);
+    void accept(
+        QTcpServer *listener, bool isControl, const QHostAddress &target, quint16 targetPort, bool listenerIsUpstream);
     void forward(Link *link, QTcpSocket *from);
     void forwardAll();
     void onClosed(Link *link, QTcpSocket *from);
