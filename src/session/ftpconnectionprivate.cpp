@@ -16,6 +16,8 @@ constexpr int progressIntervalMs = 50;
 // event loop drain it down to the low mark: the kernel never runs dry, memory stays bounded.
 constexpr qint64 uploadHighWater = 8 * 1024 * 1024;
 constexpr qint64 uploadLowWater = 2 * 1024 * 1024;
+// A server that does not answer ABOR this soon is stuck; the connection is dropped instead.
+constexpr int abortReplyMs = 3000;
 
 // RFC 959, appendix II: 257 "/dir with ""quotes""" is current directory.
 std::optional<QString> quotedPath(const QString &line)
@@ -109,6 +111,7 @@ void FtpConnection::Private::close()
 void FtpConnection::Private::quit()
 {
     endProbe();
+    m_abortSent = false;
     if (m_state != State::Unconnected)
         m_control.quit();
     abortData();
@@ -166,6 +169,7 @@ void FtpConnection::Private::abandonUpload()
 {
     if (m_state != State::Uploading)
         return;
+    sendAbort();
     abortData();
     m_state = State::Ready;
 }
@@ -177,7 +181,7 @@ bool FtpConnection::Private::isConnected() const
 
 // --- waiting -----------------------------------------------------------------------------------
 
-bool FtpConnection::Private::waitFor(const std::function<bool()> &done, int timeoutMs)
+bool FtpConnection::Private::waitFor(const std::function<bool()> &done, int timeoutMs, bool cancellable)
 {
     QEventLoop loop;
     QTimer timer;
@@ -198,7 +202,8 @@ bool FtpConnection::Private::waitFor(const std::function<bool()> &done, int time
     m_loop = &loop;
     bool finished = false;
     const auto interrupted = [&] {
-        return timedOut || m_cancelled || m_closed || m_control.hasFailed() || (m_data && m_data->hasFailed());
+        return timedOut || (cancellable && m_cancelled) || m_closed || m_control.hasFailed()
+            || (m_data && m_data->hasFailed());
     };
     while (!(finished = done()) && !interrupted())
         loop.exec();
@@ -208,9 +213,12 @@ bool FtpConnection::Private::waitFor(const std::function<bool()> &done, int time
 
     if (m_closed) {
         lastError = text("FTP_CLOSED");
-    } else if (m_cancelled) {
+    } else if (cancellable && m_cancelled) {
+        if (m_transferring)
+            abortTransfer();
+        else
+            abortData();
         lastError = text("FTP_CANCELLED");
-        abortData();
     } else if (m_control.hasFailed()) {
         lastError = m_control.errorString();
         dropLink();
@@ -250,8 +258,9 @@ bool FtpConnection::Private::sendCommand(const QString &command)
                 while (m_awaitedReplies > 0 && takeOwnReply()) { }
                 return m_awaitedReplies == 0;
             },
-            timeouts.replyMs))
+            m_abortSent ? abortReplyMs : timeouts.replyMs))
         return false;
+    m_abortSent = false;
     transmit(command);
     return true;
 }
@@ -437,6 +446,7 @@ bool FtpConnection::Private::readFeatures()
 
 void FtpConnection::Private::dropLink()
 {
+    m_abortSent = false;
     m_control.abort();
     // Only stopped here: a waiting call still looks at the channel and disposes of it itself.
     if (m_data)
@@ -574,7 +584,12 @@ bool FtpConnection::Private::openActive()
 bool FtpConnection::Private::receive(
     const QString &text, const std::function<bool()> &started, std::optional<FtpReply> *refusal)
 {
-    const std::optional<FtpReply> first = sendCommand(text) ? readReply(timeouts.replyMs) : std::nullopt;
+    if (!sendCommand(text)) {
+        abortData();
+        return false;
+    }
+    m_transferring = true;
+    const std::optional<FtpReply> first = readReply(timeouts.replyMs);
     if (!first || first->isError() || first->isIntermediate()) {
         if (first)
             failWith(*first);
@@ -613,8 +628,39 @@ bool FtpConnection::Private::finishTransfer(std::optional<FtpReply> finalReply)
     return true;
 }
 
+void FtpConnection::Private::abortTransfer()
+{
+    sendAbort();
+    abortData();
+    // The aborted command's reply (426, or 226 when the transfer had just ended) and ABOR's own
+    // (226 or 225) arrive in this order; a cancelled call still waits for them, briefly.
+    if (!waitFor(
+            [&] {
+                while (m_awaitedReplies > 0 && takeOwnReply()) { }
+                return m_awaitedReplies == 0;
+            },
+            abortReplyMs, false))
+        dropLink();
+    m_abortSent = false;
+}
+
+void FtpConnection::Private::sendAbort()
+{
+    if (!m_control.isConnected())
+        return;
+    // Sent as a plain command: the Telnet IP and Synch that RFC 959 puts before it are urgent data
+    // that today's servers neither need nor all handle.
+    m_control.sendCommand(QStringLiteral("ABOR"));
+    if (m_owner)
+        emit m_owner->commandSent(QStringLiteral("ABOR"));
+    ++m_awaitedReplies;
+    m_abortSent = true;
+    m_transferring = false;
+}
+
 void FtpConnection::Private::abortData()
 {
+    m_transferring = false;
     if (!m_data)
         return;
     m_data->abort();
@@ -707,8 +753,12 @@ bool FtpConnection::Private::openFileForWriting(const QString &remoteName, Trans
 {
     if (!checkArgument(remoteName) || !ensureType(type) || !openDataChannel())
         return false;
-    const std::optional<FtpReply> first
-        = sendCommand(QStringLiteral("STOR ") + remoteName) ? readReply(timeouts.replyMs) : std::nullopt;
+    if (!sendCommand(QStringLiteral("STOR ") + remoteName)) {
+        abortData();
+        return false;
+    }
+    m_transferring = true;
+    const std::optional<FtpReply> first = readReply(timeouts.replyMs);
     if (!first || !first->isPreliminary()) {
         if (first)
             failWith(*first);
@@ -746,18 +796,20 @@ bool FtpConnection::Private::writeFile(const QByteArray &block)
             m_uploadFinalReply = takeOwnFinalReply();
         return m_uploadFinalReply.has_value();
     };
-    if (m_data->bytesToWrite() > uploadHighWater
-        && !waitFor([&] { return serverEnded() || m_data->bytesToWrite() <= uploadLowWater; }, timeouts.dataIdleMs))
-        return failUpload();
-    if (m_data->hasFailed()) {
-        lastError = m_data->errorString();
-        return failUpload();
-    }
+    const bool drained = m_data->bytesToWrite() <= uploadHighWater
+        || waitFor([&] { return serverEnded() || m_data->bytesToWrite() <= uploadLowWater; }, timeouts.dataIdleMs);
+    // The server's own reason beats the closed data connection that usually comes with it.
     if (serverEnded()) {
         if (m_uploadFinalReply->isCompletion())
             lastError = text("FTP_UPLOADENDED") + u' ' + m_uploadFinalReply->text();
         else
             failWith(*m_uploadFinalReply);
+        return failUpload();
+    }
+    if (!drained)
+        return failUpload();
+    if (m_data->hasFailed()) {
+        lastError = m_data->errorString();
         return failUpload();
     }
     return true;

@@ -76,7 +76,7 @@ private:
 
     // Waits until done() holds. False when it did not in time (no activity for timeoutMs), when the
     // call was cancelled, or when the control or data connection failed; lastError says which.
-    bool waitFor(const std::function<bool()> &done, int timeoutMs);
+    bool waitFor(const std::function<bool()> &done, int timeoutMs, bool cancellable = true);
     void wake();
 
     // False when a reply still owed by an abandoned command did not arrive in time, or when the
@@ -110,6 +110,11 @@ private:
         std::optional<FtpReply> *refusal = nullptr);
     bool finishTransfer(std::optional<FtpReply> finalReply);
     void abortData();
+    // RFC 959, 4.1.3 ABOR: ends the transfer under way and leaves the connection usable; waits a
+    // few seconds for the replies, then drops the link.
+    void abortTransfer();
+    // Sends ABOR without waiting; the next command collects its replies first.
+    void sendAbort();
     void onDataActivity();
     void reportProgress();
     // Says goodbye (QUIT) and closes the link; for use between calls.
@@ -131,7 +136,9 @@ private:
     QSet<QString> m_features;
     bool m_mlsdRefused = false; // the server announced MLST but refused MLSD: LIST instead
     std::optional<TransferType> m_type;
-    int m_awaitedReplies = 0; // 1 while the final reply to the command sent last is owed
+    int m_awaitedReplies = 0; // final replies still owed: the command sent last's, and ABOR's
+    bool m_transferring = false; // a data command was sent and its transfer is not over
+    bool m_abortSent = false; // ABOR is out: its replies are owed only for a short while
 
     bool m_callRunning = false;
     bool m_cancelled = false;

@@ -1,5 +1,7 @@
 #include "session/ftpdatachannel.h"
 
+#include "app/textcatalogue.h"
+
 #include "session/ftpfailure.h"
 
 #include <QIODevice>
@@ -87,8 +89,9 @@ void FtpDataChannel::attach(QTcpSocket *socket)
     });
     connect(socket, &QTcpSocket::disconnected, this, &FtpDataChannel::onDisconnected);
     connect(socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
-        // The peer closing is how a download ends (stream mode), not a failure.
-        if (error != QAbstractSocket::RemoteHostClosedError)
+        // The peer closing is how a download ends (stream mode), not a failure; during an
+        // upload it means the server or the link went away.
+        if (error != QAbstractSocket::RemoteHostClosedError || m_writing)
             fail(FtpFailure::socketError(*m_socket));
     });
 }
@@ -147,6 +150,10 @@ bool FtpDataChannel::flushToSink()
 
 void FtpDataChannel::onDisconnected()
 {
+    if (m_writing) {
+        fail(text("FTP_DATACLOSED"));
+        return;
+    }
     readAvailable();
     if (hasFailed() || !flushToSink())
         return;
@@ -158,6 +165,7 @@ void FtpDataChannel::write(const QByteArray &block)
 {
     if (!m_socket)
         return;
+    m_writing = true;
     m_socket->write(block);
     // Hands the block to the kernel now instead of at the next turn of the event loop.
     m_socket->flush();
@@ -170,6 +178,7 @@ qint64 FtpDataChannel::bytesToWrite() const
 
 void FtpDataChannel::finishWriting()
 {
+    m_writing = false;
     if (!m_socket || m_socket->state() == QAbstractSocket::UnconnectedState) {
         m_finished = true;
         emit activity();
@@ -192,7 +201,7 @@ void FtpDataChannel::abort()
 void FtpDataChannel::fail(const QString &reason)
 {
     if (m_errorString.isEmpty())
-        m_errorString = reason.isEmpty() ? QStringLiteral("Data connection failed") : reason;
+        m_errorString = reason.isEmpty() ? text("FTP_DATAFAILED") : reason;
     if (m_socket) {
         m_socket->disconnect(this);
         m_socket->abort();

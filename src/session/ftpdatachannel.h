@@ -66,6 +66,7 @@ private:
     QIODevice *m_sink = nullptr;
     QByteArray m_buffer; // received bytes not yet written to the sink
     qint64 m_transferred = 0;
+    bool m_writing = false; // an upload is under way and not yet finished by finishWriting()
     bool m_finished = false;
     QString m_errorString;
 };

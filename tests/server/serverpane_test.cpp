@@ -98,8 +98,7 @@ protected:
         pathBox().setCurrentIndex(index);
         emit pathBox().activated(index);
     }
-    // Removes a folder behind the server's back, as another client would.
-    bool removeOnServer(const QString &path) { return QDir(m_server.rootPath() + u'/' + path).removeRecursively(); }
+    bool removeOnServer(const QString &path) { return m_server.removeFolder(path); }
 
     FtpTestServer m_server;
     Session m_session;
@@ -144,6 +143,8 @@ TEST_F(ServerPaneTest, EmptyUnreadableAndUnconnectedFoldersShowOnlyTheParentRow)
     EXPECT_EQ(rows(), QStringList { QStringLiteral("..") });
     EXPECT_TRUE(m_history.lines().isEmpty());
 
+    // Servers differ on a current folder that vanished: pyftpdlib refuses to list it, vsftpd
+    // answers with its root's listing.
     if (!m_server.isExternal()) {
         ASSERT_TRUE(removeOnServer(QStringLiteral("empty")));
         m_pane->RefreshServerList();
@@ -233,8 +234,6 @@ TEST_F(ServerPaneTest, PathBoxHoldsEachFolderOnceAndChoosingOneListsIt)
 
 TEST_F(ServerPaneTest, ChoosingAVanishedFolderSaysSoAndShowsTheRealFolder)
 {
-    if (m_server.isExternal())
-        GTEST_SKIP() << "needs to remove a folder behind the server's back";
     listFolder(QStringLiteral("/pub/docs"));
     listFolder(QStringLiteral("/pub"));
     ASSERT_TRUE(removeOnServer(QStringLiteral("pub/docs")));
@@ -250,8 +249,6 @@ TEST_F(ServerPaneTest, ChoosingAVanishedFolderSaysSoAndShowsTheRealFolder)
 
 TEST_F(ServerPaneTest, PruneDropsVanishedFoldersAndKeepsRootAndTheCurrentDirectory)
 {
-    if (m_server.isExternal())
-        GTEST_SKIP() << "needs to remove a folder behind the server's back";
     for (const char *path : { "/", "/pub/docs", "/empty", "/pub" })
         listFolder(QLatin1String(path));
     ASSERT_TRUE(removeOnServer(QStringLiteral("pub/docs")));

@@ -6,14 +6,13 @@
 #include "session/connectionbar.h"
 #include "session/ftpconnection.h"
 #include "session/session.h"
+#include "support/ftprelay.h"
 #include "support/ftptestserver.h"
 #include "support/recordinghistorylog.h"
 #include "support/scriptedprompts.h"
 #include "support/recordingprogress.h"
 
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QHostAddress>
 #include <QPointer>
 #include <QTcpServer>
@@ -24,7 +23,6 @@
 
 #include <functional>
 
-#include <signal.h>
 
 namespace {
 
@@ -83,23 +81,6 @@ quint16 freePort()
     return probe.serverPort();
 }
 
-// The process id of the fixture's pyftpdlib, found by its root folder; 0 when not found.
-pid_t serverProcess(const FtpTestServer &server)
-{
-    const QStringList pids = QDir(QStringLiteral("/proc")).entryList({ QStringLiteral("[0-9]*") }, QDir::Dirs);
-    for (const QString &pid : pids) {
-        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
-        if (!cmdline.open(QIODevice::ReadOnly))
-            continue;
-        const QList<QByteArray> arguments = cmdline.readAll().split('\0');
-        if (arguments.contains(server.rootPath().toUtf8())
-            && std::any_of(arguments.begin(), arguments.end(),
-                [](const QByteArray &argument) { return argument.endsWith("ftpserver.py"); }))
-            return pid_t(pid.toInt());
-    }
-    return 0;
-}
-
 class ConnectionControllerTest : public testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -113,6 +94,8 @@ protected:
 
     void SetUp() override
     {
+        // Through the relay, so that any server can go away under the watch.
+        server.setRelayed(true);
         ASSERT_TRUE(server.start());
         bar.addressText = server.host();
         bar.portText = QString::number(server.port());
@@ -147,16 +130,6 @@ protected:
         EXPECT_EQ(prompts.asked().first().kind, Kind::Message);
         EXPECT_EQ(prompts.asked().first().text, expected);
         EXPECT_EQ(prompts.asked().first().icon, icon);
-    }
-
-    // Restarts the fixture's server so that it answers PWD only after delayMs.
-    bool restartWithPwdDelay(int delayMs)
-    {
-        server.setPwdDelay(delayMs);
-        if (!server.start())
-            return false;
-        bar.portText = QString::number(server.port());
-        return true;
     }
 
     bool waitForQuestion(int ms)
@@ -494,7 +467,7 @@ TEST_F(ConnectionControllerTest, WatchOffersReconnectAndNoLeavesTimerOff)
     QTest::qWait(1500); // ticks on a live connection ask nothing
     EXPECT_TRUE(prompts.asked().isEmpty());
 
-    server.stop();
+    server.relay()->goAway();
     prompts.answerYesNo(false);
     ASSERT_TRUE(waitForQuestion(5000));
     ASSERT_EQ(prompts.asked().size(), 1);
@@ -511,7 +484,7 @@ TEST_F(ConnectionControllerTest, WatchYesReconnectsWithTheFields)
 {
     controller.connectCommand();
     ASSERT_TRUE(session.isConnected());
-    server.stop();
+    server.relay()->goAway();
     prompts.answerYesNo(true);
     ASSERT_TRUE(waitForQuestion(5000));
 
@@ -530,7 +503,7 @@ TEST_F(ConnectionControllerTest, WatchIsQuietWhileSessionIsBusy)
 {
     controller.connectCommand();
     ASSERT_TRUE(session.isConnected());
-    server.stop();
+    server.relay()->goAway();
     {
         Session::Run run(session);
         EXPECT_FALSE(waitForQuestion(2500));
@@ -541,17 +514,15 @@ TEST_F(ConnectionControllerTest, WatchIsQuietWhileSessionIsBusy)
 
 TEST_F(ConnectionControllerTest, CommandDuringAWatchProbeSucceeds)
 {
-    if (server.isExternal())
-        GTEST_SKIP() << "needs the fixture's own server to answer PWD slowly";
-    ASSERT_TRUE(restartWithPwdDelay(2000));
     controller.connectCommand();
     ASSERT_TRUE(session.isConnected());
     FtpConnection *connection = session.connection();
 
-    // The user lists the folder while the tick's PWD is still unanswered.
+    // The user lists the folder while the tick's PWD is still unanswered: a slow server.
     std::optional<bool> listed;
     QObject::connect(connection, &FtpConnection::commandSent, [&](const QString &command) {
         if (command == QLatin1String("PWD") && !listed) {
+            server.relay()->setReplyDelay(300);
             QTimer::singleShot(0, [&] {
                 Session::Run run(session);
                 listed = connection->list().has_value();
@@ -566,27 +537,31 @@ TEST_F(ConnectionControllerTest, CommandDuringAWatchProbeSucceeds)
 
 TEST_F(ConnectionControllerTest, FailedProbeAsksOnce)
 {
-    if (server.isExternal())
-        GTEST_SKIP() << "needs the fixture's own server";
     struct Case {
         const char *label;
         int replyTimeoutMs;
-        bool stopServer;
+        bool serverGoes; // else it falls silent
     };
     const Case cases[] = {
         { "server_gone_while_asked", 30000, true },
         { "no_answer_in_time", 300, false },
     };
+    FtpRelay &relay = *server.relay();
     for (const Case &c : cases) {
         SCOPED_TRACE(c.label);
         prompts.clearAsked();
-        ASSERT_TRUE(restartWithPwdDelay(3000));
+        relay.setStalled(false);
+        relay.setRefusing(false);
         controller.connectCommand();
         ASSERT_TRUE(session.isConnected());
         session.connection()->setTimeouts({ 20000, c.replyTimeoutMs, 60000 });
         QObject::connect(session.connection(), &FtpConnection::commandSent, [&](const QString &command) {
-            if (command == QLatin1String("PWD") && c.stopServer)
-                QTimer::singleShot(0, [this] { server.stop(); });
+            if (command == QLatin1String("PWD")) {
+                if (c.serverGoes)
+                    QTimer::singleShot(0, &relay, [&relay] { relay.goAway(); });
+                else
+                    relay.setStalled(true);
+            }
         });
 
         prompts.answerYesNo(false);
@@ -599,23 +574,19 @@ TEST_F(ConnectionControllerTest, FailedProbeAsksOnce)
 
 TEST_F(ConnectionControllerTest, ConnectDuringWatchTickAsksNothing)
 {
-    if (server.isExternal())
-        GTEST_SKIP() << "needs the fixture's own server process";
-    const pid_t pid = serverProcess(server);
-    ASSERT_NE(pid, 0);
     controller.connectCommand();
     ASSERT_TRUE(session.isConnected());
 
     // A frozen server leaves the next tick waiting for its PWD; the user connects meanwhile.
-    ASSERT_EQ(::kill(pid, SIGSTOP), 0);
+    server.relay()->setStalled(true);
     bool connectedLater = false;
     QTimer::singleShot(1500, [&] {
-        ::kill(pid, SIGCONT);
+        server.relay()->setStalled(false);
         controller.connectCommand();
     });
     QObject::connect(&controller, &ConnectionController::serverListRequested, [&] { connectedLater = true; });
     const bool done = QTest::qWaitFor([&] { return connectedLater; }, 10000);
-    ::kill(pid, SIGCONT);
+    server.relay()->setStalled(false);
     ASSERT_TRUE(done);
 
     // The tick whose connection was replaced under it asks nothing about a lost connection.

@@ -11,7 +11,7 @@ import sys
 import threading
 
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import DTPHandler, FTPHandler, ThrottledDTPHandler
+from pyftpdlib.handlers import DTPHandler, FTPHandler
 from pyftpdlib.servers import FTPServer
 
 
@@ -23,8 +23,6 @@ def main():
     parser.add_argument("--user", default="test")
     parser.add_argument("--password", default="test")
     parser.add_argument("--masquerade", help="address to announce in PASV replies (a server behind NAT)")
-    parser.add_argument("--pwd-delay", type=float, default=0, help="seconds before each PWD is answered")
-    parser.add_argument("--rate-limit", type=int, default=0, help="bytes per second on every data connection")
     args = parser.parse_args()
 
     logging.basicConfig(level=logging.WARNING, stream=sys.stderr)
@@ -39,21 +37,12 @@ def main():
         ac_in_buffer_size = 1024 * 1024
         ac_out_buffer_size = 1024 * 1024
 
+    # The settings below go on a subclass, not on pyftpdlib's own handler class.
     class Handler(FTPHandler):
-        def ftp_PWD(self, line):
-            # A slow server: the answer comes later, while the server goes on serving.
-            if args.pwd_delay:
-                self.call_later(args.pwd_delay, FTPHandler.ftp_PWD, self, line)
-            else:
-                FTPHandler.ftp_PWD(self, line)
+        pass
 
     Handler.authorizer = authorizer
     Handler.dtp_handler = Dtp
-    if args.rate_limit:
-        class SlowDtp(ThrottledDTPHandler):
-            read_limit = args.rate_limit
-            write_limit = args.rate_limit
-        Handler.dtp_handler = SlowDtp
     # pyftpdlib sleeps 3 s after a wrong password by default; failure tests need no brake.
     Handler.auth_failed_timeout = 0
     Handler.banner = "ferrolink test server ready."

@@ -1,5 +1,7 @@
 #include "support/ftptestserver.h"
 
+#include "support/ftprelay.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -25,6 +27,16 @@ FtpTestServer::~FtpTestServer()
 bool FtpTestServer::start()
 {
     stop();
+    if (!startServer())
+        return false;
+    if (!m_relayed)
+        return true;
+    m_relay = std::make_unique<FtpRelay>(serverHost(), m_port);
+    return m_relay->listen();
+}
+
+bool FtpTestServer::startServer()
+{
     const QString externalUrl = qEnvironmentVariable("FERROLINK_TEST_FTP_URL");
     if (!externalUrl.isEmpty()) {
         m_external = QUrl(externalUrl);
@@ -47,10 +59,6 @@ bool FtpTestServer::start()
         password() };
     if (!m_masqueradeAddress.isEmpty())
         arguments << QStringLiteral("--masquerade") << m_masqueradeAddress;
-    if (m_pwdDelayMs > 0)
-        arguments << QStringLiteral("--pwd-delay") << QString::number(m_pwdDelayMs / 1000.0);
-    if (m_rateLimit > 0)
-        arguments << QStringLiteral("--rate-limit") << QString::number(m_rateLimit);
     m_process->start(QStringLiteral("/usr/bin/python3"), arguments);
     if (!m_process->waitForStarted(startTimeoutMs))
         return false;
@@ -66,14 +74,19 @@ bool FtpTestServer::start()
     return ok && m_port != 0;
 }
 
-QString FtpTestServer::host() const
+QString FtpTestServer::serverHost() const
 {
     return isExternal() ? m_external.host() : m_listenAddress;
 }
 
+QString FtpTestServer::host() const
+{
+    return m_relay ? m_relay->host() : serverHost();
+}
+
 quint16 FtpTestServer::port() const
 {
-    return m_port;
+    return m_relay ? m_relay->port() : m_port;
 }
 
 QString FtpTestServer::user() const
@@ -98,6 +111,7 @@ QString FtpTestServer::rootPath() const
 
 void FtpTestServer::stop()
 {
+    m_relay.reset();
     if (m_process) {
         m_process->kill();
         m_process->waitForFinished(startTimeoutMs);
@@ -157,6 +171,23 @@ std::optional<QByteArray> FtpTestServer::readFile(const QString &path) const
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     return file.readAll();
+}
+
+bool FtpTestServer::removeFolder(const QString &path)
+{
+    if (!isExternal())
+        return QDir(localPath(path)).removeRecursively();
+    emptyExternalFolder(path);
+    return curl({ QStringLiteral("-Q"), QStringLiteral("RMD ") + path, remoteUrl({}).toString(QUrl::FullyEncoded) })
+        .has_value();
+}
+
+std::optional<QByteArray> FtpTestServer::readTextFile(const QString &path) const
+{
+    std::optional<QByteArray> data = readFile(path);
+    if (data)
+        data->replace("\r\n", "\n");
+    return data;
 }
 
 bool FtpTestServer::exists(const QString &path) const

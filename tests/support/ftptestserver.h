@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 
+class FtpRelay;
 class QProcess;
 class QTemporaryDir;
 
@@ -30,12 +31,13 @@ public:
     // another address in PASV replies, as a server behind NAT does ("10.1.2.3", "0.0.0.0").
     void setListenAddress(const QString &address) { m_listenAddress = address; }
     void setMasqueradeAddress(const QString &address) { m_masqueradeAddress = address; }
-    // Before start(), local server only: every PWD is answered only after this delay.
-    void setPwdDelay(int milliseconds) { m_pwdDelayMs = milliseconds; }
-    // Before start(), local server only: data connections move at most this many bytes a second,
-    // so a test can act while a transfer is surely still under way.
-    void setRateLimit(qint64 bytesPerSecond) { m_rateLimit = bytesPerSecond; }
 
+    // Before start(): clients reach the server through a fault-injecting relay (host() and port()
+    // name the relay), so a test can make any server go away, stall or cut a transfer.
+    void setRelayed(bool relayed) { m_relayed = relayed; }
+    FtpRelay *relay() const { return m_relay.get(); }
+
+    // Where clients connect: the server, or the relay in front of it.
     QString host() const;
     quint16 port() const;
     QString user() const;
@@ -48,12 +50,21 @@ public:
     // Creates missing parent folders and overwrites an existing file.
     bool writeFile(const QString &path, const QByteArray &data);
     std::optional<QByteArray> readFile(const QString &path) const;
+    // Removes a folder and everything in it, behind the clients' backs as another client would.
+    bool removeFolder(const QString &path);
+    // A text file with its line ends as LF: in ASCII type each server stores lines its own way
+    // (RFC 959, 3.1.1.1), pyftpdlib with LF, vsftpd as CR LF as they came.
+    std::optional<QByteArray> readTextFile(const QString &path) const;
     bool exists(const QString &path) const;
 
     QString rootPath() const; // local root folder; empty for an external server
-    void stop(); // kill the server now (to test a server that goes away)
+    // Kills the server the fixture started and empties an external one's root. Tests of a server
+    // that goes away use relay()->goAway() instead, which works with every server.
+    void stop();
 
 private:
+    bool startServer();
+    QString serverHost() const;
     QString localPath(const QString &path) const;
     QUrl remoteUrl(const QString &path) const;
     // Runs curl with the given arguments; nullopt when it fails.
@@ -65,7 +76,7 @@ private:
     QUrl m_external;
     QString m_listenAddress = QStringLiteral("127.0.0.1");
     QString m_masqueradeAddress;
-    int m_pwdDelayMs = 0;
     quint16 m_port = 0;
-    qint64 m_rateLimit = 0;
+    bool m_relayed = false;
+    std::unique_ptr<FtpRelay> m_relay;
 };

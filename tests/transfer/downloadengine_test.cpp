@@ -2,6 +2,7 @@
 // survives a failure or a Stop.
 #include "transfer/downloadengine.h"
 
+#include "support/ftprelay.h"
 #include "transfertestfixture.h"
 
 #include <QRandomGenerator>
@@ -170,19 +171,16 @@ TEST_F(DownloadEngineTest, NamesThatWouldLeaveTheTargetFolderAreRefused)
 
 TEST_F(DownloadEngineTest, StopInTheMiddleOfAFileLeavesTheOldFileAndEndsTheRun)
 {
-    m_server.setRateLimit(512 * 1024);
+    m_server.setRelayed(true);
     ASSERT_TRUE(m_server.start());
     m_started = true;
     ASSERT_TRUE(m_server.writeFile(QStringLiteral("big.bin"), QByteArray(8 * 1024 * 1024, 'b')));
     ASSERT_TRUE(m_server.writeFile(QStringLiteral("next.txt"), "next"));
     connectTo();
     ASSERT_TRUE(writeLocal(QStringLiteral("big.bin"), "old"));
-    // The first update after the file's start line comes from bytes under way.
-    int updates = 0;
-    m_host.onStatus = [&](const QString &text) {
-        if (!text.isEmpty() && ++updates == 2)
-            m_session.cancelRun();
-    };
+    // Stop while the file's bytes are surely under way.
+    m_server.relay()->setDataHold(1024 * 1024);
+    QObject::connect(m_server.relay(), &FtpRelay::dataHeld, [this] { m_session.cancelRun(); });
 
     {
         Session::Run run(m_session);
@@ -199,17 +197,14 @@ TEST_F(DownloadEngineTest, StopInTheMiddleOfAFileLeavesTheOldFileAndEndsTheRun)
 
 TEST_F(DownloadEngineTest, ServerGoneMidFileLeavesTheOldFileAndTheRunGoesOn)
 {
-    m_server.setRateLimit(512 * 1024);
+    m_server.setRelayed(true);
     ASSERT_TRUE(m_server.start());
     m_started = true;
     ASSERT_TRUE(m_server.writeFile(QStringLiteral("big.bin"), QByteArray(8 * 1024 * 1024, 'b')));
     connectTo();
     ASSERT_TRUE(writeLocal(QStringLiteral("big.bin"), "old"));
-    int updates = 0;
-    m_host.onStatus = [&](const QString &text) {
-        if (!text.isEmpty() && ++updates == 2)
-            m_server.stop();
-    };
+    m_server.relay()->setDataHold(1024 * 1024);
+    QObject::connect(m_server.relay(), &FtpRelay::dataHeld, [this] { m_server.relay()->goAway(); });
 
     download({ file(QStringLiteral("big.bin")), file(QStringLiteral("next.txt")) });
 

@@ -5,6 +5,7 @@
 #include "server/serverlistmodel.h"
 #include "server/serverlistview.h"
 #include "server/serverpane.h"
+#include "support/ftprelay.h"
 #include "support/ftptestserver.h"
 #include "support/scriptedprompts.h"
 
@@ -138,7 +139,7 @@ TEST_F(TransferCommandsTest, StripUploadSendsTheLocalSelectionAndListsTheServerF
 
 TEST_F(TransferCommandsTest, ClosingDuringADownloadClosesPromptlyAndKeepsTheLocalFile)
 {
-    m_server.setRateLimit(256 * 1024);
+    m_server.setRelayed(true);
     ASSERT_TRUE(m_server.start());
     ASSERT_TRUE(m_server.writeFile(QStringLiteral("big.bin"), QByteArray(16 * 1024 * 1024, 'b')));
     QFile old(m_local.path() + QStringLiteral("/big.bin"));
@@ -148,8 +149,10 @@ TEST_F(TransferCommandsTest, ClosingDuringADownloadClosesPromptlyAndKeepsTheLoca
     connectWindow();
     selectServerRow(QStringLiteral("big.bin"));
 
+    // The window closes while the file's bytes are surely under way.
     QElapsedTimer clock;
-    QTimer::singleShot(300, m_window.get(), [this, &clock] {
+    m_server.relay()->setDataHold(1024 * 1024);
+    QObject::connect(m_server.relay(), &FtpRelay::dataHeld, m_window.get(), [this, &clock] {
         clock.start();
         m_window->close();
     });

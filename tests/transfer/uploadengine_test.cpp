@@ -3,6 +3,7 @@
 // entered.
 #include "transfer/uploadengine.h"
 
+#include "support/ftprelay.h"
 #include "transfertestfixture.h"
 
 namespace {
@@ -40,7 +41,7 @@ TEST_F(UploadEngineTest, UploadsFilesAndTreesCreatingServerFolders)
 {
     upload(fileAndTree());
 
-    EXPECT_EQ(m_server.readFile(QStringLiteral("up/a.txt")), "alpha\n");
+    EXPECT_EQ(m_server.readTextFile(QStringLiteral("up/a.txt")), "alpha\n");
     EXPECT_EQ(m_server.readFile(QStringLiteral("up/tree/x.bin")), QByteArray("x\r\ny\0z", 6));
     EXPECT_EQ(m_server.readFile(QStringLiteral("up/tree/sub/y.txt")), "why");
     EXPECT_TRUE(m_server.exists(QStringLiteral("up/tree/empty")));
@@ -129,25 +130,23 @@ TEST_F(UploadEngineTest, FileThatCannotBeReadIsNotSent)
 
     EXPECT_FALSE(m_server.exists(QStringLiteral("up/gone.txt")));
     EXPECT_FALSE(m_server.exists(QStringLiteral("up/dangling")));
-    EXPECT_EQ(m_server.readFile(QStringLiteral("up/a.txt")), "alpha\n");
+    EXPECT_EQ(m_server.readTextFile(QStringLiteral("up/a.txt")), "alpha\n");
     EXPECT_EQ(linesOf(Colour::Red).size(), 2);
 }
 
-// Its own fixture: the server must be slowed down before it starts.
+// Its own fixture: the server is reached through the relay, which must be set before it starts.
 using UploadFaultTest = TransferTest;
 
 TEST_F(UploadFaultTest, ServerGoneMidFileGivesARedLineAndTheRunGoesOn)
 {
-    m_server.setRateLimit(512 * 1024);
+    m_server.setRelayed(true);
     ASSERT_TRUE(writeLocal(QStringLiteral("big.bin"), QByteArray(32 * 1024 * 1024, 'b')));
     ASSERT_TRUE(writeLocal(QStringLiteral("small.txt"), "s"));
     connectTo();
     UploadEngine engine { m_services, m_host };
-    int updates = 0;
-    m_host.onStatus = [&](const QString &text) {
-        if (!text.isEmpty() && ++updates == 3)
-            m_server.stop();
-    };
+    // The server goes away while the file's bytes are surely under way.
+    m_server.relay()->setDataHold(1024 * 1024);
+    QObject::connect(m_server.relay(), &FtpRelay::dataHeld, [this] { m_server.relay()->goAway(); });
 
     engine.UploadSelection(
         { { QStringLiteral("big.bin"), false, 32 * 1024 * 1024 }, { QStringLiteral("small.txt"), false, 1 } }, local());
@@ -169,7 +168,7 @@ TEST_F(UploadEngineTest, FolderThatCannotBeEnteredReceivesNothingElsewhere)
     EXPECT_FALSE(m_server.exists(QStringLiteral("up/y.txt")));
     EXPECT_FALSE(m_server.exists(QStringLiteral("up/sub")));
     EXPECT_EQ(m_server.readFile(QStringLiteral("up/tree")), "a file");
-    EXPECT_EQ(m_server.readFile(QStringLiteral("up/a.txt")), "alpha\n");
+    EXPECT_EQ(m_server.readTextFile(QStringLiteral("up/a.txt")), "alpha\n");
     EXPECT_FALSE(linesOf(Colour::Red).isEmpty());
 }
 
