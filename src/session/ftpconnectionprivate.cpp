@@ -284,6 +284,10 @@ std::optional<FtpReply> FtpConnection::Private::takeOwnReply()
     std::optional<FtpReply> reply = m_control.takeReply();
     if (reply && !reply->isPreliminary() && m_awaitedReplies > 0)
         --m_awaitedReplies;
+    // 225 answers an ABOR that found no transfer: a server that had not started the aborted
+    // command yet drops it without a reply of its own, so nothing more is owed.
+    if (reply && m_abortSent && reply->code() == 225)
+        m_awaitedReplies = 0;
     return reply;
 }
 

@@ -1,7 +1,6 @@
 #include "session/ftpdatachannel.h"
 
 #include "app/textcatalogue.h"
-
 #include "session/ftpfailure.h"
 
 #include <QIODevice>

@@ -1,6 +1,7 @@
 // FtpConnection when the server or the link misbehaves, injected by the relay in front of any
 // server: every call fails within its time-out, says why, keeps the event loop running and
 // leaves the connection usable or cleanly gone. (The download engine keeps local files whole.)
+#include "app/textcatalogue.h"
 #include "session/ftpconnection.h"
 #include "support/ftprelay.h"
 #include "support/ftptestserver.h"
@@ -158,7 +159,7 @@ TEST_F(FtpConnectionAbortTest, CancelSendsAborOrDropsASilentServer)
         QObject::disconnect(held);
         relay.setStalled(false);
         relay.releaseData();
-        EXPECT_EQ(m_connection.lastError(), QStringLiteral("Cancelled"));
+        EXPECT_EQ(m_connection.lastError(), text("FTP_CANCELLED"));
         EXPECT_TRUE(relay.commands().contains(QStringLiteral("ABOR")) || !serverAnswers);
         EXPECT_EQ(m_connection.isConnected(), serverAnswers);
         if (serverAnswers) {
