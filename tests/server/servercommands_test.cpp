@@ -427,7 +427,7 @@ TEST_F(ServerCommandsTest, FailedDownloadForOpeningKeepsTheEarlierCopy)
     m_onDialog = [](QDialog &) { return int(QDialog::Rejected); };
     action("mnuOeffnenMit").trigger();
     ASSERT_EQ(readFile(copy), QByteArray("\x00\x01", 2));
-    ASSERT_TRUE(QFile::remove(m_server.rootPath() + QStringLiteral("/pub/x.ferrolinkunknown")));
+    ASSERT_TRUE(m_server.removeFile(QStringLiteral("pub/x.ferrolinkunknown")));
 
     for (const char *row : { "x.ferrolinkunknown", "old" }) {
         m_history.clear();

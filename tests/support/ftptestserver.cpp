@@ -182,6 +182,14 @@ bool FtpTestServer::removeFolder(const QString &path)
         .has_value();
 }
 
+bool FtpTestServer::removeFile(const QString &path)
+{
+    if (!isExternal())
+        return QFile::remove(localPath(path));
+    return curl({ QStringLiteral("-Q"), QStringLiteral("DELE ") + path, remoteUrl({}).toString(QUrl::FullyEncoded) })
+        .has_value();
+}
+
 std::optional<QByteArray> FtpTestServer::readTextFile(const QString &path) const
 {
     std::optional<QByteArray> data = readFile(path);

@@ -52,6 +52,7 @@ public:
     std::optional<QByteArray> readFile(const QString &path) const;
     // Removes a folder and everything in it, behind the clients' backs as another client would.
     bool removeFolder(const QString &path);
+    bool removeFile(const QString &path);
     // A text file with its line ends as LF: in ASCII type each server stores lines its own way
     // (RFC 959, 3.1.1.1), pyftpdlib with LF, vsftpd as CR LF as they came.
     std::optional<QByteArray> readTextFile(const QString &path) const;
