@@ -3,6 +3,7 @@
 #include "app/appservices.h"
 #include "app/busycursor.h"
 #include "app/historylog.h"
+#include "app/inputbox.h"
 #include "app/prompts.h"
 #include "app/textcatalogue.h"
 #include "local/localdelete.h"
@@ -13,27 +14,9 @@
 #include "local/propertiesdialog.h"
 #include "local/shelllauncher.h"
 
-#include <QGuiApplication>
-#include <QScreen>
-
 namespace {
 
 const QString LineEnd = QStringLiteral("\r\n");
-
-// Input boxes stand a little above the screen's centre: x = half the width - 1000 twips,
-// y = half the height - 1500 twips (15 twips a pixel).
-QPoint inputBoxPosition()
-{
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    const QSize size = screen ? screen->geometry().size() : QSize(1024, 768);
-    return { size.width() * 15 / 2 - 1000, size.height() * 15 / 2 - 1500 };
-}
-
-// Typed names may carry stray blanks at their ends; cancel and empty both give "".
-QString typedName(const std::optional<QString> &answer)
-{
-    return answer ? answer->trimmed() : QString();
-}
 
 } // namespace
 
@@ -106,8 +89,8 @@ void LocalCommands::rename(ListingVariant listing)
     const LocalEntry &entry = entries.first();
     HistoryLog &history = m_services.history;
     history.appendLine(text("FRMPULOC_RENAME2") + u' ' + entry.name + LineEnd);
-    const QString newName = typedName(m_services.prompts.input(
-        text("FRMPULOC_NEWNAME") + u' ' + entry.name + QStringLiteral(" ?"), entry.name, inputBoxPosition()));
+    const QString newName = TypedName(m_services.prompts.input(
+        text("FRMPULOC_NEWNAME") + u' ' + entry.name + QStringLiteral(" ?"), entry.name, InputBoxPosition()));
     if (newName.isEmpty()) {
         history.appendLine(text("FRMPULOC_RENCANCEL") + LineEnd, HistoryLog::Colour::Red);
         return;
@@ -127,7 +110,7 @@ void LocalCommands::rename(ListingVariant listing)
 
 void LocalCommands::newFolder(ListingVariant listing)
 {
-    const QString name = typedName(m_services.prompts.input(text("FRMPULOC_DIRNAME"), {}, inputBoxPosition()));
+    const QString name = TypedName(m_services.prompts.input(text("FRMPULOC_DIRNAME"), {}, InputBoxPosition()));
     const QString folder = currentFolder();
     if (name.isEmpty())
         return;

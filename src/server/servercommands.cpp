@@ -1,6 +1,7 @@
 #include "server/servercommands.h"
 
 #include "app/appservices.h"
+#include "app/inputbox.h"
 #include "app/prompts.h"
 #include "app/textcatalogue.h"
 #include "local/openwithdialog.h"
@@ -12,27 +13,9 @@
 #include "session/session.h"
 #include "transfer/downloadengine.h"
 
-#include <QGuiApplication>
-#include <QScreen>
-
 namespace {
 
 const QString LineEnd = QStringLiteral("\r\n");
-
-// Input boxes stand a little above the screen's centre: x = half the width - 1000 twips,
-// y = half the height - 1500 twips (15 twips a pixel).
-QPoint inputBoxPosition()
-{
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    const QSize size = screen ? screen->geometry().size() : QSize(1024, 768);
-    return { size.width() * 15 / 2 - 1000, size.height() * 15 / 2 - 1500 };
-}
-
-// Typed names may carry stray blanks at their ends; cancel and empty both give "".
-QString typedName(const std::optional<QString> &answer)
-{
-    return answer ? answer->trimmed() : QString();
-}
 
 // The red line of key, followed by the server's reason when there is one.
 QString failureLine(const char *key, const QString &reason)
@@ -168,8 +151,8 @@ void ServerCommands::rename()
     if (old.isEmpty())
         return;
     writeLine(text("FRMPUSERVER_RENAMEOF") + u' ' + old);
-    const QString answer = typedName(m_services.prompts.input(
-        text("FRMPUSERVER_NEWNAME") + u' ' + old + QStringLiteral(" ?"), old, inputBoxPosition()));
+    const QString answer = TypedName(m_services.prompts.input(
+        text("FRMPUSERVER_NEWNAME") + u' ' + old + QStringLiteral(" ?"), old, InputBoxPosition()));
     if (answer.isEmpty()) {
         writeLine(text("FRMPUSERVER_RENAMECANCEL"), HistoryLog::Colour::Red);
         return;
@@ -195,7 +178,7 @@ void ServerCommands::newFolder()
 {
     if (!mayStart())
         return;
-    const QString name = typedName(m_services.prompts.input(text("FRMPUSERVER_FOLDNAME"), {}, inputBoxPosition()));
+    const QString name = TypedName(m_services.prompts.input(text("FRMPUSERVER_FOLDNAME"), {}, InputBoxPosition()));
     if (name.isEmpty())
         return;
     writeLine(text("FRMPUSERVER_DIRNEW1") + u' ' + name + u' ' + text("FRMPUSERVER_DIRNEW2"));

@@ -14,11 +14,6 @@ namespace {
 
 constexpr qint64 pumpIntervalMs = 50;
 
-QString withClosingSlash(const QString &path)
-{
-    return path.endsWith(u'/') ? path : path + u'/';
-}
-
 // "/a/b/" is shown as "/a/b", like the full path of a file; "/" stays "/".
 QString shownFolder(const QString &path)
 {
@@ -100,32 +95,10 @@ void DeleteEngine::DeleteSelection(const QList<TransferItem> &selection)
 
 void DeleteEngine::CollectDeleteFolder(const QString &folder)
 {
-    const QString path = withClosingSlash(folder);
-    // A folder that cannot be entered must not be listed: the listing would be that of whatever
-    // folder the server is in, and its files would be deleted under this folder's name.
-    if (!enterFolder(path)) {
-        if (!isCancelled())
-            writeFailure("FRMSERVER_CDFAILED", path);
+    const std::optional<std::vector<QString>> subfolders = listFolderInto(folder, m_deleteList);
+    if (!subfolders)
         return;
-    }
-    const std::optional<QList<RemoteEntry>> listing = connection()->list();
-    if (!listing) {
-        if (!isCancelled())
-            writeFailure("FRMSERVER_LISTFAILED", path + u' ' + connection()->lastError());
-        return;
-    }
-    std::vector<QString> subfolders;
-    for (const RemoteEntry &entry : *listing) {
-        if (entry.isFolder) {
-            if (entry.name == QLatin1String(".") || entry.name == QLatin1String(".."))
-                continue;
-            m_deleteList.push_back({ QString(), path + entry.name + u'/', entry.attributes, -1 });
-            subfolders.push_back(path + entry.name + u'/');
-        } else {
-            m_deleteList.push_back({ entry.name, path, entry.attributes, entry.size });
-        }
-    }
-    for (const QString &subfolder : subfolders) {
+    for (const QString &subfolder : *subfolders) {
         pumpEvents();
         if (isCancelled())
             return;
@@ -154,18 +127,6 @@ void DeleteEngine::removeFolder(const QString &path)
         return;
     }
     writeResult(RemoveServerFolder(connection(), name));
-}
-
-bool DeleteEngine::enterFolder(const QString &path)
-{
-    const QString folder = withClosingSlash(path);
-    if (folder == m_serverFolder)
-        return true;
-    m_serverFolder.clear();
-    if (!EnterServerPath(connection(), SplitServerPath(folder)))
-        return false;
-    m_serverFolder = folder;
-    return true;
 }
 
 void DeleteEngine::writeResult(bool deleted)

@@ -30,8 +30,6 @@ private:
     void CollectDeleteFolder(const QString &path);
     void deleteFile(const TransferEntry &entry);
     void removeFolder(const QString &path);
-    // Moves the server into folder path ("/a/b/") unless it is there already.
-    bool enterFolder(const QString &path);
     // Writes the result line of one deletion.
     void writeResult(bool deleted);
     // Lets the window's events run, a few times a second at most: a big tree must not spend its
@@ -40,6 +38,5 @@ private:
 
     std::vector<TransferEntry> m_deleteList;
     QStringList m_folderList;
-    QString m_serverFolder; // where the server is, as far as this run moved it
     QElapsedTimer m_pumpClock;
 };

@@ -38,11 +38,6 @@ bool isSafeRelativeFolder(const QString &relative)
     return std::all_of(parts.cbegin(), parts.cend(), isSafeComponent);
 }
 
-QString withClosingSlash(const QString &path)
-{
-    return path.endsWith(u'/') ? path : path + u'/';
-}
-
 // Hidden, beside the target (so the final rename stays on one file system), and short enough
 // for any name the target may have.
 QString temporaryPathFor(const QFileInfo &target)
@@ -167,54 +162,21 @@ void DownloadEngine::DownloadSelection(const QList<TransferItem> &selection, con
 
 void DownloadEngine::CollectServerFolder(const QString &folder)
 {
-    const QString path = withClosingSlash(folder);
     // Every listed folder gets a fresh connection, which starts in "/".
     if (!reconnect()) {
         m_serverFolder.clear();
         return;
     }
     m_serverFolder = QStringLiteral("/");
-    if (!enterFolder(path)) {
-        if (!isCancelled())
-            writeFailure("FRMSERVER_CDFAILED", path);
+    const std::optional<std::vector<QString>> subfolders = listFolderInto(folder, m_downloadList);
+    if (!subfolders)
         return;
-    }
-    const std::optional<QList<RemoteEntry>> listing = connection()->list();
-    if (!listing) {
-        // A folder whose contents are silently missing would pass for a complete download.
-        if (!isCancelled())
-            writeFailure("FRMSERVER_LISTFAILED", path + u' ' + connection()->lastError());
-        return;
-    }
-    std::vector<QString> subfolders;
-    for (const RemoteEntry &entry : *listing) {
-        if (entry.isFolder) {
-            if (entry.name == QLatin1String(".") || entry.name == QLatin1String(".."))
-                continue;
-            m_downloadList.push_back({ QString(), path + entry.name + u'/', entry.attributes, -1 });
-            subfolders.push_back(path + entry.name + u'/');
-        } else {
-            m_downloadList.push_back({ entry.name, path, entry.attributes, entry.size });
-        }
-    }
-    for (const QString &subfolder : subfolders) {
+    for (const QString &subfolder : *subfolders) {
         processPendingEvents();
         if (isCancelled())
             return;
         CollectServerFolder(subfolder);
     }
-}
-
-bool DownloadEngine::enterFolder(const QString &path)
-{
-    const QString folder = withClosingSlash(path);
-    if (folder == m_serverFolder)
-        return true;
-    m_serverFolder.clear();
-    if (!EnterServerPath(connection(), SplitServerPath(folder)))
-        return false;
-    m_serverFolder = folder;
-    return true;
 }
 
 void DownloadEngine::downloadAndReport(const QString &localPath, const TransferEntry &entry, TransferStatus &status)

@@ -36,11 +36,8 @@ public:
 private:
     // Appends the entries of the server folder path ("/a/b/") and of all folders below it.
     void CollectServerFolder(const QString &path);
-    // Moves the server into folder path unless it is there already.
-    bool enterFolder(const QString &path);
     void downloadAndReport(const QString &localPath, const TransferEntry &entry, TransferStatus &status);
 
     std::vector<TransferEntry> m_downloadList;
-    QString m_serverFolder; // where the server is, as far as this run moved it
     QString m_lastError;
 };

@@ -27,3 +27,8 @@ bool EnterServerPath(FtpConnection *connection, const QStringList &names)
     }
     return true;
 }
+
+QString withClosingSlash(const QString &path)
+{
+    return path.endsWith(u'/') ? path : path + u'/';
+}

@@ -3,8 +3,12 @@
 // run writes its lines and notices a Stop.
 
 #include "app/historylog.h"
+#include "transfer/transferitem.h"
 
 #include <QString>
+
+#include <optional>
+#include <vector>
 
 class FtpConnection;
 class TransferHost;
@@ -31,8 +35,17 @@ protected:
     // The red result line of key, followed by the reason when there is one.
     void writeFailure(const char *key, const QString &reason);
 
+    // Moves the server into folder ("/a/b/") unless it is there already.
+    bool enterFolder(const QString &folder);
+    // Enters folder and appends its files and subfolders to list; returns the subfolders.
+    // nullopt, after a red line, when the folder cannot be entered or listed: a listing of
+    // whatever folder the server happens to be in must never pass for this one's, and a folder
+    // whose contents are silently missing would pass for done.
+    std::optional<std::vector<QString>> listFolderInto(const QString &folder, std::vector<TransferEntry> &list);
+
     const AppServices &m_services;
     TransferHost &m_host;
+    QString m_serverFolder; // where the server is, as far as this run moved it
 
 private:
     bool m_reconnectFailed = false;
