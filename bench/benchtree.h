@@ -2,6 +2,7 @@
 // What the tree benchmarks share: the same tree of small random files, and the server they run
 // against (the test suite's pyftpdlib, or the one a URL names).
 
+#include "app/textcatalogue.h"
 #include "support/ftptestserver.h"
 
 #include <QByteArray>
@@ -82,15 +83,24 @@ inline std::optional<qint64> write(const QString &root, int files)
     return total;
 }
 
-// The server of urlArgument, or, when it is empty, a pyftpdlib started into localServer; the
-// path always ends in "/". nullopt when the server does not start or the URL is not one.
-inline std::optional<QUrl> serverUrl(const QString &urlArgument, std::unique_ptr<FtpTestServer> &localServer)
+// What every tree benchmark does first: the English catalogue, and the server of urlArgument or,
+// when it is empty, a pyftpdlib started into localServer; the path always ends in "/". nullopt,
+// with the reason in error, when the catalogue or the server is missing or the URL is not one.
+inline std::optional<QUrl> prepare(
+    const QString &urlArgument, std::unique_ptr<FtpTestServer> &localServer, QString &error)
 {
+    if (!TextCatalogue::instance().open(TextCatalogue::defaultPath())) {
+        error = QStringLiteral("cannot open the catalogue ") + TextCatalogue::defaultPath();
+        return std::nullopt;
+    }
+    TextCatalogue::instance().setLanguageTable(QStringLiteral("english"));
     QUrl url(urlArgument);
     if (urlArgument.isEmpty()) {
         localServer = std::make_unique<FtpTestServer>();
-        if (!localServer->start())
+        if (!localServer->start()) {
+            error = QStringLiteral("could not start the FTP test server");
             return std::nullopt;
+        }
         url.setScheme(QStringLiteral("ftp"));
         url.setHost(localServer->host());
         url.setPort(localServer->port());
@@ -98,6 +108,7 @@ inline std::optional<QUrl> serverUrl(const QString &urlArgument, std::unique_ptr
         url.setPassword(localServer->password());
         url.setPath(QStringLiteral("/"));
     } else if (!url.isValid() || url.scheme() != QLatin1String("ftp")) {
+        error = QStringLiteral("not an ftp:// URL: ") + urlArgument;
         return std::nullopt;
     }
     if (!url.path().endsWith(u'/'))

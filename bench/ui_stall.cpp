@@ -159,15 +159,11 @@ int main(int argc, char **argv)
         }
     }
 
-    if (!TextCatalogue::instance().open(TextCatalogue::defaultPath()))
-        return fail(QStringLiteral("cannot open the catalogue ") + TextCatalogue::defaultPath());
-    TextCatalogue::instance().setLanguageTable(QStringLiteral("english"));
-
     std::unique_ptr<FtpTestServer> localServer;
-    const std::optional<QUrl> serverUrl = BenchTree::serverUrl(urlArgument, localServer);
+    QString error;
+    const std::optional<QUrl> serverUrl = BenchTree::prepare(urlArgument, localServer, error);
     if (!serverUrl)
-        return fail(urlArgument.isEmpty() ? QStringLiteral("could not start the FTP test server")
-                                          : QStringLiteral("not an ftp:// URL: ") + urlArgument);
+        return fail(error);
     const QUrl url = *serverUrl;
     const QString base = url.path(QUrl::FullyDecoded);
 
