@@ -6,6 +6,7 @@
 #include "server/serverlistmodel.h"
 #include "server/serverlistview.h"
 #include "server/serverpane.h"
+#include "server/serverpanerows.h"
 #include "session/session.h"
 #include "support/ftptestserver.h"
 #include "support/recordinghistorylog.h"
@@ -55,20 +56,8 @@ protected:
     QAction &button(const char *key) const { return *m_pane->findChild<QAction *>(QLatin1String(key)); }
     QString serverDirectory() const { return GetServerDirectory(m_session.connection()); }
 
-    QStringList rows() const
-    {
-        QStringList names;
-        for (int row = 0; row < model().rowCount(); ++row)
-            names.append(model().rowName(row));
-        return names;
-    }
-    QStringList pathEntries() const
-    {
-        QStringList entries;
-        for (int index = 0; index < pathBox().count(); ++index)
-            entries.append(pathBox().itemText(index));
-        return entries;
-    }
+    QStringList rows() const { return rowNames(model()); }
+    QStringList pathEntries() const { return itemTexts(pathBox()); }
 
     void listFolder(const QString &path)
     {
