@@ -6,6 +6,7 @@
 #include "app/prompts.h"
 #include "app/textcatalogue.h"
 #include "session/connectionbar.h"
+#include "session/ftpaddress.h"
 #include "session/ftpconnection.h"
 #include "session/session.h"
 
@@ -166,14 +167,22 @@ bool ConnectionController::ConnectFtp(
     // new one in; a failed attempt leaves no connection, as every caller expects.
     session.closeConnection();
     m_failureReason.clear();
-    const std::optional<quint16> portValue = portNumber(port);
+    const std::optional<FtpAddress> address = FtpAddress::parse(server);
+    if (!address) {
+        m_failureReason = text("FTP_BADADDRESS");
+        return false;
+    }
+    // A port in the address wins over the port field.
+    const std::optional<quint16> portValue = address->port ? address->port : portNumber(port);
     if (!portValue) {
         m_failureReason = text("FTP_BADPORT");
         return false;
     }
     // Made through the session, so a Stop reaches the connect and login as well.
     std::unique_ptr<FtpConnection> connection = session.createConnection();
-    const bool connected = connection->connectToHost(server, *portValue, user, password, session.isPassive());
+    connection->setSecurity(address->security);
+    const bool connected
+        = connection->connectToHost(address->host, *portValue, user, password, session.isPassive());
     // A login that finished just as the Stop came still ends the attempt.
     if (dropIfCancelled())
         return false;
