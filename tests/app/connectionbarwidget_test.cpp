@@ -27,40 +27,35 @@ protected:
     std::optional<ConnectionBarWidget> m_bar;
 };
 
-TEST_F(ConnectionBarWidgetTest, PadlockShowsWhileEncrypted)
-{
-    ConnectionBarWidget &bar = *m_bar;
-    bar.show();
-    ASSERT_NE(padlock(), nullptr);
-    EXPECT_FALSE(padlock()->isVisible());
-    EXPECT_EQ(padlock()->toolTip(), QStringLiteral("Encrypted connection"));
-    EXPECT_FALSE(padlock()->pixmap().isNull());
-    for (const bool encrypted : { true, false, true, false }) {
-        bar.setEncrypted(encrypted);
-        EXPECT_EQ(padlock()->isVisible(), encrypted);
-    }
-}
-
-// Even at the bar's narrowest the padlock's place is kept free, so no field moves or shrinks.
-TEST_F(ConnectionBarWidgetTest, PadlockMovesNothing)
+// The padlock is there exactly while encrypted; its place is kept even at the bar's narrowest, so
+// no field moves or shrinks when it comes and goes.
+TEST_F(ConnectionBarWidgetTest, PadlockShowsWhileEncryptedAndMovesNothing)
 {
     ConnectionBarWidget &bar = *m_bar;
     bar.resize(bar.minimumSizeHint());
     bar.show();
-    const auto places = [this, &bar] {
+    ASSERT_NE(padlock(), nullptr);
+    EXPECT_EQ(padlock()->toolTip(), QStringLiteral("Encrypted connection"));
+    EXPECT_FALSE(padlock()->pixmap().isNull());
+    const auto placeOf = [&bar](const QWidget *widget) { return QRect(widget->mapTo(&bar, QPoint()), widget->size()); };
+    const auto places = [this, &bar, &placeOf] {
         QList<QRect> rects { QRect(QPoint(), bar.minimumSizeHint()) };
         for (const QWidget *child : bar.findChildren<QWidget *>()) {
             if (child != padlock())
-                rects.append(QRect(child->mapTo(&bar, QPoint(0, 0)), child->size()));
+                rects.append(placeOf(child));
         }
         return rects;
     };
     QApplication::processEvents();
+    EXPECT_FALSE(padlock()->isVisible());
     const QList<QRect> plain = places();
-    bar.setEncrypted(true);
-    QApplication::processEvents();
-    EXPECT_EQ(places(), plain);
-    EXPECT_TRUE(bar.rect().contains(QRect(padlock()->mapTo(&bar, QPoint(0, 0)), padlock()->size())));
+    for (const bool encrypted : { true, false }) {
+        bar.setEncrypted(encrypted);
+        QApplication::processEvents();
+        EXPECT_EQ(padlock()->isVisible(), encrypted);
+        EXPECT_EQ(places(), plain) << encrypted;
+    }
+    EXPECT_TRUE(bar.rect().contains(placeOf(padlock())));
 }
 
 } // namespace

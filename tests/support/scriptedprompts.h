@@ -20,7 +20,7 @@ public:
         std::optional<QPoint> position;
     };
 
-    // Answers are used in order; an unscripted question answers No / cancelled.
+    // Answers are used in order; an unscripted question answers No / cancelled / not trusted.
     void answerYesNo(bool yes) { m_yesNo.push_back(yes); }
     void answerInput(std::optional<QString> answer) { m_inputs.push_back(std::move(answer)); }
     void answerTrustCertificate(bool trust) { m_trust.push_back(trust); }
