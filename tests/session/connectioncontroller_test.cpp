@@ -37,6 +37,7 @@ public:
     QString userText;
     QString passwordText;
     bool passive = false;
+    bool encrypted = false;
     QList<std::pair<Field, bool>> enableCalls;
     QList<Field> focused;
 
@@ -47,6 +48,7 @@ public:
     bool isPassiveChecked() const override { return passive; }
     void setFieldEnabled(Field field, bool enabled) override { enableCalls.append({ field, enabled }); }
     void focusField(Field field) override { focused.append(field); }
+    void setEncrypted(bool on) override { encrypted = on; }
 
     bool wasDisabled(Field field) const { return enableCalls.contains(std::pair { field, false }); }
     // Every field that was disabled was enabled again afterwards.
