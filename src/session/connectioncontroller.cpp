@@ -46,6 +46,9 @@ ConnectionController::ConnectionController(const AppServices &services, Connecti
     , m_bar(bar)
     , m_watch(new QTimer(this))
 {
+    // Certificates the system does not trust are put to the user, once per run and server.
+    services.session.certificateTrust().setAsker(
+        [this](const QString &description) { return m_services.prompts.askTrustCertificate(description); });
     m_watch->setObjectName(QStringLiteral("timIsConnected"));
     m_watch->setInterval(1000);
     connect(m_watch, &QTimer::timeout, this, &ConnectionController::timIsConnected_Timer);
@@ -89,6 +92,7 @@ void ConnectionController::connectCommand()
         if (connected) {
             history.appendLine(text("CONNECTION_TO") + u' ' + address + u' ' + text("ESTABLSHED") + LineEnd,
                 HistoryLog::Colour::Green);
+            appendEncryption();
         } else if (!cancelled) {
             history.appendLine(text("NOT_ESTABLISHED") + LineEnd, HistoryLog::Colour::Red);
             appendFailureReason();
@@ -134,6 +138,7 @@ void ConnectionController::QuickConnect()
             history.appendLine(text("CONNECT_WITH") + u' ' + address + QStringLiteral(" ...") + LineEnd);
             history.appendLine(text("CONNECTION_WITH") + u' ' + address + u' ' + text("WAS_ESTABLISHT") + LineEnd,
                 HistoryLog::Colour::Green);
+            appendEncryption();
         }
     }
     if (connected) {
@@ -166,6 +171,7 @@ bool ConnectionController::ConnectFtp(
     // The old connection goes first (with QUIT), so a server that limits logins per user lets the
     // new one in; a failed attempt leaves no connection, as every caller expects.
     session.closeConnection();
+    m_bar.setEncrypted(false);
     m_failureReason.clear();
     const std::optional<FtpAddress> address = FtpAddress::parse(server);
     if (!address) {
@@ -190,6 +196,7 @@ bool ConnectionController::ConnectFtp(
         m_failureReason = connection->lastError();
         return false;
     }
+    m_bar.setEncrypted(connection->isEncrypted());
     session.setConnection(std::move(connection));
     m_connectedWith = { server, port, user, password, session.isPassive() };
     return true;
@@ -215,6 +222,14 @@ bool ConnectionController::enterRoot()
     return !dropIfCancelled();
 }
 
+void ConnectionController::appendEncryption()
+{
+    const FtpConnection *connection = m_services.session.connection();
+    if (connection && connection->isEncrypted())
+        m_services.history.appendLine(
+            text("TLS_ENCRYPTED").arg(connection->encryptionProtocol()) + LineEnd, HistoryLog::Colour::Green);
+}
+
 void ConnectionController::appendFailureReason()
 {
     if (!m_failureReason.isEmpty())
@@ -229,6 +244,7 @@ bool ConnectionController::dropIfCancelled()
         return false;
     // A stopped connect leaves no connection, and no watch that would ask about the lost one.
     session.closeConnection();
+    m_bar.setEncrypted(false);
     m_watch->stop();
     return true;
 }
@@ -300,6 +316,8 @@ void ConnectionController::probeFinished(bool answered)
 void ConnectionController::offerReconnect()
 {
     m_watch->stop();
+    // The connection is lost, and with it the encryption.
+    m_bar.setEncrypted(false);
     if (m_services.prompts.askYesNo(text("CONNECTION_CANCEL1") + LineEnd + text("CONNECTION_CANCEL2")))
         ReconnectFtp();
 }
