@@ -182,6 +182,8 @@ TEST_P(FtpConnectionTest, AsciiUploadTravelsWithNetworkLineEnds)
     FtpTestServer server;
     server.setRelayed(true);
     ASSERT_TRUE(server.start());
+    if (server.isTls())
+        GTEST_SKIP() << "over TLS the relay sees the uploaded bytes, and active mode's PORT, only as ciphertext";
     FtpConnection connection;
     connection.setTimeouts({ testTimeoutMs, testTimeoutMs, testTimeoutMs });
     ASSERT_TRUE(connection.connectToHost(server.host(), server.port(), server.user(), server.password(), GetParam()))

@@ -7,7 +7,10 @@
 
 namespace {
 
+// Where the listeners of single data connections wait, and the relay itself without passive ports.
 const QHostAddress relayAddress = QHostAddress(QHostAddress::LocalHost);
+// With passive ports: another loopback address, so its ports cannot clash with the server's.
+const QHostAddress passiveRelayAddress = QHostAddress(QStringLiteral("127.0.0.2"));
 
 // "h1,h2,h3,h4,p1,p2" of PASV replies and PORT commands (RFC 959, 4.1.2).
 const QRegularExpression hostPort(QStringLiteral("(\\d+),(\\d+),(\\d+),(\\d+),(\\d+),(\\d+)"));
@@ -22,6 +25,7 @@ QByteArray hostPortText(quint16 port)
 // One relayed connection: down is the client's side, up the server's.
 struct FtpRelay::Link {
     bool isControl = false;
+    bool encrypted = false; // control only: TLS, forwarded as it comes
     QTcpSocket *down = nullptr;
     QTcpSocket *up = nullptr;
     QByteArray partialCommand; // control only: a command line still without its CR LF
@@ -39,6 +43,7 @@ FtpRelay::FtpRelay(const QString &serverHost, quint16 serverPort, QObject *paren
     : QObject(parent)
     , m_serverHost(serverHost)
     , m_serverPort(serverPort)
+    , m_address(relayAddress)
     , m_listener(new QTcpServer(this))
 {
 }
@@ -54,13 +59,28 @@ FtpRelay::~FtpRelay()
     }
 }
 
+void FtpRelay::setPassivePorts(quint16 first, quint16 last)
+{
+    m_passiveFirst = first;
+    m_passiveLast = last;
+    m_address = passiveRelayAddress;
+}
+
 bool FtpRelay::listen()
 {
     connect(m_listener, &QTcpServer::newConnection, this,
-        [this] { accept(m_listener, true, QHostAddress(), m_serverPort, false); });
-    if (!m_listener->listen(relayAddress, m_port))
+        [this] { accept(m_listener, Kind::Control, m_serverHost, m_serverPort, false); });
+    if (!m_listener->listen(m_address, m_port))
         return false;
     m_port = m_listener->serverPort();
+    for (int port = m_passiveFirst; m_passiveFirst != 0 && port <= m_passiveLast; ++port) {
+        auto *listener = new QTcpServer(this);
+        connect(listener, &QTcpServer::newConnection, this,
+            [this, listener, port] { accept(listener, Kind::PassiveData, m_serverHost, quint16(port), false); });
+        if (!listener->listen(m_address, quint16(port)))
+            return false;
+        m_passiveListeners.append(listener);
+    }
     return true;
 }
 
@@ -79,8 +99,12 @@ void FtpRelay::setRefusing(bool refusing)
         m_listener->close();
         for (QTcpServer *listener : std::as_const(m_dataListeners))
             listener->close();
+        for (QTcpServer *listener : std::as_const(m_passiveListeners))
+            listener->close();
     } else if (!m_listener->isListening()) {
-        m_listener->listen(relayAddress, m_port);
+        m_listener->listen(m_address, m_port);
+        for (qsizetype i = 0; i < m_passiveListeners.size(); ++i)
+            m_passiveListeners.at(i)->listen(m_address, quint16(m_passiveFirst + i));
     }
 }
 
@@ -98,8 +122,9 @@ void FtpRelay::setStalled(bool stalled)
 }
 
 void FtpRelay::accept(
-    QTcpServer *listener, bool isControl, const QHostAddress &target, quint16 targetPort, bool listenerIsUpstream)
+    QTcpServer *listener, Kind kind, const QString &targetHost, quint16 targetPort, bool listenerIsUpstream)
 {
+    const bool isControl = kind == Kind::Control;
     while (QTcpSocket *accepted = listener->nextPendingConnection()) {
         auto link = std::make_unique<Link>();
         Link *l = link.get();
@@ -120,11 +145,8 @@ void FtpRelay::accept(
         }
         m_links.push_back(std::move(link));
         // Bytes written before the far side is connected wait in its socket's buffer.
-        if (isControl)
-            other->connectToHost(m_serverHost, targetPort);
-        else
-            other->connectToHost(target, targetPort);
-        if (!isControl) {
+        other->connectToHost(targetHost, targetPort);
+        if (kind == Kind::Data) {
             // One data connection per listener, as an FTP server accepts it.
             listener->close();
         }
@@ -171,15 +193,33 @@ void FtpRelay::forward(Link *link, QTcpSocket *from)
         return;
     }
 
-    // The control connection travels line by line, so each command and reply can be rewritten.
+    forwardControl(link, fromClient, bytes);
+}
+
+void FtpRelay::forwardControl(Link *link, bool fromClient, QByteArray bytes)
+{
+    QTcpSocket *to = fromClient ? link->up : link->down;
     QByteArray &partial = fromClient ? link->partialCommand : link->partialReply;
-    partial += bytes;
+    // No command line starts with a TLS handshake record: the client speaks implicit TLS.
+    if (fromClient && !link->encrypted && partial.isEmpty() && bytes.startsWith('\x16'))
+        link->encrypted = true;
     QByteArray out;
-    qsizetype end;
-    while ((end = partial.indexOf('\n')) >= 0) {
-        const QByteArray line = partial.left(end + 1);
-        partial.remove(0, end + 1);
-        out += fromClient ? rewriteCommand(line) : rewriteReply(*link, line);
+    if (link->encrypted) {
+        out = std::exchange(partial, {}) + bytes;
+    } else {
+        // Plain, the control connection travels line by line, so each command and reply can be
+        // rewritten.
+        partial += bytes;
+        qsizetype end;
+        while (!link->encrypted && (end = partial.indexOf('\n')) >= 0) {
+            const QByteArray line = partial.left(end + 1);
+            partial.remove(0, end + 1);
+            out += fromClient ? rewriteCommand(line) : rewriteReply(*link, line);
+            // AUTH accepted (RFC 2228): the TLS handshake follows.
+            link->encrypted = !fromClient && line.startsWith("234 ");
+        }
+        if (link->encrypted)
+            out += std::exchange(partial, {});
     }
     if (out.isEmpty())
         return;
@@ -241,8 +281,8 @@ QByteArray FtpRelay::rewriteCommand(const QByteArray &line)
         const QRegularExpressionMatch match = hostPort.match(text);
         if (!match.hasMatch())
             return line;
-        const QHostAddress client(QStringLiteral("%1.%2.%3.%4")
-                                      .arg(match.captured(1), match.captured(2), match.captured(3), match.captured(4)));
+        const QString client = QStringLiteral("%1.%2.%3.%4")
+                                   .arg(match.captured(1), match.captured(2), match.captured(3), match.captured(4));
         const quint16 clientPort = quint16(match.captured(5).toUInt() * 256 + match.captured(6).toUInt());
         return "PORT " + hostPortText(openDataListener(client, clientPort, true)) + "\r\n";
     }
@@ -251,7 +291,7 @@ QByteArray FtpRelay::rewriteCommand(const QByteArray &line)
         const QStringList fields = text.mid(5).split(text.mid(5, 1));
         if (fields.size() < 4)
             return line;
-        const quint16 relayPort = openDataListener(QHostAddress(fields.at(2)), quint16(fields.at(3).toUInt()), true);
+        const quint16 relayPort = openDataListener(fields.at(2), quint16(fields.at(3).toUInt()), true);
         return "EPRT |1|127.0.0.1|" + QByteArray::number(relayPort) + "|\r\n";
     }
     return line;
@@ -259,9 +299,12 @@ QByteArray FtpRelay::rewriteCommand(const QByteArray &line)
 
 QByteArray FtpRelay::rewriteReply(const Link &link, const QByteArray &line)
 {
+    // The relay listens on every passive port already.
+    if (m_passiveFirst != 0)
+        return line;
     // Passive mode: the client connects to the relay, which connects on to the server's port
     // at the address the control connection reaches.
-    const QHostAddress server = link.up->peerAddress();
+    const QString server = link.up->peerAddress().toString();
     if (line.startsWith("227 ")) {
         const QRegularExpressionMatch match = hostPort.match(QString::fromLatin1(line));
         if (!match.hasMatch())
@@ -286,11 +329,11 @@ QByteArray FtpRelay::rewriteReply(const Link &link, const QByteArray &line)
     return line;
 }
 
-quint16 FtpRelay::openDataListener(const QHostAddress &target, quint16 targetPort, bool listenerIsUpstream)
+quint16 FtpRelay::openDataListener(const QString &target, quint16 targetPort, bool listenerIsUpstream)
 {
     auto *listener = new QTcpServer(this);
     connect(listener, &QTcpServer::newConnection, this, [this, listener, target, targetPort, listenerIsUpstream] {
-        accept(listener, false, target, targetPort, listenerIsUpstream);
+        accept(listener, Kind::Data, target, targetPort, listenerIsUpstream);
     });
     listener->listen(relayAddress, 0);
     m_dataListeners.append(listener);

@@ -4,6 +4,12 @@
 // rewritten to its own ports) and, on the test's command, drops every connection, refuses new
 // ones, stalls, delays the server's replies or cuts a data connection after so many bytes. It
 // runs in the test's own event loop, so it moves exactly when the client under test waits.
+//
+// Once the server accepts AUTH TLS (234), or when the client opens with a TLS handshake
+// (implicit TLS), the control connection is ciphertext: the relay forwards it untouched and
+// neither rewrites nor records it. For TLS sessions, setPassivePorts() makes the relay listen at
+// 127.0.0.2 on the server's own passive ports, which a client reaches without any reply being
+// rewritten, as it connects its data connections to the control connection's peer.
 
 #include <QByteArray>
 #include <QHostAddress>
@@ -23,9 +29,13 @@ public:
     FtpRelay(const QString &serverHost, quint16 serverPort, QObject *parent = nullptr);
     ~FtpRelay() override;
 
-    // Listens on a free loopback port.
+    // Before listen(): the server's passive ports. The relay then listens at 127.0.0.2 for the
+    // control connection and on each of these ports, forwarding each to the server's same port.
+    // Active mode through the relay works only while the control connection is plain.
+    void setPassivePorts(quint16 first, quint16 last);
+    // Listens on a free loopback port, and on the passive ports if there are any.
     bool listen();
-    QString host() const { return QStringLiteral("127.0.0.1"); }
+    QString host() const { return m_address.toString(); }
     quint16 port() const { return m_port; }
 
     // Aborts every connection under way, control and data alike.
@@ -45,9 +55,9 @@ public:
     void setDataHold(qint64 bytes) { m_dataHold = bytes; }
     void releaseData();
 
-    // Command lines the client sent, in order, as the relay saw them.
+    // Command lines the client sent, in order, as the relay saw them: none after AUTH TLS.
     QStringList commands() const { return m_commands; }
-    // The bytes the client sent over its data connections, in order.
+    // The bytes the client sent over its data connections, in order (ciphertext over TLS).
     QByteArray clientData() const { return m_clientData; }
 
 signals:
@@ -56,21 +66,27 @@ signals:
 private:
     struct Link;
 
-    void accept(
-        QTcpServer *listener, bool isControl, const QHostAddress &target, quint16 targetPort, bool listenerIsUpstream);
+    // How accept() links a connection to the far side.
+    enum class Kind { Control, Data, PassiveData };
+    void accept(QTcpServer *listener, Kind kind, const QString &targetHost, quint16 targetPort, bool listenerIsUpstream);
     void forward(Link *link, QTcpSocket *from);
+    void forwardControl(Link *link, bool fromClient, QByteArray bytes);
     void forwardAll();
     void onClosed(Link *link, QTcpSocket *from);
     QByteArray rewriteReply(const Link &link, const QByteArray &line);
     QByteArray rewriteCommand(const QByteArray &line);
     // A listener for one data connection: accepted connections are forwarded to target.
-    quint16 openDataListener(const QHostAddress &target, quint16 targetPort, bool listenerIsUpstream);
+    quint16 openDataListener(const QString &target, quint16 targetPort, bool listenerIsUpstream);
 
     QString m_serverHost;
     quint16 m_serverPort;
+    QHostAddress m_address;
     QTcpServer *m_listener;
     quint16 m_port = 0;
-    QList<QTcpServer *> m_dataListeners;
+    quint16 m_passiveFirst = 0; // 0: PASV and EPSV replies are rewritten
+    quint16 m_passiveLast = 0;
+    QList<QTcpServer *> m_dataListeners; // one connection each
+    QList<QTcpServer *> m_passiveListeners; // on the server's passive ports, for good
     std::vector<std::unique_ptr<Link>> m_links;
     bool m_stalled = false;
     int m_replyDelayMs = 0;

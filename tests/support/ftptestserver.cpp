@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSslConfiguration>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -14,6 +15,8 @@ namespace {
 
 constexpr int startTimeoutMs = 10000;
 constexpr int curlTimeoutMs = 30000;
+// As many as the external servers of scripts/test-servers have.
+constexpr int passivePortCount = 20;
 
 } // namespace
 
@@ -32,33 +35,102 @@ bool FtpTestServer::start()
     if (!m_relayed)
         return true;
     m_relay = std::make_unique<FtpRelay>(serverHost(), m_port);
+    // TLS hides the passive replies the relay would rewrite; it listens on every passive port instead.
+    if (isTls()) {
+        if (m_passiveFirst == 0) {
+            std::fprintf(stderr, "FtpTestServer: a relayed TLS server needs FERROLINK_TEST_FTP_PASV=first-last\n");
+            return false;
+        }
+        m_relay->setPassivePorts(m_passiveFirst, m_passiveLast);
+    }
     return m_relay->listen();
 }
 
 bool FtpTestServer::startServer()
 {
+    m_passiveFirst = m_passiveLast = 0;
     const QString externalUrl = qEnvironmentVariable("FERROLINK_TEST_FTP_URL");
-    if (!externalUrl.isEmpty()) {
-        m_external = QUrl(externalUrl);
-        if (!m_external.isValid() || m_external.scheme() != QLatin1String("ftp")) {
-            std::fprintf(stderr, "FtpTestServer: FERROLINK_TEST_FTP_URL is not an ftp:// URL\n");
+    if (!externalUrl.isEmpty())
+        return startExternal(externalUrl);
+
+    if (m_requestedTls) {
+        m_tls = *m_requestedTls;
+    } else {
+        const QString mode = qEnvironmentVariable("FERROLINK_TEST_FTP_TLS");
+        if (mode.isEmpty()) {
+            m_tls = Tls::None;
+        } else if (mode == u"optional") {
+            m_tls = Tls::Optional;
+        } else if (mode == u"required") {
+            m_tls = Tls::Required;
+        } else {
+            std::fprintf(stderr, "FtpTestServer: FERROLINK_TEST_FTP_TLS is optional or required\n");
             return false;
         }
-        m_port = quint16(m_external.port(21));
-        return true;
     }
-
     m_root = std::make_unique<QTemporaryDir>();
     if (!m_root->isValid())
         return false;
+    if (isTls() && !makeCertificate())
+        return false;
+    return launchLocal(0);
+}
+
+bool FtpTestServer::startExternal(const QString &url)
+{
+    m_external = QUrl(url);
+    const QString scheme = m_external.scheme();
+    if (!m_external.isValid() || (scheme != u"ftp" && scheme != u"ftpes" && scheme != u"ftps")) {
+        std::fprintf(stderr, "FtpTestServer: FERROLINK_TEST_FTP_URL is not an ftp://, ftpes:// or ftps:// URL\n");
+        return false;
+    }
+    m_tls = scheme == u"ftpes" ? Tls::Required : scheme == u"ftps" ? Tls::Implicit : Tls::None;
+    m_port = quint16(m_external.port(m_tls == Tls::Implicit ? 990 : 21));
+    const QString passive = qEnvironmentVariable("FERROLINK_TEST_FTP_PASV");
+    if (!passive.isEmpty()) {
+        bool firstOk = false;
+        bool lastOk = false;
+        m_passiveFirst = passive.section(QLatin1Char('-'), 0, 0).toUShort(&firstOk);
+        m_passiveLast = passive.section(QLatin1Char('-'), 1, 1).toUShort(&lastOk);
+        if (!firstOk || !lastOk || m_passiveFirst == 0 || m_passiveLast < m_passiveFirst) {
+            std::fprintf(stderr, "FtpTestServer: FERROLINK_TEST_FTP_PASV is not first-last\n");
+            return false;
+        }
+    }
+    m_caFile = qEnvironmentVariable("FERROLINK_TEST_FTP_CAFILE");
+    if (!isTls() || m_caFile.isEmpty())
+        return true;
+    const QList<QSslCertificate> certificates = QSslCertificate::fromPath(m_caFile);
+    if (certificates.isEmpty()) {
+        std::fprintf(stderr, "FtpTestServer: no certificate in FERROLINK_TEST_FTP_CAFILE\n");
+        return false;
+    }
+    m_certificate = certificates.first();
+    trustCertificate();
+    return true;
+}
+
+bool FtpTestServer::launchLocal(quint16 port)
+{
     m_process = std::make_unique<QProcess>();
     // Server complaints go to the test's own stderr; stdout carries only the port line.
     m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     QStringList arguments = { QStringLiteral(FERROLINK_TEST_SOURCE_DIR "/tests/support/ftpserver.py"), m_root->path(),
-        QStringLiteral("--host"), m_listenAddress, QStringLiteral("--user"), user(), QStringLiteral("--password"),
-        password() };
+        QStringLiteral("--host"), m_listenAddress, QStringLiteral("--port"), QString::number(port),
+        QStringLiteral("--user"), user(), QStringLiteral("--password"), password() };
     if (!m_masqueradeAddress.isEmpty())
         arguments << QStringLiteral("--masquerade") << m_masqueradeAddress;
+    if (isTls()) {
+        const QDir folder(m_certificateFolder->path());
+        arguments << QStringLiteral("--cert") << folder.filePath(QStringLiteral("cert.pem")) << QStringLiteral("--key")
+                  << folder.filePath(QStringLiteral("key.pem")) << QStringLiteral("--pasv")
+                  << (m_passiveFirst != 0 ? QStringLiteral("%1-%2").arg(m_passiveFirst).arg(m_passiveLast)
+                                          : QStringLiteral("auto:%1").arg(passivePortCount));
+        if (m_tls == Tls::Optional)
+            arguments << QStringLiteral("--tls-optional");
+        else if (m_tls == Tls::Implicit)
+            arguments << QStringLiteral("--tls-implicit");
+    }
     m_process->start(QStringLiteral("/usr/bin/python3"), arguments);
     if (!m_process->waitForStarted(startTimeoutMs))
         return false;
@@ -69,9 +141,63 @@ bool FtpTestServer::startServer()
             return false;
         }
     }
+    // "port" or "port first-passive last-passive"
+    const QList<QByteArray> ports = m_process->readLine().simplified().split(' ');
     bool ok = false;
-    m_port = quint16(m_process->readLine().trimmed().toUShort(&ok));
+    m_port = ports.at(0).toUShort(&ok);
+    if (ports.size() == 3) {
+        m_passiveFirst = ports.at(1).toUShort();
+        m_passiveLast = ports.at(2).toUShort();
+    }
     return ok && m_port != 0;
+}
+
+bool FtpTestServer::makeCertificate()
+{
+    // Beside the root, which must hold only what the tests put there.
+    m_certificateFolder = std::make_unique<QTemporaryDir>();
+    if (!m_certificateFolder->isValid())
+        return false;
+    const QDir folder(m_certificateFolder->path());
+    QProcess openssl;
+    openssl.setProcessChannelMode(QProcess::MergedChannels);
+    openssl.start(QStringLiteral("openssl"),
+        { QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("ec"),
+            QStringLiteral("-pkeyopt"), QStringLiteral("ec_paramgen_curve:prime256v1"), QStringLiteral("-nodes"),
+            QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
+            QStringLiteral("-addext"), QStringLiteral("subjectAltName=IP:127.0.0.1,IP:127.0.0.2,IP:::1,DNS:localhost"),
+            QStringLiteral("-keyout"), folder.filePath(QStringLiteral("key.pem")), QStringLiteral("-out"),
+            folder.filePath(QStringLiteral("cert.pem")) });
+    if (!openssl.waitForFinished(startTimeoutMs) || openssl.exitStatus() != QProcess::NormalExit
+        || openssl.exitCode() != 0) {
+        std::fprintf(stderr, "FtpTestServer: openssl made no certificate: %s\n", openssl.readAll().constData());
+        return false;
+    }
+    const QList<QSslCertificate> certificates = QSslCertificate::fromPath(folder.filePath(QStringLiteral("cert.pem")));
+    if (certificates.isEmpty())
+        return false;
+    m_certificate = certificates.first();
+    trustCertificate();
+    return true;
+}
+
+void FtpTestServer::trustCertificate()
+{
+    if (!m_certificateTrusted)
+        return;
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    configuration.addCaCertificate(m_certificate);
+    QSslConfiguration::setDefaultConfiguration(configuration);
+}
+
+bool FtpTestServer::replaceCertificate()
+{
+    if (!m_process || !isTls())
+        return false;
+    m_process->kill();
+    m_process->waitForFinished(startTimeoutMs);
+    m_process.reset();
+    return makeCertificate() && launchLocal(m_port);
 }
 
 QString FtpTestServer::serverHost() const
@@ -117,6 +243,7 @@ void FtpTestServer::stop()
         m_process->waitForFinished(startTimeoutMs);
         m_process.reset();
     }
+    m_certificateFolder.reset();
     if (isExternal()) {
         emptyExternalFolder(QString());
         m_external.clear();
@@ -131,6 +258,9 @@ QString FtpTestServer::localPath(const QString &path) const
 QUrl FtpTestServer::remoteUrl(const QString &path) const
 {
     QUrl url = m_external;
+    // curl knows explicit TLS as plain FTP with --ssl-reqd.
+    if (url.scheme() == u"ftpes")
+        url.setScheme(QStringLiteral("ftp"));
     QString base = url.path();
     if (!base.endsWith(QLatin1Char('/')))
         base += QLatin1Char('/');
@@ -209,8 +339,17 @@ bool FtpTestServer::exists(const QString &path) const
 
 std::optional<QByteArray> FtpTestServer::curl(const QStringList &arguments, const QByteArray &input) const
 {
+    QStringList options = { QStringLiteral("-s"), QStringLiteral("-S") };
+    if (isTls()) {
+        options << QStringLiteral("--ssl-reqd");
+        // Without the certificate the fixture still sets up and checks files; the tests trust nothing.
+        if (m_caFile.isEmpty())
+            options << QStringLiteral("--insecure");
+        else
+            options << QStringLiteral("--cacert") << m_caFile;
+    }
     QProcess process;
-    process.start(QStringLiteral("curl"), QStringList { QStringLiteral("-s"), QStringLiteral("-S") } + arguments);
+    process.start(QStringLiteral("curl"), options + arguments);
     if (!process.waitForStarted(startTimeoutMs))
         return std::nullopt;
     process.write(input);
