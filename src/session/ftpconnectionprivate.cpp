@@ -115,6 +115,7 @@ void FtpConnection::Private::quit()
     if (m_state != State::Unconnected)
         m_control.quit();
     abortData();
+    dropUnusedData();
     m_state = State::Unconnected;
     m_awaitedReplies = 0;
 }
@@ -529,6 +530,7 @@ void FtpConnection::Private::dropLink()
 {
     m_abortSent = false;
     m_control.abort();
+    dropUnusedData();
     // Only stopped here: a waiting call still looks at the channel and disposes of it itself.
     if (m_data)
         m_data->abort();
@@ -599,7 +601,35 @@ bool FtpConnection::Private::openDataChannel()
         m_data->setEncryption(m_control.sessionConfiguration(), m_control.peerCertificate());
     m_transferTotal = -1;
     m_progressClock.start();
-    return m_passive ? openPassive() : openActive();
+    const bool opened = m_passive ? openPassive() : openActive();
+    // The server has a new data connection in mind now and has let go of the one set aside.
+    dropUnusedData();
+    return opened;
+}
+
+void FtpConnection::Private::setAsideUnusedData()
+{
+    if (!m_protectData) {
+        abortData();
+        return;
+    }
+    // pyftpdlib answers the close of a TLS data connection that never carried a transfer with an
+    // unasked "226", which would be taken for the answer to the next command. It closes such a
+    // connection silently itself on the next PASV or PORT; until then ours waits, unused.
+    m_transferring = false;
+    dropUnusedData();
+    if (m_data) {
+        m_data->disconnect();
+        m_unusedData = std::move(m_data);
+    }
+}
+
+void FtpConnection::Private::dropUnusedData()
+{
+    if (!m_unusedData)
+        return;
+    m_unusedData->abort();
+    m_unusedData.release()->deleteLater();
 }
 
 bool FtpConnection::Private::openPassive()
@@ -678,7 +708,10 @@ bool FtpConnection::Private::receive(
             failWith(*first);
         if (first && refusal)
             *refusal = first;
-        abortData();
+        if (first)
+            setAsideUnusedData();
+        else
+            abortData();
         return false;
     }
     m_data->startEncryption();
@@ -844,9 +877,12 @@ bool FtpConnection::Private::openFileForWriting(const QString &remoteName, Trans
     m_transferring = true;
     const std::optional<FtpReply> first = readReply(timeouts.replyMs);
     if (!first || !first->isPreliminary()) {
-        if (first)
+        if (first) {
             failWith(*first);
-        abortData();
+            setAsideUnusedData();
+        } else {
+            abortData();
+        }
         return false;
     }
     m_data->startEncryption();
