@@ -448,14 +448,8 @@ bool FtpConnection::Private::secureControl()
 {
     if (security == FtpSecurity::Plain || security == FtpSecurity::ImplicitTls)
         return true;
-    // RFC 4217, 6: FEAT before the login names the AUTH mechanisms. A server that has no feature
-    // list may still know AUTH TLS, so it is asked all the same.
-    if (security == FtpSecurity::Opportunistic) {
-        if (!readFeatures())
-            return false;
-        if (m_featuresListed && !m_offersTls)
-            return true;
-    }
+    // Asked even when FEAT would not name it: vsftpd lists AUTH TLS only while TLS 1.0 is enabled,
+    // and a server without TLS merely refuses the command.
     const std::optional<FtpReply> reply = command(QStringLiteral("AUTH TLS"));
     if (!reply)
         return false;
@@ -507,21 +501,10 @@ bool FtpConnection::Private::readFeatures()
     const std::optional<FtpReply> reply = command(QStringLiteral("FEAT"));
     if (!reply)
         return false;
-    m_features.clear();
-    m_featuresListed = reply->isCompletion();
-    m_offersTls = false;
-    if (m_featuresListed) {
-        static const QRegularExpression separators(QStringLiteral("[\\s;,]+"));
+    if (reply->isCompletion()) {
         const QStringList lines = reply->lines();
-        for (qsizetype i = 1; i + 1 < lines.size(); ++i) {
-            // " AUTH TLS", " AUTH TLS;TLS-C;SSL": one feature with its mechanisms.
-            const QStringList words = lines.at(i).trimmed().toUpper().split(separators, Qt::SkipEmptyParts);
-            if (words.isEmpty())
-                continue;
-            m_features.insert(words.constFirst());
-            if (words.constFirst() == QLatin1String("AUTH") && words.contains(QLatin1String("TLS")))
-                m_offersTls = true;
-        }
+        for (qsizetype i = 1; i + 1 < lines.size(); ++i)
+            m_features.insert(lines.at(i).trimmed().section(QLatin1Char(' '), 0, 0).toUpper());
     }
     return true;
 }

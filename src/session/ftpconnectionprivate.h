@@ -151,8 +151,6 @@ private:
     State m_state = State::Unconnected;
     bool m_passive = false;
     QSet<QString> m_features;
-    bool m_featuresListed = false; // the server answered FEAT with a feature list
-    bool m_offersTls = false; // FEAT names TLS among its AUTH mechanisms
     QString m_host;
     quint16 m_port = 0;
     bool m_protectData = false; // PROT P is in force
