@@ -155,6 +155,9 @@ void FtpDataChannel::beginHandshake()
 {
     auto *socket = static_cast<QSslSocket *>(m_socket);
     socket->setSslConfiguration(*m_encryption);
+    // bytesWritten tells of bytes encrypted; an upload waiting for the socket to drain needs to
+    // hear of those that left.
+    connect(socket, &QSslSocket::encryptedBytesWritten, this, &FtpDataChannel::activity);
     connect(socket, &QSslSocket::encrypted, this, [this, socket] {
         // A data connection that shows another certificate is not our server's.
         if (socket->peerCertificate() != m_expectedCertificate)
