@@ -50,6 +50,7 @@ public:
     {
         return std::nullopt;
     }
+    bool askTrustCertificate(const QString &) override { return false; }
 };
 
 // Runs work, then lets events run until done() holds; returns the seconds taken and keeps the

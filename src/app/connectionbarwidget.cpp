@@ -89,12 +89,23 @@ ConnectionBarWidget::ConnectionBarWidget(QWidget *parent)
     modeLabel->setBuddy(m_transferMode);
     optionLayout->addWidget(m_transferMode);
 
+    m_padlock = new QLabel(m_frame);
+    m_padlock->setObjectName(QStringLiteral("imgEncrypted"));
+    m_padlock->setPixmap(padlockIcon().pixmap(QSize(16, 16), devicePixelRatio()));
+    m_padlock->setToolTip(text("CONNECTION_ENCRYPTED"));
+    // The padlock keeps its place while hidden, so nothing on the bar moves when it comes and goes.
+    QSizePolicy padlockPolicy = m_padlock->sizePolicy();
+    padlockPolicy.setRetainSizeWhenHidden(true);
+    m_padlock->setSizePolicy(padlockPolicy);
+    m_padlock->hide();
+
     auto *frameLayout = new QHBoxLayout(m_frame);
     frameLayout->setContentsMargins(6, 2, 6, 4);
     frameLayout->addWidget(m_fieldPanel);
     frameLayout->addWidget(m_toolBar);
     frameLayout->addWidget(m_optionPanel);
     frameLayout->addStretch();
+    frameLayout->addWidget(m_padlock);
 
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(3, 1, 3, 1);
@@ -182,6 +193,11 @@ void ConnectionBarWidget::setFieldEnabled(Field which, bool enabled)
 void ConnectionBarWidget::focusField(Field which)
 {
     field(which)->setFocus(Qt::OtherFocusReason);
+}
+
+void ConnectionBarWidget::setEncrypted(bool encrypted)
+{
+    m_padlock->setVisible(encrypted);
 }
 
 void ConnectionBarWidget::enableFields()

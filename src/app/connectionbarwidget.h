@@ -1,6 +1,7 @@
 #pragma once
 // The connection bar picTop along the top of the main window: address, user, password, port,
-// the connect toolbar, the passive check box and the transfer mode box.
+// the connect toolbar, the passive check box, the transfer mode box and the padlock of an
+// encrypted connection.
 
 #include "session/connectionbar.h"
 
@@ -26,6 +27,7 @@ public:
     bool isPassiveChecked() const override;
     void setFieldEnabled(Field field, bool enabled) override;
     void focusField(Field field) override;
+    void setEncrypted(bool encrypted) override;
 
     // Enables the four fields, as after every click on the toolbar.
     void enableFields();
@@ -64,4 +66,5 @@ private:
     QAction *m_stop = nullptr;
     QCheckBox *m_passive = nullptr;
     QComboBox *m_transferMode = nullptr;
+    QLabel *m_padlock = nullptr;
 };

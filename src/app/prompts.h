@@ -22,4 +22,6 @@ public:
     // An input box; nullopt when cancelled. position is in twips from the screen's top left.
     virtual std::optional<QString> input(const QString &prompt, const QString &defaultText = {},
                                          std::optional<QPoint> position = std::nullopt) = 0;
+    // A server's certificate the system does not trust; true when the user trusts it for this run.
+    virtual bool askTrustCertificate(const QString &description) = 0;
 };

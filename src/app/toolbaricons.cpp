@@ -52,3 +52,8 @@ QIcon applicationIcon()
 {
     return QIcon(QStringLiteral(":/icons/ferrolink.svg"));
 }
+
+QIcon padlockIcon()
+{
+    return QIcon(QStringLiteral(":/icons/padlock.svg"));
+}

@@ -28,3 +28,6 @@ QIcon toolBarIcon(ToolBarIcon role);
 
 // The program's own application icon.
 QIcon applicationIcon();
+
+// The padlock the connection bar shows while the connection is encrypted.
+QIcon padlockIcon();

@@ -1,9 +1,11 @@
 #include "app/widgetprompts.h"
 
 #include "app/productinfo.h"
+#include "app/textcatalogue.h"
 
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 
@@ -59,4 +61,17 @@ std::optional<QString> WidgetPrompts::input(
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.textValue();
+}
+
+bool WidgetPrompts::askTrustCertificate(const QString &description)
+{
+    QMessageBox box(QMessageBox::Warning, titleOr({}), description, QMessageBox::Cancel, m_parent);
+    // The description carries names a server chose; it must never be read as markup.
+    box.setTextFormat(Qt::PlainText);
+    const QPushButton *trust = box.addButton(text("CERT_TRUSTRUN"), QMessageBox::AcceptRole);
+    // Trusting an unknown certificate takes a deliberate click: Enter and Escape both decline.
+    box.setDefaultButton(QMessageBox::Cancel);
+    box.setEscapeButton(QMessageBox::Cancel);
+    box.exec();
+    return box.clickedButton() == trust;
 }

@@ -19,4 +19,6 @@ public:
 
     virtual void setFieldEnabled(Field field, bool enabled) = 0;
     virtual void focusField(Field field) = 0;
+    // Shows whether the current connection is encrypted.
+    virtual void setEncrypted(bool encrypted) = 0;
 };

@@ -6,6 +6,7 @@
 #include "app/prompts.h"
 #include "app/textcatalogue.h"
 #include "session/connectionbar.h"
+#include "session/ftpaddress.h"
 #include "session/ftpconnection.h"
 #include "session/session.h"
 
@@ -45,6 +46,9 @@ ConnectionController::ConnectionController(const AppServices &services, Connecti
     , m_bar(bar)
     , m_watch(new QTimer(this))
 {
+    // Certificates the system does not trust are put to the user, once per run and server.
+    services.session.certificateTrust().setAsker(
+        [this](const QString &description) { return m_services.prompts.askTrustCertificate(description); });
     m_watch->setObjectName(QStringLiteral("timIsConnected"));
     m_watch->setInterval(1000);
     connect(m_watch, &QTimer::timeout, this, &ConnectionController::timIsConnected_Timer);
@@ -88,6 +92,7 @@ void ConnectionController::connectCommand()
         if (connected) {
             history.appendLine(text("CONNECTION_TO") + u' ' + address + u' ' + text("ESTABLSHED") + LineEnd,
                 HistoryLog::Colour::Green);
+            appendEncryption();
         } else if (!cancelled) {
             history.appendLine(text("NOT_ESTABLISHED") + LineEnd, HistoryLog::Colour::Red);
             appendFailureReason();
@@ -133,6 +138,7 @@ void ConnectionController::QuickConnect()
             history.appendLine(text("CONNECT_WITH") + u' ' + address + QStringLiteral(" ...") + LineEnd);
             history.appendLine(text("CONNECTION_WITH") + u' ' + address + u' ' + text("WAS_ESTABLISHT") + LineEnd,
                 HistoryLog::Colour::Green);
+            appendEncryption();
         }
     }
     if (connected) {
@@ -165,15 +171,24 @@ bool ConnectionController::ConnectFtp(
     // The old connection goes first (with QUIT), so a server that limits logins per user lets the
     // new one in; a failed attempt leaves no connection, as every caller expects.
     session.closeConnection();
+    m_bar.setEncrypted(false);
     m_failureReason.clear();
-    const std::optional<quint16> portValue = portNumber(port);
+    const std::optional<FtpAddress> address = FtpAddress::parse(server);
+    if (!address) {
+        m_failureReason = text("FTP_BADADDRESS");
+        return false;
+    }
+    // A port in the address wins over the port field.
+    const std::optional<quint16> portValue = address->port ? address->port : portNumber(port);
     if (!portValue) {
         m_failureReason = text("FTP_BADPORT");
         return false;
     }
     // Made through the session, so a Stop reaches the connect and login as well.
     std::unique_ptr<FtpConnection> connection = session.createConnection();
-    const bool connected = connection->connectToHost(server, *portValue, user, password, session.isPassive());
+    connection->setSecurity(address->security);
+    const bool connected
+        = connection->connectToHost(address->host, *portValue, user, password, session.isPassive());
     // A login that finished just as the Stop came still ends the attempt.
     if (dropIfCancelled())
         return false;
@@ -181,6 +196,7 @@ bool ConnectionController::ConnectFtp(
         m_failureReason = connection->lastError();
         return false;
     }
+    m_bar.setEncrypted(connection->isEncrypted());
     session.setConnection(std::move(connection));
     m_connectedWith = { server, port, user, password, session.isPassive() };
     return true;
@@ -206,6 +222,14 @@ bool ConnectionController::enterRoot()
     return !dropIfCancelled();
 }
 
+void ConnectionController::appendEncryption()
+{
+    const FtpConnection *connection = m_services.session.connection();
+    if (connection && connection->isEncrypted())
+        m_services.history.appendLine(
+            text("TLS_ENCRYPTED").arg(connection->encryptionProtocol()) + LineEnd, HistoryLog::Colour::Green);
+}
+
 void ConnectionController::appendFailureReason()
 {
     if (!m_failureReason.isEmpty())
@@ -220,6 +244,7 @@ bool ConnectionController::dropIfCancelled()
         return false;
     // A stopped connect leaves no connection, and no watch that would ask about the lost one.
     session.closeConnection();
+    m_bar.setEncrypted(false);
     m_watch->stop();
     return true;
 }
@@ -291,6 +316,8 @@ void ConnectionController::probeFinished(bool answered)
 void ConnectionController::offerReconnect()
 {
     m_watch->stop();
+    // The connection is lost, and with it the encryption.
+    m_bar.setEncrypted(false);
     if (m_services.prompts.askYesNo(text("CONNECTION_CANCEL1") + LineEnd + text("CONNECTION_CANCEL2")))
         ReconnectFtp();
 }

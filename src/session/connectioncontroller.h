@@ -53,6 +53,8 @@ private:
     bool enterRoot();
     // True when the run was cancelled: then the connection is closed and the watch stopped.
     bool dropIfCancelled();
+    // The green line that names the TLS version of an encrypted connection.
+    void appendEncryption();
     // The red line that says why the last connect attempt failed, the server's words or ours.
     void appendFailureReason();
     void timIsConnected_Timer();

@@ -32,6 +32,26 @@ void FtpConnection::setProgressCallback(ProgressCallback callback)
     d->progress = std::move(callback);
 }
 
+void FtpConnection::setSecurity(FtpSecurity security)
+{
+    d->security = security;
+}
+
+void FtpConnection::setCertificateTrust(std::shared_ptr<CertificateTrust> trust)
+{
+    d->trust = std::move(trust);
+}
+
+bool FtpConnection::isEncrypted() const
+{
+    return d->isEncrypted();
+}
+
+QString FtpConnection::encryptionProtocol() const
+{
+    return d->encryptionProtocol();
+}
+
 bool FtpConnection::connectToHost(
     const QString &host, quint16 port, const QString &user, const QString &password, bool passive)
 {

@@ -4,6 +4,7 @@
 // A handler may close or even delete the connection while a call waits inside it: the call then
 // returns false without touching the deleted object.
 
+#include "session/ftpsecurity.h"
 #include "session/remoteentry.h"
 
 #include <QList>
@@ -14,6 +15,7 @@
 #include <memory>
 #include <optional>
 
+class CertificateTrust;
 class RunCancellation;
 
 class FtpConnection : public QObject
@@ -38,9 +40,18 @@ public:
     Timeouts timeouts() const;
     void setProgressCallback(ProgressCallback callback);
 
+    // For the next connectToHost(); Opportunistic unless set.
+    void setSecurity(FtpSecurity security);
+    // Judges certificates the system does not trust; without it they are refused.
+    void setCertificateTrust(std::shared_ptr<CertificateTrust> trust);
+
     // Connects and logs in; host is a name or an IPv4/IPv6 address.
     bool connectToHost(const QString &host, quint16 port, const QString &user, const QString &password, bool passive);
     bool isConnected() const;
+    // Connected over TLS; every data connection is TLS as well.
+    bool isEncrypted() const;
+    // "TLS 1.3"; meaningful while encrypted.
+    QString encryptionProtocol() const;
     // True while an operation is under way or an upload is open (between openFileForWriting() and
     // closeFile()); other calls meanwhile return false at once.
     bool isBusy() const;

@@ -389,9 +389,14 @@ bool FtpConnection::Private::connectToHost(
     m_features.clear();
     m_mlsdRefused = false;
     m_type.reset();
+    m_host = host;
+    m_port = port;
+    m_protectData = false;
+    m_protectAfterLogin = false;
     m_state = State::Connecting;
-    m_control.connectToHost(host, port);
-    if (!waitFor([&] { return m_control.isConnected(); }, timeouts.connectMs)) {
+    const bool implicitTls = security == FtpSecurity::ImplicitTls;
+    m_control.connectToHost(host, port, implicitTls);
+    if (!waitFor([&] { return m_control.isConnected(); }, timeouts.connectMs) || (implicitTls && !acceptCertificate())) {
         dropLink();
         return false;
     }
@@ -408,6 +413,11 @@ bool FtpConnection::Private::connectToHost(
     }
 
     m_state = State::LoggingIn;
+    // Nothing about the user, the password least of all, goes out before the handshake.
+    if (!secureControl() || (m_control.isEncrypted() && !protectData(false))) {
+        dropLink();
+        return false;
+    }
     reply = command(QStringLiteral("USER ") + user);
     // 230: in without a password (anonymous on some servers). 3yz asks for more: 331 the
     // password; 332 an account, which we do not have and which fails below.
@@ -419,7 +429,7 @@ bool FtpConnection::Private::connectToHost(
         // Some servers repeat what they were sent; the reason is shown and logged.
         lastError = withoutPassword(lastError, password);
     }
-    if (!reply || !reply->isCompletion() || !readFeatures()) {
+    if (!reply || !reply->isCompletion() || (m_protectAfterLogin && !protectData(true)) || !readFeatures()) {
         dropLink();
         return false;
     }
@@ -433,6 +443,62 @@ bool FtpConnection::Private::connectToHost(
     return true;
 }
 
+bool FtpConnection::Private::secureControl()
+{
+    if (security == FtpSecurity::Plain || security == FtpSecurity::ImplicitTls)
+        return true;
+    // RFC 4217, 6: FEAT before the login names the AUTH mechanisms. A server that has no feature
+    // list may still know AUTH TLS, so it is asked all the same.
+    if (security == FtpSecurity::Opportunistic) {
+        if (!readFeatures())
+            return false;
+        if (m_featuresListed && !m_offersTls)
+            return true;
+    }
+    const std::optional<FtpReply> reply = command(QStringLiteral("AUTH TLS"));
+    if (!reply)
+        return false;
+    if (!reply->isCompletion()) {
+        if (security == FtpSecurity::Opportunistic)
+            return true;
+        lastError = text("FTP_TLSNOTOFFERED") + u' ' + reply->text();
+        return false;
+    }
+    m_control.startEncryption();
+    return waitFor([&] { return m_control.isEncrypted(); }, timeouts.connectMs) && acceptCertificate();
+}
+
+bool FtpConnection::Private::acceptCertificate()
+{
+    const QList<QSslError> errors = m_control.handshakeErrors();
+    if (errors.isEmpty() || (trust && trust->accept(m_host, m_port, m_control.peerCertificate(), errors)))
+        return true;
+    lastError = text("FTP_CERTREFUSED");
+    return false;
+}
+
+bool FtpConnection::Private::protectData(bool loggedIn)
+{
+    // RFC 4217, 8: PBSZ must come first; for TLS its only value is 0.
+    std::optional<FtpReply> reply = command(QStringLiteral("PBSZ 0"));
+    if (reply && reply->isCompletion())
+        reply = command(QStringLiteral("PROT P"));
+    if (!reply)
+        return false;
+    // 530: this server takes both only from a logged-in user.
+    if (!loggedIn && reply->code() == 530) {
+        m_protectAfterLogin = true;
+        return true;
+    }
+    if (!reply->isCompletion()) {
+        lastError = text("FTP_TLSPROTREFUSED") + u' ' + reply->text();
+        return false;
+    }
+    m_protectAfterLogin = false;
+    m_protectData = true;
+    return true;
+}
+
 // RFC 2389: "211-Features:" / " MLST type*;size*;modify*;" / " UTF8" / "211 End". A server
 // without FEAT (500) simply offers no extensions.
 bool FtpConnection::Private::readFeatures()
@@ -440,10 +506,21 @@ bool FtpConnection::Private::readFeatures()
     const std::optional<FtpReply> reply = command(QStringLiteral("FEAT"));
     if (!reply)
         return false;
-    if (reply->isCompletion()) {
+    m_features.clear();
+    m_featuresListed = reply->isCompletion();
+    m_offersTls = false;
+    if (m_featuresListed) {
+        static const QRegularExpression separators(QStringLiteral("[\\s;,]+"));
         const QStringList lines = reply->lines();
-        for (qsizetype i = 1; i + 1 < lines.size(); ++i)
-            m_features.insert(lines.at(i).trimmed().section(QLatin1Char(' '), 0, 0).toUpper());
+        for (qsizetype i = 1; i + 1 < lines.size(); ++i) {
+            // " AUTH TLS", " AUTH TLS;TLS-C;SSL": one feature with its mechanisms.
+            const QStringList words = lines.at(i).trimmed().toUpper().split(separators, Qt::SkipEmptyParts);
+            if (words.isEmpty())
+                continue;
+            m_features.insert(words.constFirst());
+            if (words.constFirst() == QLatin1String("AUTH") && words.contains(QLatin1String("TLS")))
+                m_offersTls = true;
+        }
     }
     return true;
 }
@@ -518,6 +595,8 @@ bool FtpConnection::Private::openDataChannel()
     abortData();
     m_data = std::make_unique<FtpDataChannel>();
     QObject::connect(m_data.get(), &FtpDataChannel::activity, m_data.get(), [this] { onDataActivity(); });
+    if (m_protectData)
+        m_data->setEncryption(m_control.sessionConfiguration(), m_control.peerCertificate());
     m_transferTotal = -1;
     m_progressClock.start();
     return m_passive ? openPassive() : openActive();
@@ -602,6 +681,7 @@ bool FtpConnection::Private::receive(
         abortData();
         return false;
     }
+    m_data->startEncryption();
     if (started && !started()) {
         abortData();
         return false;
@@ -769,6 +849,7 @@ bool FtpConnection::Private::openFileForWriting(const QString &remoteName, Trans
         abortData();
         return false;
     }
+    m_data->startEncryption();
     // In active mode the server connects only now, after its 150.
     if (!waitFor([&] { return m_data->isConnected(); }, timeouts.connectMs)) {
         abortData();

@@ -2,6 +2,7 @@
 // The protocol engine behind FtpConnection: the command sequences of every operation, written
 // top to bottom, each wait a local event loop with a time-out.
 
+#include "session/certificatetrust.h"
 #include "session/ftpconnection.h"
 #include "session/ftpcontrolchannel.h"
 #include "session/ftpdatachannel.h"
@@ -22,7 +23,7 @@ public:
     enum class State {
         Unconnected, // no link: never connected, closed, or dropped after a failure
         Connecting, // TCP connect and the server's greeting are awaited
-        LoggingIn, // USER/PASS, FEAT and OPTS are being exchanged
+        LoggingIn, // AUTH TLS, PBSZ/PROT, USER/PASS, FEAT and OPTS are being exchanged
         Ready, // logged in; any command may be sent
         Uploading // STOR is open: only writeFile() and closeFile() may follow
     };
@@ -63,9 +64,14 @@ public:
     bool startProbe();
     bool isProbing() const { return m_probing; }
 
+    bool isEncrypted() const { return isConnected() && m_control.isEncrypted(); }
+    QString encryptionProtocol() const { return m_control.protocolName(); }
+
     Timeouts timeouts;
     ProgressCallback progress;
     QString lastError;
+    FtpSecurity security = FtpSecurity::Opportunistic;
+    std::shared_ptr<CertificateTrust> trust;
 
 private:
     bool beginCall();
@@ -100,6 +106,13 @@ private:
     bool checkReady();
 
     bool readFeatures();
+    // RFC 4217, 4: AUTH TLS and the handshake, when the security setting and the server allow;
+    // false when the connection must not go on.
+    bool secureControl();
+    // The server's certificate, judged by the system or else by the run's trust.
+    bool acceptCertificate();
+    // RFC 4217, 8-9: PBSZ 0 and PROT P, so every data connection is TLS as well.
+    bool protectData(bool loggedIn);
     bool ensureType(TransferType type);
     bool openDataChannel();
     bool openPassive();
@@ -134,6 +147,12 @@ private:
     State m_state = State::Unconnected;
     bool m_passive = false;
     QSet<QString> m_features;
+    bool m_featuresListed = false; // the server answered FEAT with a feature list
+    bool m_offersTls = false; // FEAT names TLS among its AUTH mechanisms
+    QString m_host;
+    quint16 m_port = 0;
+    bool m_protectData = false; // PROT P is in force
+    bool m_protectAfterLogin = false; // the server takes PBSZ and PROT only once logged in
     bool m_mlsdRefused = false; // the server announced MLST but refused MLSD: LIST instead
     std::optional<TransferType> m_type;
     int m_awaitedReplies = 0; // final replies still owed: the command sent last's, and ABOR's

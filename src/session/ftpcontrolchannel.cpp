@@ -3,12 +3,21 @@
 #include "app/textcatalogue.h"
 #include "session/ftpfailure.h"
 
-#include <QTcpSocket>
+#include <QSslSocket>
 
 FtpControlChannel::FtpControlChannel(QObject *parent)
     : QObject(parent)
-    , m_socket(new QTcpSocket(this))
+    , m_socket(new QSslSocket(this))
 {
+    // Data connections resume this session (vsftpd and proftpd insist on it).
+    QSslConfiguration configuration = m_socket->sslConfiguration();
+    configuration.setSslOption(QSsl::SslOptionDisableSessionPersistence, false);
+    m_socket->setSslConfiguration(configuration);
+    connect(m_socket, &QSslSocket::encrypted, this, &FtpControlChannel::activity);
+    connect(m_socket, &QSslSocket::sslErrors, this, [this](const QList<QSslError> &errors) {
+        m_handshakeErrors = errors;
+        m_socket->ignoreSslErrors();
+    });
     connect(m_socket, &QTcpSocket::connected, this, [this] {
         // Commands are short lines that wait for an answer; Nagle would only delay them.
         m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
@@ -35,18 +44,67 @@ FtpControlChannel::~FtpControlChannel()
     m_socket->disconnect(this);
 }
 
-void FtpControlChannel::connectToHost(const QString &host, quint16 port)
+void FtpControlChannel::connectToHost(const QString &host, quint16 port, bool implicitTls)
 {
     m_socket->abort();
     m_reader.clear();
     m_failed = false;
     m_errorString.clear();
-    m_socket->connectToHost(host, port);
+    m_handshakeErrors.clear();
+    m_implicitTls = implicitTls;
+    if (implicitTls)
+        m_socket->connectToHostEncrypted(host, port);
+    else
+        m_socket->connectToHost(host, port);
 }
 
 bool FtpControlChannel::isConnected() const
 {
-    return !m_failed && m_socket->state() == QAbstractSocket::ConnectedState;
+    return !m_failed && m_socket->state() == QAbstractSocket::ConnectedState
+        && (!m_implicitTls || m_socket->isEncrypted());
+}
+
+void FtpControlChannel::startEncryption()
+{
+    m_handshakeErrors.clear();
+    m_socket->startClientEncryption();
+}
+
+bool FtpControlChannel::isEncrypted() const
+{
+    return m_socket->isEncrypted();
+}
+
+QSslCertificate FtpControlChannel::peerCertificate() const
+{
+    return m_socket->peerCertificate();
+}
+
+QString FtpControlChannel::peerName() const
+{
+    return m_socket->peerName();
+}
+
+quint16 FtpControlChannel::peerPort() const
+{
+    return m_socket->peerPort();
+}
+
+QString FtpControlChannel::protocolName() const
+{
+    switch (m_socket->sessionProtocol()) {
+    case QSsl::TlsV1_3:
+        return QStringLiteral("TLS 1.3");
+    case QSsl::TlsV1_2:
+        return QStringLiteral("TLS 1.2");
+    default:
+        return QStringLiteral("TLS");
+    }
+}
+
+QSslConfiguration FtpControlChannel::sessionConfiguration() const
+{
+    return m_socket->sslConfiguration();
 }
 
 void FtpControlChannel::sendCommand(const QString &command)

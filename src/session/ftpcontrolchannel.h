@@ -6,12 +6,16 @@
 #include "session/ftpreplyreader.h"
 
 #include <QHostAddress>
+#include <QList>
 #include <QObject>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslError>
 #include <QString>
 
 #include <optional>
 
-class QTcpSocket;
+class QSslSocket;
 
 class FtpControlChannel : public QObject
 {
@@ -20,8 +24,23 @@ public:
     explicit FtpControlChannel(QObject *parent = nullptr);
     ~FtpControlChannel() override;
 
-    void connectToHost(const QString &host, quint16 port);
+    // With implicitTls the handshake starts at once, and the channel counts as connected only
+    // once it is encrypted.
+    void connectToHost(const QString &host, quint16 port, bool implicitTls = false);
     bool isConnected() const;
+
+    // TLS (RFC 4217): the handshake after the server's 234 to AUTH TLS. Certificate problems do not
+    // end it; they wait in handshakeErrors() for the caller to judge before anything more is sent.
+    void startEncryption();
+    bool isEncrypted() const;
+    QList<QSslError> handshakeErrors() const { return m_handshakeErrors; }
+    QSslCertificate peerCertificate() const;
+    QString peerName() const;
+    quint16 peerPort() const;
+    // "TLS 1.3"
+    QString protocolName() const;
+    // What a data connection needs to resume this connection's TLS session.
+    QSslConfiguration sessionConfiguration() const;
     // An error occurred or the server closed the connection since connectToHost().
     bool hasFailed() const { return m_failed; }
     QString errorString() const { return m_errorString; }
@@ -40,14 +59,17 @@ public:
     void abort();
 
 signals:
-    // Connected, a reply was completed, the connection failed or it was closed: whoever waits should look.
+    // Connected, encrypted, a reply was completed, the connection failed or it was closed:
+    // whoever waits should look.
     void activity();
 
 private:
     void fail(const QString &reason);
 
-    QTcpSocket *m_socket;
+    QSslSocket *m_socket;
     FtpReplyReader m_reader;
+    bool m_implicitTls = false;
+    QList<QSslError> m_handshakeErrors;
     bool m_failed = false;
     QString m_errorString;
 };

@@ -4,8 +4,12 @@
 #include "session/ftpfailure.h"
 
 #include <QIODevice>
+#include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
+
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -14,6 +18,26 @@ namespace {
 constexpr qsizetype sinkBlockSize = 1024 * 1024;
 // A generous kernel buffer lets the sender keep streaming while we write to the disk.
 constexpr int socketBufferSize = 4 * 1024 * 1024;
+
+// Active mode: the server's connection arrives as a TLS-capable socket when the data is protected.
+class DataServer : public QTcpServer
+{
+public:
+    DataServer(bool encrypted, QObject *parent) : QTcpServer(parent), m_encrypted(encrypted) {}
+
+protected:
+    void incomingConnection(qintptr descriptor) override
+    {
+        QTcpSocket *socket = m_encrypted ? new QSslSocket(this) : new QTcpSocket(this);
+        if (socket->setSocketDescriptor(descriptor))
+            addPendingConnection(socket);
+        else
+            delete socket;
+    }
+
+private:
+    bool m_encrypted;
+};
 
 } // namespace
 
@@ -27,22 +51,41 @@ FtpDataChannel::~FtpDataChannel()
 {
     if (m_socket)
         m_socket->disconnect(this);
+    releaseHeldDescriptor();
+}
+
+void FtpDataChannel::releaseHeldDescriptor()
+{
+    if (m_heldDescriptor >= 0)
+        ::close(std::exchange(m_heldDescriptor, -1));
+}
+
+void FtpDataChannel::setEncryption(const QSslConfiguration &configuration, const QSslCertificate &expectedCertificate)
+{
+    m_encryption = configuration;
+    // The control connection has verified the server; here the peer must only be that server.
+    m_encryption->setPeerVerifyMode(QSslSocket::VerifyNone);
+    m_expectedCertificate = expectedCertificate;
 }
 
 void FtpDataChannel::connectToHost(const QHostAddress &address, quint16 port)
 {
-    auto *socket = new QTcpSocket(this);
+    QTcpSocket *socket = m_encryption ? new QSslSocket(this) : new QTcpSocket(this);
     socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, socketBufferSize);
     socket->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, socketBufferSize);
     attach(socket);
-    connect(socket, &QTcpSocket::connected, this, &FtpDataChannel::activity);
+    connect(socket, &QTcpSocket::connected, this, [this] {
+        if (m_handshakeWanted)
+            beginHandshake();
+        emit activity();
+    });
     socket->connectToHost(address, port);
 }
 
 bool FtpDataChannel::listen(const QHostAddress &address, const QHostAddress &expectedPeer)
 {
     m_expectedPeer = expectedPeer;
-    m_server = new QTcpServer(this);
+    m_server = new DataServer(m_encryption.has_value(), this);
     connect(m_server, &QTcpServer::newConnection, this, [this] {
         while (QTcpSocket *socket = m_server->nextPendingConnection()) {
             // Only the server we talk to may deliver or fetch our data (RFC 2577, 5: a third
@@ -56,6 +99,8 @@ bool FtpDataChannel::listen(const QHostAddress &address, const QHostAddress &exp
             socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, socketBufferSize);
             socket->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, socketBufferSize);
             attach(socket);
+            if (m_handshakeWanted)
+                beginHandshake();
             m_server->close();
             // Data may already wait in the socket; nothing else would announce it.
             readAvailable();
@@ -92,7 +137,40 @@ void FtpDataChannel::attach(QTcpSocket *socket)
         // upload it means the server or the link went away.
         if (error != QAbstractSocket::RemoteHostClosedError || m_writing)
             fail(FtpFailure::socketError(*m_socket));
+        else if (m_encryption)
+            onPeerClosed();
     });
+}
+
+void FtpDataChannel::startEncryption()
+{
+    if (!m_encryption || m_handshakeWanted)
+        return;
+    m_handshakeWanted = true;
+    if (isConnected())
+        beginHandshake();
+}
+
+void FtpDataChannel::beginHandshake()
+{
+    auto *socket = static_cast<QSslSocket *>(m_socket);
+    socket->setSslConfiguration(*m_encryption);
+    connect(socket, &QSslSocket::encrypted, this, [this, socket] {
+        // A data connection that shows another certificate is not our server's.
+        if (socket->peerCertificate() != m_expectedCertificate)
+            fail(text("FTP_TLSDATAPEER"));
+        else if (m_finishPending)
+            finishWriting();
+    });
+    socket->startClientEncryption();
+}
+
+void FtpDataChannel::onPeerClosed()
+{
+    // Over TLS the end of the stream is the server's close_notify, and the TCP connection may stay
+    // open until we close our side too; some servers send their 226 only then.
+    if (m_socket->state() == QAbstractSocket::ConnectedState)
+        m_socket->disconnectFromHost();
 }
 
 void FtpDataChannel::setSink(QIODevice *device)
@@ -149,6 +227,10 @@ bool FtpDataChannel::flushToSink()
 
 void FtpDataChannel::onDisconnected()
 {
+    // Every byte of the upload, our close_notify last, is with the kernel now: the server learns
+    // the end from the FIN.
+    if (m_heldDescriptor >= 0)
+        ::shutdown(m_heldDescriptor, SHUT_WR);
     if (m_writing) {
         fail(text("FTP_DATACLOSED"));
         return;
@@ -172,22 +254,42 @@ void FtpDataChannel::write(const QByteArray &block)
 
 qint64 FtpDataChannel::bytesToWrite() const
 {
-    return m_socket ? m_socket->bytesToWrite() : 0;
+    if (!m_socket)
+        return 0;
+    // A TLS socket counts the bytes not yet encrypted; the encrypted ones wait below it.
+    if (m_encryption)
+        return m_socket->bytesToWrite() + static_cast<QSslSocket *>(m_socket)->encryptedBytesToWrite();
+    return m_socket->bytesToWrite();
 }
 
 void FtpDataChannel::finishWriting()
 {
     m_writing = false;
+    m_finishPending = false;
     if (!m_socket || m_socket->state() == QAbstractSocket::UnconnectedState) {
         m_finished = true;
         emit activity();
         return;
     }
+    // A TLS upload ends with our close_notify, which can only follow a finished handshake (an
+    // empty file is closed before it is done).
+    if (m_encryption && !static_cast<QSslSocket *>(m_socket)->isEncrypted()) {
+        m_finishPending = true;
+        return;
+    }
+    // A TLS 1.3 server sends session tickets on the data connection that an upload never reads.
+    // Closing a socket with unread bytes makes the kernel reset the connection, and the server
+    // then discards whatever it had not read yet: the file would be cut short. A second handle
+    // keeps the socket open when Qt closes its own, so only a half-close ends the stream; the
+    // socket goes when the transfer is over.
+    if (m_encryption)
+        m_heldDescriptor = ::dup(int(m_socket->socketDescriptor()));
     m_socket->disconnectFromHost();
 }
 
 void FtpDataChannel::abort()
 {
+    releaseHeldDescriptor();
     m_sink = nullptr;
     if (m_server)
         m_server->close();

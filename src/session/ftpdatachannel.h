@@ -6,9 +6,14 @@
 #include <QByteArray>
 #include <QHostAddress>
 #include <QObject>
+#include <QSslCertificate>
+#include <QSslConfiguration>
 #include <QString>
 
+#include <optional>
+
 class QIODevice;
+class QSslSocket;
 class QTcpServer;
 class QTcpSocket;
 
@@ -18,6 +23,15 @@ class FtpDataChannel : public QObject
 public:
     explicit FtpDataChannel(QObject *parent = nullptr);
     ~FtpDataChannel() override;
+
+    // Before connecting or listening: the connection is TLS (RFC 4217 PROT P), resuming the
+    // control connection's session from its configuration, and its peer must show the control
+    // connection's certificate.
+    void setEncryption(const QSslConfiguration &configuration, const QSslCertificate &expectedCertificate);
+    // Starts the TLS handshake, now or as soon as the link is up. Only after the server accepted
+    // the data command: pyftpdlib drops a data connection that speaks before it, vsftpd answers it
+    // only then. Bytes written before the handshake ends wait in the socket.
+    void startEncryption();
 
     // Passive mode: connects to the address the server named in its PASV/EPSV reply.
     void connectToHost(const QHostAddress &address, quint16 port);
@@ -54,12 +68,19 @@ signals:
     void activity();
 
 private:
+    QTcpSocket *createSocket();
     void attach(QTcpSocket *socket);
+    void beginHandshake();
+    // The peer ended the stream: over TLS with its close_notify, answered with ours.
+    void onPeerClosed();
     void readAvailable();
     bool flushToSink();
     void onDisconnected();
     void fail(const QString &reason);
+    void releaseHeldDescriptor();
 
+    std::optional<QSslConfiguration> m_encryption;
+    QSslCertificate m_expectedCertificate;
     QTcpServer *m_server = nullptr;
     QTcpSocket *m_socket = nullptr;
     QHostAddress m_expectedPeer;
@@ -68,5 +89,8 @@ private:
     qint64 m_transferred = 0;
     bool m_writing = false; // an upload is under way and not yet finished by finishWriting()
     bool m_finished = false;
+    bool m_handshakeWanted = false;
+    bool m_finishPending = false; // finishWriting() waits for the TLS handshake
+    int m_heldDescriptor = -1; // keeps a finished TLS upload's socket open, see finishWriting()
     QString m_errorString;
 };

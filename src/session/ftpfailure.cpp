@@ -15,6 +15,10 @@ QString socketError(const QAbstractSocket &socket)
         return text("FTP_HOSTNOTFOUND");
     case QAbstractSocket::RemoteHostClosedError:
         return text("FTP_CLOSEDBYSERVER");
+    case QAbstractSocket::SslHandshakeFailedError:
+    case QAbstractSocket::SslInternalError:
+    case QAbstractSocket::SslInvalidUserDataError:
+        return text("FTP_TLSFAILED").arg(socket.errorString());
     default:
         return socket.errorString();
     }

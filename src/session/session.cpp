@@ -16,6 +16,7 @@ std::unique_ptr<FtpConnection> Session::createConnection() const
 {
     auto connection = std::make_unique<FtpConnection>();
     connection->setRunCancellation(&m_cancellation);
+    connection->setCertificateTrust(m_trust);
     return connection;
 }
 

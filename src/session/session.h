@@ -1,6 +1,7 @@
 #pragma once
 // The program's FTP session: the one connection in use and the values every command shares.
 
+#include "session/certificatetrust.h"
 #include "session/ftpconnection.h"
 #include "session/runcancellation.h"
 
@@ -18,7 +19,11 @@ public:
     // The connection every FTP operation uses; nullptr when not connected.
     FtpConnection *connection() const { return m_connection.get(); }
     bool isConnected() const;
-    // A new connection that already honours this session's Stop, for a connect still to be made.
+    // The certificates trusted for this run, shared by every connection the session makes.
+    CertificateTrust &certificateTrust() const { return *m_trust; }
+
+    // A new connection that already honours this session's Stop and trust, for a connect still to
+    // be made.
     std::unique_ptr<FtpConnection> createConnection() const;
     // Takes over a fresh connection (it honours the Stop from now on), closing the one before.
     void setConnection(std::unique_ptr<FtpConnection> connection);
@@ -74,6 +79,7 @@ private:
     void setRunning(bool running);
 
     RunCancellation m_cancellation;
+    std::shared_ptr<CertificateTrust> m_trust = std::make_shared<CertificateTrust>();
     std::unique_ptr<FtpConnection> m_connection;
     bool m_passive = false;
     FtpConnection::TransferType m_transferType = FtpConnection::TransferType::Binary;

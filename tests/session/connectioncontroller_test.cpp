@@ -37,6 +37,7 @@ public:
     QString userText;
     QString passwordText;
     bool passive = false;
+    bool encrypted = false;
     QList<std::pair<Field, bool>> enableCalls;
     QList<Field> focused;
 
@@ -47,6 +48,7 @@ public:
     bool isPassiveChecked() const override { return passive; }
     void setFieldEnabled(Field field, bool enabled) override { enableCalls.append({ field, enabled }); }
     void focusField(Field field) override { focused.append(field); }
+    void setEncrypted(bool on) override { encrypted = on; }
 
     bool wasDisabled(Field field) const { return enableCalls.contains(std::pair { field, false }); }
     // Every field that was disabled was enabled again afterwards.
@@ -309,10 +311,15 @@ TEST_F(ConnectionControllerTest, ConnectCommandConnects)
     bar.passive = true;
     controller.connectCommand();
 
-    EXPECT_EQ(lines(),
-        (QList<Line> { { connectWithLine(), Colour::Black },
-            { text("CONNECTION_TO") + u' ' + bar.addressText + u' ' + text("ESTABLSHED") + QStringLiteral("\r\n"),
-                Colour::Green } }));
+    QList<Line> expected { { connectWithLine(), Colour::Black },
+        { text("CONNECTION_TO") + u' ' + bar.addressText + u' ' + text("ESTABLSHED") + QStringLiteral("\r\n"),
+            Colour::Green } };
+    if (server.isTls()) {
+        expected.append({ text("TLS_ENCRYPTED").arg(session.connection()->encryptionProtocol()) + QStringLiteral("\r\n"),
+            Colour::Green });
+    }
+    EXPECT_EQ(lines(), expected);
+    EXPECT_EQ(bar.encrypted, server.isTls());
     EXPECT_TRUE(prompts.asked().isEmpty());
     ASSERT_TRUE(session.isConnected());
     EXPECT_TRUE(session.isPassive());
@@ -334,7 +341,54 @@ TEST_F(ConnectionControllerTest, ConnectCommandConnects)
     ASSERT_TRUE(session.isConnected());
     EXPECT_NE(session.connection(), first);
     EXPECT_FALSE(session.isPassive());
-    EXPECT_EQ(history.lines().size(), 2);
+    EXPECT_EQ(history.lines().size(), expected.size());
+}
+
+TEST_F(ConnectionControllerTest, AnUntrustedCertificateIsAskedAboutOnceAndNoEndsTheConnect)
+{
+    FtpTestServer tlsServer;
+    tlsServer.setTls(FtpTestServer::Tls::Required);
+    tlsServer.setCertificateTrusted(false);
+    ASSERT_TRUE(tlsServer.start());
+    if (tlsServer.isExternal())
+        GTEST_SKIP() << "needs a local server with a certificate nobody trusts";
+    // The address's own port wins over the port field.
+    bar.addressText = QStringLiteral("ftpes://%1:%2").arg(tlsServer.host()).arg(tlsServer.port());
+    bar.portText = QStringLiteral("21");
+    bar.userText = tlsServer.user();
+    bar.passwordText = tlsServer.password();
+    const auto questions = [this] {
+        return std::count_if(prompts.asked().begin(), prompts.asked().end(),
+            [](const auto &asked) { return asked.kind == Kind::Certificate; });
+    };
+
+    prompts.answerTrustCertificate(false);
+    controller.connectCommand();
+    EXPECT_EQ(questions(), 1);
+    EXPECT_FALSE(session.isConnected());
+    EXPECT_FALSE(bar.encrypted);
+    EXPECT_EQ(lines(),
+        (QList<Line> { { connectWithLine(), Colour::Black },
+            { text("NOT_ESTABLISHED") + QStringLiteral("\r\n"), Colour::Red },
+            { text("CONNECT_REASON") + u' ' + text("FTP_CERTREFUSED") + QStringLiteral("\r\n"), Colour::Red } }));
+
+    prompts.clearAsked();
+    prompts.answerTrustCertificate(true);
+    controller.connectCommand();
+    ASSERT_TRUE(session.isConnected());
+    EXPECT_EQ(questions(), 1);
+    EXPECT_TRUE(bar.encrypted);
+    const QList<Line> connected = lines();
+    ASSERT_EQ(connected.size(), 3);
+    EXPECT_EQ(connected.last().colour, Colour::Green);
+    EXPECT_EQ(connected.last().text,
+        text("TLS_ENCRYPTED").arg(session.connection()->encryptionProtocol()) + QStringLiteral("\r\n"));
+
+    // The answer holds for the run: reconnects ask nothing.
+    prompts.clearAsked();
+    session.closeConnection();
+    EXPECT_TRUE(controller.ReconnectFtp());
+    EXPECT_EQ(questions(), 0);
 }
 
 TEST_F(ConnectionControllerTest, QuickConnectConnectsWithBlanksAroundPort)

@@ -1,5 +1,19 @@
 #include "scriptedprompts.h"
 
+namespace {
+
+// The next scripted answer, or fallback when the script has run out.
+template <typename T> T nextAnswer(std::deque<T> &answers, T fallback)
+{
+    if (answers.empty())
+        return fallback;
+    T answer = std::move(answers.front());
+    answers.pop_front();
+    return answer;
+}
+
+} // namespace
+
 void ScriptedPrompts::message(const QString &text, Icon icon, const QString &title)
 {
     m_asked.append({Asked::Kind::Message, text, icon, title, {}, std::nullopt});
@@ -8,20 +22,18 @@ void ScriptedPrompts::message(const QString &text, Icon icon, const QString &tit
 bool ScriptedPrompts::askYesNo(const QString &text)
 {
     m_asked.append({Asked::Kind::YesNo, text, Icon::Information, {}, {}, std::nullopt});
-    if (m_yesNo.empty())
-        return false;
-    const bool answer = m_yesNo.front();
-    m_yesNo.pop_front();
-    return answer;
+    return nextAnswer(m_yesNo, false);
 }
 
 std::optional<QString> ScriptedPrompts::input(const QString &prompt, const QString &defaultText,
                                               std::optional<QPoint> position)
 {
     m_asked.append({Asked::Kind::Input, prompt, Icon::Information, {}, defaultText, position});
-    if (m_inputs.empty())
-        return std::nullopt;
-    auto answer = m_inputs.front();
-    m_inputs.pop_front();
-    return answer;
+    return nextAnswer(m_inputs, std::optional<QString>());
+}
+
+bool ScriptedPrompts::askTrustCertificate(const QString &description)
+{
+    m_asked.append({Asked::Kind::Certificate, description, Icon::Exclamation, {}, {}, std::nullopt});
+    return nextAnswer(m_trust, false);
 }

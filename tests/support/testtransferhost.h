@@ -42,7 +42,8 @@ public:
             && current->setCurrentDirectory(QStringLiteral("/")))
             return true;
         ++logins;
-        auto connection = std::make_unique<FtpConnection>();
+        // Made by the session, so it shares the run's certificate trust as the program's do.
+        std::unique_ptr<FtpConnection> connection = m_session.createConnection();
         QObject::connect(connection.get(), &FtpConnection::commandSent, [this](const QString &c) { commands << c; });
         if (!connection->connectToHost(host(), port(), user(), password(), true)
             || !connection->setCurrentDirectory(QStringLiteral("/"))) {

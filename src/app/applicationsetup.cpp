@@ -1,0 +1,18 @@
+#include "app/applicationsetup.h"
+
+#include "app/productinfo.h"
+#include "app/toolbaricons.h"
+
+#include <QApplication>
+#include <QIcon>
+
+void setUpApplication(QApplication &app)
+{
+    app.setApplicationName(QString::fromLatin1(ProductInfo::Name));
+    app.setDesktopFileName(QStringLiteral("ferrolink"));
+    app.setWindowIcon(applicationIcon());
+    // Desktops outside GNOME and KDE often report no theme (or bare hicolor), which leaves the
+    // toolbars without pictures.
+    if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor"))
+        QIcon::setThemeName(QStringLiteral("Adwaita"));
+}
