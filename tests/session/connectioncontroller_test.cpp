@@ -396,10 +396,14 @@ TEST_F(ConnectionControllerTest, QuickConnectConnectsWithBlanksAroundPort)
     bar.portText = u' ' + bar.portText + u' ';
     controller.QuickConnect();
 
-    EXPECT_EQ(lines(),
-        (QList<Line> { { connectWithLine(), Colour::Black },
-            { text("CONNECTION_WITH") + u' ' + bar.addressText + u' ' + text("WAS_ESTABLISHT") + QStringLiteral("\r\n"),
-                Colour::Green } }));
+    QList<Line> expected { { connectWithLine(), Colour::Black },
+        { text("CONNECTION_WITH") + u' ' + bar.addressText + u' ' + text("WAS_ESTABLISHT") + QStringLiteral("\r\n"),
+            Colour::Green } };
+    if (server.isTls()) {
+        expected.append({ text("TLS_ENCRYPTED").arg(session.connection()->encryptionProtocol()) + QStringLiteral("\r\n"),
+            Colour::Green });
+    }
+    EXPECT_EQ(lines(), expected);
     EXPECT_TRUE(prompts.asked().isEmpty());
     ASSERT_TRUE(session.isConnected());
     EXPECT_EQ(session.connection()->currentDirectory(), QStringLiteral("/"));
@@ -649,7 +653,8 @@ TEST_F(ConnectionControllerTest, ConnectDuringWatchTickAsksNothing)
     // The tick whose connection was replaced under it asks nothing about a lost connection.
     EXPECT_TRUE(prompts.asked().isEmpty());
     EXPECT_TRUE(session.isConnected());
-    EXPECT_EQ(lines().size(), 2);
+    // The connect's two lines, and the encryption's over TLS.
+    EXPECT_EQ(lines().size(), server.isTls() ? 3 : 2);
     EXPECT_EQ(lines().last().colour, Colour::Green);
     EXPECT_TRUE(controller.watchTimer()->isActive());
 }
