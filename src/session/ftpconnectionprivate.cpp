@@ -115,6 +115,7 @@ void FtpConnection::Private::quit()
     if (m_state != State::Unconnected)
         m_control.quit();
     abortData();
+    dropUnusedData();
     m_state = State::Unconnected;
     m_awaitedReplies = 0;
 }
@@ -447,14 +448,8 @@ bool FtpConnection::Private::secureControl()
 {
     if (security == FtpSecurity::Plain || security == FtpSecurity::ImplicitTls)
         return true;
-    // RFC 4217, 6: FEAT before the login names the AUTH mechanisms. A server that has no feature
-    // list may still know AUTH TLS, so it is asked all the same.
-    if (security == FtpSecurity::Opportunistic) {
-        if (!readFeatures())
-            return false;
-        if (m_featuresListed && !m_offersTls)
-            return true;
-    }
+    // Asked even when FEAT would not name it: vsftpd lists AUTH TLS only while TLS 1.0 is enabled,
+    // and a server without TLS merely refuses the command.
     const std::optional<FtpReply> reply = command(QStringLiteral("AUTH TLS"));
     if (!reply)
         return false;
@@ -506,21 +501,10 @@ bool FtpConnection::Private::readFeatures()
     const std::optional<FtpReply> reply = command(QStringLiteral("FEAT"));
     if (!reply)
         return false;
-    m_features.clear();
-    m_featuresListed = reply->isCompletion();
-    m_offersTls = false;
-    if (m_featuresListed) {
-        static const QRegularExpression separators(QStringLiteral("[\\s;,]+"));
+    if (reply->isCompletion()) {
         const QStringList lines = reply->lines();
-        for (qsizetype i = 1; i + 1 < lines.size(); ++i) {
-            // " AUTH TLS", " AUTH TLS;TLS-C;SSL": one feature with its mechanisms.
-            const QStringList words = lines.at(i).trimmed().toUpper().split(separators, Qt::SkipEmptyParts);
-            if (words.isEmpty())
-                continue;
-            m_features.insert(words.constFirst());
-            if (words.constFirst() == QLatin1String("AUTH") && words.contains(QLatin1String("TLS")))
-                m_offersTls = true;
-        }
+        for (qsizetype i = 1; i + 1 < lines.size(); ++i)
+            m_features.insert(lines.at(i).trimmed().section(QLatin1Char(' '), 0, 0).toUpper());
     }
     return true;
 }
@@ -529,6 +513,7 @@ void FtpConnection::Private::dropLink()
 {
     m_abortSent = false;
     m_control.abort();
+    dropUnusedData();
     // Only stopped here: a waiting call still looks at the channel and disposes of it itself.
     if (m_data)
         m_data->abort();
@@ -599,7 +584,35 @@ bool FtpConnection::Private::openDataChannel()
         m_data->setEncryption(m_control.sessionConfiguration(), m_control.peerCertificate());
     m_transferTotal = -1;
     m_progressClock.start();
-    return m_passive ? openPassive() : openActive();
+    const bool opened = m_passive ? openPassive() : openActive();
+    // The server has a new data connection in mind now and has let go of the one set aside.
+    dropUnusedData();
+    return opened;
+}
+
+void FtpConnection::Private::setAsideUnusedData()
+{
+    if (!m_protectData) {
+        abortData();
+        return;
+    }
+    // pyftpdlib answers the close of a TLS data connection that never carried a transfer with an
+    // unasked "226", which would be taken for the answer to the next command. It closes such a
+    // connection silently itself on the next PASV or PORT; until then ours waits, unused.
+    m_transferring = false;
+    dropUnusedData();
+    if (m_data) {
+        m_data->disconnect();
+        m_unusedData = std::move(m_data);
+    }
+}
+
+void FtpConnection::Private::dropUnusedData()
+{
+    if (!m_unusedData)
+        return;
+    m_unusedData->abort();
+    m_unusedData.release()->deleteLater();
 }
 
 bool FtpConnection::Private::openPassive()
@@ -678,7 +691,10 @@ bool FtpConnection::Private::receive(
             failWith(*first);
         if (first && refusal)
             *refusal = first;
-        abortData();
+        if (first)
+            setAsideUnusedData();
+        else
+            abortData();
         return false;
     }
     m_data->startEncryption();
@@ -844,9 +860,12 @@ bool FtpConnection::Private::openFileForWriting(const QString &remoteName, Trans
     m_transferring = true;
     const std::optional<FtpReply> first = readReply(timeouts.replyMs);
     if (!first || !first->isPreliminary()) {
-        if (first)
+        if (first) {
             failWith(*first);
-        abortData();
+            setAsideUnusedData();
+        } else {
+            abortData();
+        }
         return false;
     }
     m_data->startEncryption();

@@ -123,6 +123,9 @@ private:
         std::optional<FtpReply> *refusal = nullptr);
     bool finishTransfer(std::optional<FtpReply> finalReply);
     void abortData();
+    // After a refused transfer command: the data connection it did not use, see the definition.
+    void setAsideUnusedData();
+    void dropUnusedData();
     // RFC 959, 4.1.3 ABOR: ends the transfer under way and leaves the connection usable; waits a
     // few seconds for the replies, then drops the link.
     void abortTransfer();
@@ -144,11 +147,10 @@ private:
     QPointer<FtpConnection> m_owner;
     FtpControlChannel m_control;
     std::unique_ptr<FtpDataChannel> m_data;
+    std::unique_ptr<FtpDataChannel> m_unusedData; // set aside by setAsideUnusedData()
     State m_state = State::Unconnected;
     bool m_passive = false;
     QSet<QString> m_features;
-    bool m_featuresListed = false; // the server answered FEAT with a feature list
-    bool m_offersTls = false; // FEAT names TLS among its AUTH mechanisms
     QString m_host;
     quint16 m_port = 0;
     bool m_protectData = false; // PROT P is in force

@@ -9,10 +9,6 @@ FtpControlChannel::FtpControlChannel(QObject *parent)
     : QObject(parent)
     , m_socket(new QSslSocket(this))
 {
-    // Data connections resume this session (vsftpd and proftpd insist on it).
-    QSslConfiguration configuration = m_socket->sslConfiguration();
-    configuration.setSslOption(QSsl::SslOptionDisableSessionPersistence, false);
-    m_socket->setSslConfiguration(configuration);
     connect(m_socket, &QSslSocket::encrypted, this, &FtpControlChannel::activity);
     connect(m_socket, &QSslSocket::sslErrors, this, [this](const QList<QSslError> &errors) {
         m_handshakeErrors = errors;
@@ -52,6 +48,11 @@ void FtpControlChannel::connectToHost(const QString &host, quint16 port, bool im
     m_errorString.clear();
     m_handshakeErrors.clear();
     m_implicitTls = implicitTls;
+    // Taken afresh for every connection, so certificates added to the defaults since count. Data
+    // connections resume this session (vsftpd and proftpd insist on it).
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    configuration.setSslOption(QSsl::SslOptionDisableSessionPersistence, false);
+    m_socket->setSslConfiguration(configuration);
     if (implicitTls)
         m_socket->connectToHostEncrypted(host, port);
     else

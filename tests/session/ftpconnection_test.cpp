@@ -166,7 +166,8 @@ TEST_P(FtpConnectionTest, DownloadOverwritesAndRefusalKeepsTheLocalFile)
     EXPECT_TRUE(m_connection.lastError().startsWith(QLatin1Char('5')));
     EXPECT_EQ(readLocal(localPath(QStringLiteral("a.txt"))), QByteArray("old content that is longer"));
 
-    ASSERT_TRUE(m_connection.getFile(QStringLiteral("a.txt"), localPath(QStringLiteral("a.txt"))));
+    ASSERT_TRUE(m_connection.getFile(QStringLiteral("a.txt"), localPath(QStringLiteral("a.txt"))))
+        << m_connection.lastError().toStdString() << m_commands.join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(readLocal(localPath(QStringLiteral("a.txt"))), QByteArray("new"));
 
     // A local file that cannot be written fails the call; the connection stays usable.

@@ -118,14 +118,16 @@ TEST_F(FtpTlsTest, EncryptsWhereTheSettingAndTheServerAgree)
             EXPECT_EQ(connection->isEncrypted(), c.encrypted);
             // Nothing about the user goes out before the handshake, and ftp:// never asks for one.
             const qsizetype auth = m_commands.indexOf(QStringLiteral("AUTH TLS"));
-            if (c.security == Plain)
+            if (c.security == Plain) {
                 EXPECT_EQ(auth, -1);
+            }
             if (c.encrypted && c.security != ImplicitTls) {
                 EXPECT_GE(auth, 0);
                 EXPECT_LT(auth, m_commands.indexOf(QStringLiteral("USER ") + m_server->user()));
             }
-            if (c.encrypted)
+            if (c.encrypted) {
                 EXPECT_TRUE(connection->encryptionProtocol().startsWith(QStringLiteral("TLS")));
+            }
 
             // Every kind of data connection, an empty upload included, over whatever was agreed.
             ASSERT_TRUE(upload(*connection, QStringLiteral("data.bin"), data)) << connection->lastError().toStdString();
