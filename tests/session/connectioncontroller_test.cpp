@@ -103,6 +103,9 @@ protected:
         bar.portText = QString::number(server.port());
         bar.userText = server.user();
         bar.passwordText = server.password();
+        // Over TLS the client's data connections reach the server through the relay only in
+        // passive mode; an active one would come straight from the server.
+        bar.passive = server.isTls();
         QObject::connect(&controller, &ConnectionController::serverListCleared, [this] { ++listCleared; });
         QObject::connect(&controller, &ConnectionController::serverListRequested, [this] {
             ++listRequested;

@@ -144,6 +144,10 @@ void FtpRelay::accept(
             });
         }
         m_links.push_back(std::move(link));
+        // An active data connection comes from the relay's address: a client takes data
+        // connections only from its control connection's peer.
+        if (listenerIsUpstream)
+            other->bind(m_address);
         // Bytes written before the far side is connected wait in its socket's buffer.
         other->connectToHost(targetHost, targetPort);
         if (kind == Kind::Data) {

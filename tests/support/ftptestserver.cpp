@@ -18,9 +18,71 @@ constexpr int curlTimeoutMs = 30000;
 // As many as the external servers of scripts/test-servers have.
 constexpr int passivePortCount = 20;
 
+void trust(const QSslCertificate &certificate)
+{
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    configuration.addCaCertificate(certificate);
+    QSslConfiguration::setDefaultConfiguration(configuration);
+}
+
+// A self-signed certificate for the loopback names, as cert.pem and key.pem in folder.
+QSslCertificate makeCertificate(const QString &folder)
+{
+    const QDir dir(folder);
+    QProcess openssl;
+    openssl.setProcessChannelMode(QProcess::MergedChannels);
+    openssl.start(QStringLiteral("openssl"),
+        { QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("ec"),
+            QStringLiteral("-pkeyopt"), QStringLiteral("ec_paramgen_curve:prime256v1"), QStringLiteral("-nodes"),
+            QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
+            QStringLiteral("-addext"), QStringLiteral("subjectAltName=IP:127.0.0.1,IP:127.0.0.2,IP:::1,DNS:localhost"),
+            QStringLiteral("-keyout"), dir.filePath(QStringLiteral("key.pem")), QStringLiteral("-out"),
+            dir.filePath(QStringLiteral("cert.pem")) });
+    if (!openssl.waitForFinished(startTimeoutMs) || openssl.exitStatus() != QProcess::NormalExit
+        || openssl.exitCode() != 0) {
+        std::fprintf(stderr, "FtpTestServer: openssl made no certificate: %s\n", openssl.readAll().constData());
+        return QSslCertificate();
+    }
+    const QList<QSslCertificate> certificates = QSslCertificate::fromPath(dir.filePath(QStringLiteral("cert.pem")));
+    return certificates.isEmpty() ? QSslCertificate() : certificates.first();
+}
+
+// The certificate the environment asks the run's servers to show: the external server's, or one
+// that every local server of FERROLINK_TEST_FTP_TLS shares. A socket copies the CA list when it
+// is made, so this one is trusted as the first server object is made, before any connection
+// that a test makes ahead of start().
+struct RunCertificate {
+    std::unique_ptr<QTemporaryDir> folder; // local servers only
+    QSslCertificate certificate;
+};
+
+const RunCertificate &runCertificate()
+{
+    static const RunCertificate run = [] {
+        RunCertificate made;
+        if (qEnvironmentVariableIsSet("FERROLINK_TEST_FTP_URL")) {
+            const QList<QSslCertificate> certificates
+                = QSslCertificate::fromPath(qEnvironmentVariable("FERROLINK_TEST_FTP_CAFILE"));
+            if (!certificates.isEmpty())
+                made.certificate = certificates.first();
+        } else if (!qEnvironmentVariableIsEmpty("FERROLINK_TEST_FTP_TLS")) {
+            made.folder = std::make_unique<QTemporaryDir>();
+            if (made.folder->isValid())
+                made.certificate = makeCertificate(made.folder->path());
+        }
+        if (!made.certificate.isNull())
+            trust(made.certificate);
+        return made;
+    }();
+    return run;
+}
+
 } // namespace
 
-FtpTestServer::FtpTestServer() = default;
+FtpTestServer::FtpTestServer()
+{
+    runCertificate();
+}
 
 FtpTestServer::~FtpTestServer()
 {
@@ -49,6 +111,7 @@ bool FtpTestServer::start()
 bool FtpTestServer::startServer()
 {
     m_passiveFirst = m_passiveLast = 0;
+    m_certificate = QSslCertificate();
     const QString externalUrl = qEnvironmentVariable("FERROLINK_TEST_FTP_URL");
     if (!externalUrl.isEmpty())
         return startExternal(externalUrl);
@@ -71,8 +134,15 @@ bool FtpTestServer::startServer()
     m_root = std::make_unique<QTemporaryDir>();
     if (!m_root->isValid())
         return false;
-    if (isTls() && !makeCertificate())
+    if (!isTls())
+        return launchLocal(0);
+    const RunCertificate &run = runCertificate();
+    if (!m_requestedTls && m_certificateTrusted && !run.certificate.isNull()) {
+        m_certificateFolderPath = run.folder->path();
+        m_certificate = run.certificate;
+    } else if (!makeOwnCertificate()) {
         return false;
+    }
     return launchLocal(0);
 }
 
@@ -98,15 +168,11 @@ bool FtpTestServer::startExternal(const QString &url)
         }
     }
     m_caFile = qEnvironmentVariable("FERROLINK_TEST_FTP_CAFILE");
-    if (!isTls() || m_caFile.isEmpty())
-        return true;
-    const QList<QSslCertificate> certificates = QSslCertificate::fromPath(m_caFile);
-    if (certificates.isEmpty()) {
+    m_certificate = runCertificate().certificate;
+    if (isTls() && !m_caFile.isEmpty() && m_certificate.isNull()) {
         std::fprintf(stderr, "FtpTestServer: no certificate in FERROLINK_TEST_FTP_CAFILE\n");
         return false;
     }
-    m_certificate = certificates.first();
-    trustCertificate();
     return true;
 }
 
@@ -121,7 +187,7 @@ bool FtpTestServer::launchLocal(quint16 port)
     if (!m_masqueradeAddress.isEmpty())
         arguments << QStringLiteral("--masquerade") << m_masqueradeAddress;
     if (isTls()) {
-        const QDir folder(m_certificateFolder->path());
+        const QDir folder(m_certificateFolderPath);
         arguments << QStringLiteral("--cert") << folder.filePath(QStringLiteral("cert.pem")) << QStringLiteral("--key")
                   << folder.filePath(QStringLiteral("key.pem")) << QStringLiteral("--pasv")
                   << (m_passiveFirst != 0 ? QStringLiteral("%1-%2").arg(m_passiveFirst).arg(m_passiveLast)
@@ -152,42 +218,19 @@ bool FtpTestServer::launchLocal(quint16 port)
     return ok && m_port != 0;
 }
 
-bool FtpTestServer::makeCertificate()
+bool FtpTestServer::makeOwnCertificate()
 {
     // Beside the root, which must hold only what the tests put there.
     m_certificateFolder = std::make_unique<QTemporaryDir>();
     if (!m_certificateFolder->isValid())
         return false;
-    const QDir folder(m_certificateFolder->path());
-    QProcess openssl;
-    openssl.setProcessChannelMode(QProcess::MergedChannels);
-    openssl.start(QStringLiteral("openssl"),
-        { QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("ec"),
-            QStringLiteral("-pkeyopt"), QStringLiteral("ec_paramgen_curve:prime256v1"), QStringLiteral("-nodes"),
-            QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
-            QStringLiteral("-addext"), QStringLiteral("subjectAltName=IP:127.0.0.1,IP:127.0.0.2,IP:::1,DNS:localhost"),
-            QStringLiteral("-keyout"), folder.filePath(QStringLiteral("key.pem")), QStringLiteral("-out"),
-            folder.filePath(QStringLiteral("cert.pem")) });
-    if (!openssl.waitForFinished(startTimeoutMs) || openssl.exitStatus() != QProcess::NormalExit
-        || openssl.exitCode() != 0) {
-        std::fprintf(stderr, "FtpTestServer: openssl made no certificate: %s\n", openssl.readAll().constData());
+    m_certificateFolderPath = m_certificateFolder->path();
+    m_certificate = makeCertificate(m_certificateFolderPath);
+    if (m_certificate.isNull())
         return false;
-    }
-    const QList<QSslCertificate> certificates = QSslCertificate::fromPath(folder.filePath(QStringLiteral("cert.pem")));
-    if (certificates.isEmpty())
-        return false;
-    m_certificate = certificates.first();
-    trustCertificate();
+    if (m_certificateTrusted)
+        trust(m_certificate);
     return true;
-}
-
-void FtpTestServer::trustCertificate()
-{
-    if (!m_certificateTrusted)
-        return;
-    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
-    configuration.addCaCertificate(m_certificate);
-    QSslConfiguration::setDefaultConfiguration(configuration);
 }
 
 bool FtpTestServer::replaceCertificate()
@@ -197,7 +240,7 @@ bool FtpTestServer::replaceCertificate()
     m_process->kill();
     m_process->waitForFinished(startTimeoutMs);
     m_process.reset();
-    return makeCertificate() && launchLocal(m_port);
+    return makeOwnCertificate() && launchLocal(m_port);
 }
 
 QString FtpTestServer::serverHost() const

@@ -33,13 +33,15 @@ public:
     // empty and writable) and empties the root again on stop. An ftpes:// URL names a server that
     // requires explicit TLS, ftps:// one of implicit TLS; FERROLINK_TEST_FTP_CAFILE is its
     // certificate and FERROLINK_TEST_FTP_PASV=first-last its passive ports (for the relay).
-    // FERROLINK_TEST_FTP_TLS=optional|required gives every local server TLS, with a certificate
-    // of its own. A TLS server's certificate is trusted for the whole test run: it joins Qt's
+    // FERROLINK_TEST_FTP_TLS=optional|required gives every local server TLS, all with one
+    // certificate. A TLS server's certificate is trusted for the whole test run: it joins Qt's
     // default CA certificates, so the engine accepts it as one the system trusts.
     bool start();
-    // Before start(), local server only: the TLS mode, instead of FERROLINK_TEST_FTP_TLS's.
+    // Before start(), local server only: the TLS mode, instead of FERROLINK_TEST_FTP_TLS's, with
+    // a certificate of the server's own.
     void setTls(Tls tls) { m_requestedTls = tls; }
-    // Before start(): false keeps the certificate out of the CA list, so the engine must ask.
+    // Before start(), local server only: false gives the server a certificate of its own that
+    // stays out of the CA list, so the engine must ask.
     void setCertificateTrusted(bool trusted) { m_certificateTrusted = trusted; }
     Tls tls() const { return m_tls; }
     bool isTls() const { return m_tls != Tls::None; }
@@ -88,8 +90,8 @@ private:
     bool startExternal(const QString &url);
     // Starts pyftpdlib on port (0: a free one) and reads back its port and passive ports.
     bool launchLocal(quint16 port);
-    bool makeCertificate();
-    void trustCertificate();
+    // A certificate of this server's own, trusted unless the test says otherwise.
+    bool makeOwnCertificate();
     QString serverHost() const;
     QString localPath(const QString &path) const;
     QUrl remoteUrl(const QString &path) const;
@@ -99,7 +101,8 @@ private:
 
     std::unique_ptr<QProcess> m_process;
     std::unique_ptr<QTemporaryDir> m_root;
-    std::unique_ptr<QTemporaryDir> m_certificateFolder;
+    std::unique_ptr<QTemporaryDir> m_certificateFolder; // of the server's own certificate
+    QString m_certificateFolderPath; // where its cert.pem and key.pem are
     QUrl m_external;
     QString m_caFile; // an external TLS server's certificate, for curl
     std::optional<Tls> m_requestedTls;
