@@ -81,16 +81,6 @@ QSslCertificate FtpControlChannel::peerCertificate() const
     return m_socket->peerCertificate();
 }
 
-QString FtpControlChannel::peerName() const
-{
-    return m_socket->peerName();
-}
-
-quint16 FtpControlChannel::peerPort() const
-{
-    return m_socket->peerPort();
-}
-
 QString FtpControlChannel::protocolName() const
 {
     switch (m_socket->sessionProtocol()) {

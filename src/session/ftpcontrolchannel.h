@@ -35,8 +35,6 @@ public:
     bool isEncrypted() const;
     QList<QSslError> handshakeErrors() const { return m_handshakeErrors; }
     QSslCertificate peerCertificate() const;
-    QString peerName() const;
-    quint16 peerPort() const;
     // "TLS 1.3"
     QString protocolName() const;
     // What a data connection needs to resume this connection's TLS session.
