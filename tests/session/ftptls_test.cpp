@@ -149,6 +149,19 @@ TEST_F(FtpTlsTest, EncryptsWhereTheSettingAndTheServerAgree)
     }
 }
 
+TEST_F(FtpTlsTest, AnUploadBeyondTheQueueLimitDrainsAndArrivesWhole)
+{
+    if (!start(Tls::Required))
+        GTEST_SKIP() << "needs the local server";
+    const std::unique_ptr<FtpConnection> connection = connectWith(FtpSecurity::Opportunistic);
+    ASSERT_TRUE(m_connected) << connection->lastError().toStdString();
+    // More than the engine queues before it waits for the socket to drain, many times over.
+    QByteArray data(24 * 1024 * 1024, Qt::Uninitialized);
+    QRandomGenerator(5).fillRange(reinterpret_cast<quint32 *>(data.data()), data.size() / 4);
+    ASSERT_TRUE(upload(*connection, QStringLiteral("big.bin"), data)) << connection->lastError().toStdString();
+    EXPECT_EQ(m_server->readFile(QStringLiteral("big.bin")), data);
+}
+
 TEST_F(FtpTlsTest, TheUserAndPasswordNeverTravelInTheClear)
 {
     if (!start(Tls::Required, true, true))
