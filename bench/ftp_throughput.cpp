@@ -5,10 +5,12 @@
 // on a temporary root; an ftpes:// server is measured over TLS only, with the certificate named by
 // FERROLINK_TEST_FTP_CAFILE. Downloads go to /dev/null, as curl's do, so both sides pay for the
 // network path only; a second download into a real file shows the cost of the disk.
+#include "app/textcatalogue.h"
 #include "session/ftpconnection.h"
 #include "support/ftptestserver.h"
 
 #include <QSslCertificate>
+#include <QSslConfiguration>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -194,6 +196,9 @@ bool measure(QUrl url, const QString &sourcePath, const QTemporaryDir &local, qi
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    // Failure reasons come from the catalogue.
+    TextCatalogue::instance().open(TextCatalogue::defaultPath());
+    TextCatalogue::instance().setLanguageTable(QStringLiteral("english"));
     QStringList arguments = app.arguments().mid(1);
     qint64 sizeMiB = 512;
     const qsizetype sizeAt = arguments.indexOf(QStringLiteral("--size"));
@@ -238,6 +243,13 @@ int main(int argc, char **argv)
 
     // Plain first, then TLS; an ftpes:// server only over TLS.
     const QString caFile = !arguments.isEmpty() ? qEnvironmentVariable("FERROLINK_TEST_FTP_CAFILE") : certificatePath;
+    if (!arguments.isEmpty() && !caFile.isEmpty()) {
+        // The named server's certificate is trusted as a system one would be, as curl's --cacert does.
+        QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+        if (!configuration.addCaCertificates(caFile))
+            return fail(QStringLiteral("no certificate in ") + caFile);
+        QSslConfiguration::setDefaultConfiguration(configuration);
+    }
     if (url.scheme() == QLatin1String("ftp") && !measure(url, sourcePath, local, size, sizeMiB, FtpSecurity::Plain, {}))
         return 1;
     const QStringList tlsArguments = { QStringLiteral("--ssl-reqd"), QStringLiteral("--cacert"), caFile };
