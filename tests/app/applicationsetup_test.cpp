@@ -5,6 +5,7 @@
 #include "app/mainwindow.h"
 #include "app/textcatalogue.h"
 #include "support/scriptedprompts.h"
+#include "support/englishcatalogue.h"
 
 #include <QApplication>
 
@@ -24,8 +25,7 @@ TEST(ApplicationSetup, WindowTitleGetsNoDisplayNameSuffix)
     EXPECT_EQ(QApplication::applicationDisplayName(), QStringLiteral("renamed"));
     QApplication::setApplicationName(name);
 
-    ASSERT_TRUE(TextCatalogue::instance().open(TextCatalogue::defaultPath()));
-    TextCatalogue::instance().setLanguageTable(QStringLiteral("english"));
+    ASSERT_TRUE(useEnglishCatalogue());
     ScriptedPrompts prompts;
     MainWindow window(prompts);
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Ferrolink Release 1 Version 3"));

@@ -3,6 +3,7 @@
 #include "session/asciilist.h"
 #include "support/localfiles.h"
 #include "support/scriptedprompts.h"
+#include "support/englishcatalogue.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,8 +22,7 @@ class AsciiListDialogTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(TextCatalogue::instance().open(TextCatalogue::defaultPath()));
-        TextCatalogue::instance().setLanguageTable(QStringLiteral("english"));
+        ASSERT_TRUE(useEnglishCatalogue());
         ASSERT_TRUE(writeFile(defaultPath(), "TXT\r\nHTM\r\n"));
     }
 

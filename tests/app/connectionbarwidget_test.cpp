@@ -2,6 +2,7 @@
 
 #include "app/connectionbarwidget.h"
 #include "app/textcatalogue.h"
+#include "support/englishcatalogue.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -16,8 +17,7 @@ class ConnectionBarWidgetTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(TextCatalogue::instance().open(TextCatalogue::defaultPath()));
-        TextCatalogue::instance().setLanguageTable(QStringLiteral("english"));
+        ASSERT_TRUE(useEnglishCatalogue());
         m_bar.emplace();
     }
 

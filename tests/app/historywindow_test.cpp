@@ -1,6 +1,7 @@
 #include "app/historywindow.h"
 #include "app/rtfreader.h"
 #include "app/textcatalogue.h"
+#include "support/englishcatalogue.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,8 +25,7 @@ class HistoryWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(TextCatalogue::instance().open(TextCatalogue::defaultPath()));
-        TextCatalogue::instance().setLanguageTable(QStringLiteral("english"));
+        ASSERT_TRUE(useEnglishCatalogue());
         m_window = std::make_unique<HistoryWindow>();
         m_log = m_window->findChild<QTextEdit *>(QStringLiteral("rtfTransferHistory"));
         ASSERT_NE(m_log, nullptr);

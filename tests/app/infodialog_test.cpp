@@ -6,6 +6,7 @@
 #include "app/systeminformation.h"
 #include "app/textcatalogue.h"
 #include "support/scriptedprompts.h"
+#include "support/englishcatalogue.h"
 
 #include <QAction>
 #include <QApplication>
@@ -87,8 +88,7 @@ protected:
     void SetUp() override
     {
         PrivateDesktop::instance();
-        ASSERT_TRUE(TextCatalogue::instance().open(TextCatalogue::defaultPath()));
-        TextCatalogue::instance().setLanguageTable(QStringLiteral("english"));
+        ASSERT_TRUE(useEnglishCatalogue());
     }
 
     ScriptedPrompts m_prompts;

@@ -2,6 +2,7 @@
 #include "app/mainwindow.h"
 #include "app/textcatalogue.h"
 #include "support/scriptedprompts.h"
+#include "support/englishcatalogue.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -30,8 +31,7 @@ protected:
     void SetUp() override
     {
         // Closing a main window closes the catalogue, so every test opens it afresh.
-        ASSERT_TRUE(TextCatalogue::instance().open(TextCatalogue::defaultPath()));
-        TextCatalogue::instance().setLanguageTable(QStringLiteral("english"));
+        ASSERT_TRUE(useEnglishCatalogue());
     }
 
     template <typename T = QWidget> static T *child(const QWidget &window, const char *name)

@@ -5,6 +5,7 @@
 #include "app/transfermodecontroller.h"
 #include "session/session.h"
 #include "support/scriptedprompts.h"
+#include "support/englishcatalogue.h"
 
 #include <QAction>
 #include <QApplication>
@@ -41,8 +42,7 @@ class TransferModeControllerTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(TextCatalogue::instance().open(TextCatalogue::defaultPath()));
-        TextCatalogue::instance().setLanguageTable(QStringLiteral("english"));
+        ASSERT_TRUE(useEnglishCatalogue());
         // The dialog reads the user's list; test mode keeps the real config folder out of it.
         QStandardPaths::setTestModeEnabled(true);
         // Filled as the main window fills it.

@@ -3,6 +3,7 @@
 #include "app/productinfo.h"
 #include "app/textcatalogue.h"
 #include "app/widgetprompts.h"
+#include "support/englishcatalogue.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -91,8 +92,7 @@ class CertificateQuestion : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(TextCatalogue::instance().open(TextCatalogue::defaultPath()));
-        TextCatalogue::instance().setLanguageTable(QStringLiteral("english"));
+        ASSERT_TRUE(useEnglishCatalogue());
     }
     WidgetPrompts m_prompts;
 };

@@ -11,6 +11,7 @@
 #include "support/recordinghistorylog.h"
 #include "support/recordingprogress.h"
 #include "support/scriptedprompts.h"
+#include "support/englishcatalogue.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -31,8 +32,7 @@ protected:
     void SetUp() override
     {
         PrivateDesktop::instance();
-        ASSERT_TRUE(TextCatalogue::instance().open(TextCatalogue::defaultPath()));
-        TextCatalogue::instance().setLanguageTable(QStringLiteral("english"));
+        ASSERT_TRUE(useEnglishCatalogue());
         ASSERT_TRUE(m_dir.isValid());
         m_folder = m_dir.path() + u'/';
         ASSERT_TRUE(writeFile(m_folder + QStringLiteral("a.txt"), "a"));

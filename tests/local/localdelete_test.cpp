@@ -4,6 +4,7 @@
 #include "support/recordinghistorylog.h"
 #include "support/recordingprogress.h"
 #include "support/scriptedprompts.h"
+#include "support/englishcatalogue.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,8 +23,7 @@ class LocalDeleteTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(TextCatalogue::instance().open(TextCatalogue::defaultPath()));
-        TextCatalogue::instance().setLanguageTable(QStringLiteral("english"));
+        ASSERT_TRUE(useEnglishCatalogue());
         ASSERT_TRUE(m_dir.isValid());
         m_root = m_dir.path() + u'/';
     }

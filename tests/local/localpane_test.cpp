@@ -9,6 +9,7 @@
 #include "session/session.h"
 #include "support/recordinghistorylog.h"
 #include "support/scriptedprompts.h"
+#include "support/englishcatalogue.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -47,8 +48,7 @@ class LocalPaneTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(TextCatalogue::instance().open(TextCatalogue::defaultPath()));
-        TextCatalogue::instance().setLanguageTable(QStringLiteral("english"));
+        ASSERT_TRUE(useEnglishCatalogue());
         ASSERT_TRUE(m_dir.isValid());
         m_folder = m_dir.path() + u'/';
         ASSERT_TRUE(QDir(m_folder).mkpath("Sub/deeper"));

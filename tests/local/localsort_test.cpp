@@ -8,6 +8,7 @@
 #include "session/session.h"
 #include "support/recordinghistorylog.h"
 #include "support/scriptedprompts.h"
+#include "support/englishcatalogue.h"
 
 #include <QDir>
 #include <QFile>
@@ -54,8 +55,7 @@ class LocalSortTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(TextCatalogue::instance().open(TextCatalogue::defaultPath()));
-        TextCatalogue::instance().setLanguageTable(QStringLiteral("english"));
+        ASSERT_TRUE(useEnglishCatalogue());
     }
 };
 

@@ -17,6 +17,7 @@
 #include "support/recordingprogress.h"
 #include "support/scriptedprompts.h"
 #include "support/testtransferhost.h"
+#include "support/englishcatalogue.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -71,8 +72,7 @@ protected:
         PrivateDesktop::instance();
         // The scratch folder goes below the test-mode cache, never the user's own.
         QStandardPaths::setTestModeEnabled(true);
-        ASSERT_TRUE(TextCatalogue::instance().open(TextCatalogue::defaultPath()));
-        TextCatalogue::instance().setLanguageTable(QStringLiteral("english"));
+        ASSERT_TRUE(useEnglishCatalogue());
     }
 
     void SetUp() override

@@ -2,6 +2,7 @@
 #include "app/textcatalogue.h"
 #include "server/serverentries.h"
 #include "server/serverlistmodel.h"
+#include "support/englishcatalogue.h"
 
 #include <QIcon>
 
@@ -38,8 +39,7 @@ class ServerListModelTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        ASSERT_TRUE(TextCatalogue::instance().open(TextCatalogue::defaultPath()));
-        TextCatalogue::instance().setLanguageTable(QStringLiteral("english"));
+        ASSERT_TRUE(useEnglishCatalogue());
     }
 };
 

@@ -4,6 +4,7 @@
 #include "server/serverentries.h"
 #include "server/serverlistmodel.h"
 #include "server/serverlistview.h"
+#include "support/englishcatalogue.h"
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -53,8 +54,7 @@ class ServerListSortTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        ASSERT_TRUE(TextCatalogue::instance().open(TextCatalogue::defaultPath()));
-        TextCatalogue::instance().setLanguageTable(QStringLiteral("english"));
+        ASSERT_TRUE(useEnglishCatalogue());
     }
 };
 

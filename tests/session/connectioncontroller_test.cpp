@@ -11,6 +11,7 @@
 #include "support/recordinghistorylog.h"
 #include "support/scriptedprompts.h"
 #include "support/recordingprogress.h"
+#include "support/englishcatalogue.h"
 
 #include <QElapsedTimer>
 #include <QHostAddress>
@@ -87,11 +88,7 @@ class ConnectionControllerTest : public testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        TextCatalogue &catalogue = TextCatalogue::instance();
-        if (!catalogue.isOpen()) {
-            ASSERT_TRUE(catalogue.open(TextCatalogue::defaultPath()));
-        }
-        catalogue.setLanguageTable(QStringLiteral("english"));
+        ASSERT_TRUE(useEnglishCatalogue());
     }
 
     void SetUp() override

@@ -4,6 +4,7 @@
 #include "app/textcatalogue.h"
 #include "session/ftpconnection.h"
 #include "session/ftpreplyreader.h"
+#include "support/englishcatalogue.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -194,8 +195,7 @@ protected:
     // Real texts, so that one reason cannot pass for another.
     void SetUp() override
     {
-        ASSERT_TRUE(TextCatalogue::instance().open(TextCatalogue::defaultPath()));
-        TextCatalogue::instance().setLanguageTable(QStringLiteral("english"));
+        ASSERT_TRUE(useEnglishCatalogue());
     }
     void TearDown() override { TextCatalogue::instance().close(); }
 };

@@ -5,6 +5,7 @@
 #include "session/ftpconnection.h"
 #include "support/ftprelay.h"
 #include "support/ftptestserver.h"
+#include "support/englishcatalogue.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -24,11 +25,7 @@ class FtpTlsTest : public testing::Test
 protected:
     static void SetUpTestSuite()
     {
-        TextCatalogue &catalogue = TextCatalogue::instance();
-        if (!catalogue.isOpen()) {
-            ASSERT_TRUE(catalogue.open(TextCatalogue::defaultPath()));
-        }
-        catalogue.setLanguageTable(QStringLiteral("english"));
+        ASSERT_TRUE(useEnglishCatalogue());
     }
 
     // False (and the test skipped) for an external server: these cases need servers of their own.

@@ -10,6 +10,7 @@
 #include "server/serverpane.h"
 #include "support/ftptestserver.h"
 #include "support/scriptedprompts.h"
+#include "support/englishcatalogue.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -33,8 +34,7 @@ class TransferAsDialogTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(TextCatalogue::instance().open(TextCatalogue::defaultPath()));
-        TextCatalogue::instance().setLanguageTable(QStringLiteral("english"));
+        ASSERT_TRUE(useEnglishCatalogue());
         m_window = std::make_unique<MainWindow>(m_prompts);
         m_window->show();
         local().selectFolder(m_local.path());

@@ -11,6 +11,7 @@
 
 #include "app/textcatalogue.h"
 #include "server/serverlisting.h"
+#include "support/englishcatalogue.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -32,8 +33,7 @@ class TransferCommandsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(TextCatalogue::instance().open(TextCatalogue::defaultPath()));
-        TextCatalogue::instance().setLanguageTable(QStringLiteral("english"));
+        ASSERT_TRUE(useEnglishCatalogue());
         m_window = std::make_unique<MainWindow>(m_prompts);
         m_window->show();
         local().selectFolder(m_local.path());

@@ -11,6 +11,7 @@
 #include "support/recordingprogress.h"
 #include "support/scriptedprompts.h"
 #include "support/testtransferhost.h"
+#include "support/englishcatalogue.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,8 +24,7 @@ class TransferTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        ASSERT_TRUE(TextCatalogue::instance().open(TextCatalogue::defaultPath()));
-        TextCatalogue::instance().setLanguageTable(QStringLiteral("english"));
+        ASSERT_TRUE(useEnglishCatalogue());
     }
 
     // Starts the server (after the test's own settings), connects and enters folder.
