@@ -5,6 +5,8 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <cstdio>
+
 namespace {
 
 // Where the listeners of single data connections wait, and the relay itself without passive ports.
@@ -68,19 +70,23 @@ void FtpRelay::setPassivePorts(quint16 first, quint16 last)
 
 bool FtpRelay::listen()
 {
+    // The fixed passive ports first: a control port the kernel chose beforehand could be one of them.
+    for (int port = m_passiveFirst; m_passiveFirst != 0 && port <= m_passiveLast; ++port) {
+        auto *listener = new QTcpServer(this);
+        connect(listener, &QTcpServer::newConnection, this,
+            [this, listener, port] { accept(listener, Kind::PassiveData, m_serverHost, quint16(port), false); });
+        if (!listener->listen(m_address, quint16(port))) {
+            std::fprintf(stderr, "FtpRelay: cannot listen on passive port %d: %s\n", port,
+                qPrintable(listener->errorString()));
+            return false;
+        }
+        m_passiveListeners.append(listener);
+    }
     connect(m_listener, &QTcpServer::newConnection, this,
         [this] { accept(m_listener, Kind::Control, m_serverHost, m_serverPort, false); });
     if (!m_listener->listen(m_address, m_port))
         return false;
     m_port = m_listener->serverPort();
-    for (int port = m_passiveFirst; m_passiveFirst != 0 && port <= m_passiveLast; ++port) {
-        auto *listener = new QTcpServer(this);
-        connect(listener, &QTcpServer::newConnection, this,
-            [this, listener, port] { accept(listener, Kind::PassiveData, m_serverHost, quint16(port), false); });
-        if (!listener->listen(m_address, quint16(port)))
-            return false;
-        m_passiveListeners.append(listener);
-    }
     return true;
 }
 
