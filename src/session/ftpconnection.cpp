@@ -91,10 +91,10 @@ bool FtpConnection::setCurrentDirectory(const QString &path)
     return keep->call([&] { return keep->setCurrentDirectory(path); });
 }
 
-std::optional<QList<RemoteEntry>> FtpConnection::list()
+std::optional<QList<RemoteEntry>> FtpConnection::list(QStringList *refusedNames)
 {
     const std::shared_ptr<Private> keep = d;
-    return keep->call([&] { return keep->list(); });
+    return keep->call([&] { return keep->list(refusedNames); });
 }
 
 bool FtpConnection::getFile(const QString &remoteName, const QString &localPath)
@@ -119,6 +119,18 @@ bool FtpConnection::closeFile()
 {
     const std::shared_ptr<Private> keep = d;
     return keep->call([&] { return keep->closeFile(); });
+}
+
+bool FtpConnection::abortFile()
+{
+    const std::shared_ptr<Private> keep = d;
+    return keep->call([&] { return keep->abortFile(); });
+}
+
+std::optional<qint64> FtpConnection::fileSize(const QString &name)
+{
+    const std::shared_ptr<Private> keep = d;
+    return keep->call([&] { return keep->fileSize(name); });
 }
 
 bool FtpConnection::noop()

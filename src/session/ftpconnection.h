@@ -8,6 +8,7 @@
 #include "session/remoteentry.h"
 
 #include <QList>
+#include <QStringList>
 #include <QObject>
 #include <QString>
 
@@ -65,8 +66,11 @@ public:
     std::optional<QString> currentDirectory();
     // Absolute, relative or ".."; on failure the current directory is unchanged.
     bool setCurrentDirectory(const QString &path);
-    // The entries of the current directory; nullopt when it cannot be listed.
-    std::optional<QList<RemoteEntry>> list();
+    // The entries of the current directory; nullopt when it cannot be listed. refusedNames, when
+    // given, receives the names the server listed that cannot stand for an entry of this folder
+    // ("../x", "a/b", "/etc/passwd"), in listing order: they never reach the program, but a run
+    // must say that it left them out.
+    std::optional<QList<RemoteEntry>> list(QStringList *refusedNames = nullptr);
 
     // Downloads in binary mode, overwriting localPath.
     bool getFile(const QString &remoteName, const QString &localPath);
@@ -75,6 +79,13 @@ public:
     bool openFileForWriting(const QString &remoteName, TransferType type);
     bool writeFile(const QByteArray &block);
     bool closeFile();
+    // Ends an open upload before its end with ABOR (a local read error, a Stop): the server's
+    // file is incomplete, and the connection stays usable when the server answers.
+    bool abortFile();
+
+    // RFC 3659 SIZE in binary mode: the size of the file as the server stores it; nullopt when
+    // the server has no SIZE or gave no number (lastError() says why).
+    std::optional<qint64> fileSize(const QString &name);
 
     // NOOP: proves the server still answers without changing anything.
     bool noop();

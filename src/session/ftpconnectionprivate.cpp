@@ -786,7 +786,7 @@ void FtpConnection::Private::reportProgress()
 
 // --- listing, download, upload -----------------------------------------------------------------
 
-std::optional<QList<RemoteEntry>> FtpConnection::Private::list()
+std::optional<QList<RemoteEntry>> FtpConnection::Private::list(QStringList *refusedNames)
 {
     // Listings travel in ASCII type (RFC 959, 4.1.3 LIST; RFC 3659, 7 MLSD).
     if (!checkReady() || !ensureType(TransferType::Ascii))
@@ -810,6 +810,8 @@ std::optional<QList<RemoteEntry>> FtpConnection::Private::list()
     const QString text = QString::fromUtf8(m_data->takeReceived());
     abortData();
     QList<RemoteEntry> entries;
+    if (refusedNames)
+        refusedNames->clear();
     const QDateTime now = QDateTime::currentDateTimeUtc();
     for (QString line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
         if (line.endsWith(QLatin1Char('\r')))
@@ -931,6 +933,38 @@ bool FtpConnection::Private::closeFile()
     const bool done = finishTransfer(std::exchange(m_uploadFinalReply, std::nullopt));
     abortData();
     return done;
+}
+
+bool FtpConnection::Private::abortFile()
+{
+    if (m_state != State::Uploading || !m_data) {
+        lastError = text("FTP_NOUPLOAD");
+        return false;
+    }
+    m_state = State::Ready;
+    abortTransfer();
+    return isConnected();
+}
+
+std::optional<qint64> FtpConnection::Private::fileSize(const QString &name)
+{
+    // RFC 3659, 4: the size depends on the type; in image type it is the stored byte count.
+    if (!checkArgument(name) || !ensureType(TransferType::Binary))
+        return std::nullopt;
+    const std::optional<FtpReply> reply = command(QStringLiteral("SIZE ") + name);
+    if (!reply)
+        return std::nullopt;
+    if (!reply->isCompletion()) {
+        failWith(*reply);
+        return std::nullopt;
+    }
+    bool isNumber = false;
+    const qint64 size = reply->message().trimmed().toLongLong(&isNumber);
+    if (!isNumber || size < 0) {
+        lastError = text("FTP_UNEXPECTED").arg(QStringLiteral("SIZE")) + u' ' + reply->text();
+        return std::nullopt;
+    }
+    return size;
 }
 
 // --- the probe: one PWD that nobody waits for ---------------------------------------------------

@@ -53,11 +53,13 @@ public:
     bool connectToHost(const QString &host, quint16 port, const QString &user, const QString &password, bool passive);
     std::optional<QString> currentDirectory();
     bool setCurrentDirectory(const QString &path);
-    std::optional<QList<RemoteEntry>> list();
+    std::optional<QList<RemoteEntry>> list(QStringList *refusedNames);
     bool getFile(const QString &remoteName, const QString &localPath);
     bool openFileForWriting(const QString &remoteName, TransferType type);
     bool writeFile(const QByteArray &block);
     bool closeFile();
+    bool abortFile();
+    std::optional<qint64> fileSize(const QString &name);
     // Sends "VERB argument" (or the bare verb) and expects a 2yz reply.
     bool simpleCommand(const QString &verb, const QString &argument);
     bool rename(const QString &from, const QString &to);

@@ -9,7 +9,12 @@ struct RemoteEntry {
 
     QString name;
     bool isFolder = false;
-    qint64 size = 0;
+    qint64 size = -1; // bytes; -1 when the listing gave none
     QDateTime lastWrite; // UTC
     quint32 attributes = Normal;
+    // A symbolic link ("l" in ls -l, OS.unix=symlink or slink in MLSD). Servers that follow
+    // links list one to a folder as a plain folder: isLink false does not prove there is none.
+    bool isLink = false;
+    QString linkTarget; // as the server gave it ("../real"); empty when unknown
+    QString unique; // RFC 3659 "unique" fact: the same object has the same value; empty when none
 };

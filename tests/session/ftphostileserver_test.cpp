@@ -5,113 +5,16 @@
 #include "session/ftpconnection.h"
 #include "session/ftpreplyreader.h"
 #include "support/englishcatalogue.h"
+#include "support/scriptedftpserver.h"
 
 #include <QTcpServer>
-#include <QTcpSocket>
 
 #include <gtest/gtest.h>
-
-#include <memory>
 
 namespace {
 
 constexpr int testTimeoutMs = 5000;
 const QString Password = QStringLiteral("s3cret-pw");
-
-// Answers one client line by line from a few settings; the data connection of PASV is its own
-// listening socket on loopback, whatever host the PASV reply names.
-class ScriptedFtpServer {
-public:
-    QByteArray greeting = "220 Scripted server ready\r\n";
-    QByteArray features = "211-Features:\r\n MLST type*;size*;modify*;\r\n UTF8\r\n211 End\r\n";
-    QByteArray passwordReply = "230 Logged in\r\n";
-    QByteArray pasvHost = "127,0,0,1";
-    bool refuseMlsd = false;
-    QByteArray listLines;
-    QByteArray mlsdLines;
-    QStringList received; // every command line, in order
-
-    ScriptedFtpServer()
-    {
-        m_control.listen(QHostAddress::LocalHost);
-        m_data.listen(QHostAddress::LocalHost);
-        QObject::connect(&m_control, &QTcpServer::newConnection, [this] {
-            m_client = m_control.nextPendingConnection();
-            QObject::connect(m_client, &QTcpSocket::readyRead, [this] { readCommands(); });
-            m_client->write(greeting);
-        });
-        QObject::connect(&m_data, &QTcpServer::newConnection, [this] {
-            while (QTcpSocket *socket = m_data.nextPendingConnection()) {
-                delete m_dataClient;
-                m_dataClient = socket;
-            }
-            sendPendingData();
-        });
-    }
-    ~ScriptedFtpServer() { delete m_dataClient; }
-
-    quint16 port() const { return m_control.serverPort(); }
-    bool hasDataConnection() const { return m_dataConnections > 0; }
-
-private:
-    void readCommands()
-    {
-        while (m_client->canReadLine()) {
-            const QByteArray line = m_client->readLine().trimmed();
-            received.append(QString::fromUtf8(line));
-            answer(line.left(line.indexOf(' ') < 0 ? line.size() : line.indexOf(' ')).toUpper());
-        }
-    }
-
-    void answer(const QByteArray &verb)
-    {
-        if (verb == "USER") {
-            m_client->write("331 Password required\r\n");
-        } else if (verb == "PASS") {
-            m_client->write(passwordReply);
-        } else if (verb == "FEAT") {
-            m_client->write(features);
-        } else if (verb == "PWD") {
-            m_client->write("257 \"/\" is the current directory\r\n");
-        } else if (verb == "TYPE" || verb == "OPTS" || verb == "CWD") {
-            m_client->write("200 OK\r\n");
-        } else if (verb == "PASV") {
-            const quint16 port = m_data.serverPort();
-            m_client->write("227 Entering Passive Mode (" + pasvHost + ',' + QByteArray::number(port >> 8) + ','
-                + QByteArray::number(port & 0xff) + ")\r\n");
-        } else if (verb == "MLSD" && refuseMlsd) {
-            m_client->write("500 MLSD not understood\r\n");
-        } else if (verb == "LIST" || verb == "MLSD") {
-            m_pending = verb == "LIST" ? listLines : mlsdLines;
-            m_client->write("150 Here comes the listing\r\n");
-            sendPendingData();
-        } else if (verb == "QUIT") {
-            m_client->write("221 Bye\r\n");
-            m_client->disconnectFromHost();
-        } else {
-            m_client->write("502 Not implemented\r\n");
-        }
-    }
-
-    // RFC 959 stream mode: the listing, then the close of the data connection, then 226.
-    void sendPendingData()
-    {
-        if (!m_pending || !m_dataClient)
-            return;
-        ++m_dataConnections;
-        m_dataClient->write(*m_pending);
-        m_dataClient->disconnectFromHost();
-        m_pending.reset();
-        m_client->write("226 Transfer complete\r\n");
-    }
-
-    QTcpServer m_control;
-    QTcpServer m_data;
-    QTcpSocket *m_client = nullptr;
-    QTcpSocket *m_dataClient = nullptr;
-    std::optional<QByteArray> m_pending;
-    int m_dataConnections = 0;
-};
 
 class FtpHostileServerTest : public ::testing::Test {
 protected:

@@ -1,0 +1,123 @@
+#include "support/scriptedftpserver.h"
+
+#include <QTcpSocket>
+
+ScriptedFtpServer::ScriptedFtpServer()
+{
+    m_control.listen(QHostAddress::LocalHost);
+    m_data.listen(QHostAddress::LocalHost);
+    QObject::connect(&m_control, &QTcpServer::newConnection, [this] {
+        m_client = m_control.nextPendingConnection();
+        QObject::connect(m_client, &QTcpSocket::readyRead, [this] { readCommands(); });
+        m_client->write(greeting);
+    });
+    QObject::connect(&m_data, &QTcpServer::newConnection, [this] {
+        while (QTcpSocket *socket = m_data.nextPendingConnection()) {
+            delete m_dataClient;
+            m_dataClient = socket;
+        }
+        startPendingData();
+    });
+}
+
+ScriptedFtpServer::~ScriptedFtpServer()
+{
+    delete m_dataClient;
+}
+
+void ScriptedFtpServer::reply(const QByteArray &bytes)
+{
+    if (m_client)
+        m_client->write(bytes);
+}
+
+void ScriptedFtpServer::sendData(const QByteArray &data, const QByteArray &finalReply)
+{
+    m_pending = data;
+    m_pendingReply = finalReply;
+    m_receiving = false;
+    reply("150 Here comes the data\r\n");
+    startPendingData();
+}
+
+void ScriptedFtpServer::receiveData(const QByteArray &finalReply)
+{
+    stored.clear();
+    m_pending.reset();
+    m_pendingReply = finalReply;
+    m_receiving = true;
+    reply("150 Ok to send data\r\n");
+    startPendingData();
+}
+
+void ScriptedFtpServer::disconnectClient()
+{
+    if (m_client)
+        m_client->disconnectFromHost();
+}
+
+void ScriptedFtpServer::readCommands()
+{
+    while (m_client && m_client->canReadLine()) {
+        const QByteArray line = m_client->readLine().trimmed();
+        received.append(QString::fromUtf8(line));
+        const qsizetype blank = line.indexOf(' ');
+        const QByteArray verb = (blank < 0 ? line : line.left(blank)).toUpper();
+        const QByteArray argument = blank < 0 ? QByteArray() : line.mid(blank + 1);
+        if (!onCommand || !onCommand(verb, argument))
+            answer(verb, argument);
+    }
+}
+
+void ScriptedFtpServer::answer(const QByteArray &verb, const QByteArray &)
+{
+    if (verb == "USER") {
+        reply("331 Password required\r\n");
+    } else if (verb == "PASS") {
+        reply(passwordReply);
+    } else if (verb == "FEAT") {
+        reply(features);
+    } else if (verb == "PWD") {
+        reply("257 \"/\" is the current directory\r\n");
+    } else if (verb == "TYPE" || verb == "OPTS" || verb == "CWD") {
+        reply("200 OK\r\n");
+    } else if (verb == "PASV") {
+        const quint16 port = m_data.serverPort();
+        reply("227 Entering Passive Mode (" + pasvHost + ',' + QByteArray::number(port >> 8) + ','
+            + QByteArray::number(port & 0xff) + ")\r\n");
+    } else if (verb == "MLSD" && refuseMlsd) {
+        reply("500 MLSD not understood\r\n");
+    } else if (verb == "LIST" || verb == "MLSD") {
+        sendData(verb == "LIST" ? listLines : mlsdLines);
+    } else if (verb == "QUIT") {
+        reply("221 Bye\r\n");
+        disconnectClient();
+    } else {
+        reply("502 Not implemented\r\n");
+    }
+}
+
+void ScriptedFtpServer::startPendingData()
+{
+    if (!m_dataClient)
+        return;
+    if (m_receiving) {
+        ++m_dataConnections;
+        m_receiving = false;
+        QTcpSocket *socket = m_dataClient;
+        const QByteArray finalReply = m_pendingReply;
+        QObject::connect(socket, &QTcpSocket::readyRead, [this, socket] { stored += socket->readAll(); });
+        QObject::connect(socket, &QTcpSocket::disconnected, [this, socket, finalReply] {
+            stored += socket->readAll();
+            reply(finalReplyFor ? finalReplyFor(stored) : finalReply);
+        });
+        return;
+    }
+    if (!m_pending)
+        return;
+    ++m_dataConnections;
+    m_dataClient->write(*m_pending);
+    m_dataClient->disconnectFromHost();
+    m_pending.reset();
+    reply(m_pendingReply);
+}

@@ -1,0 +1,66 @@
+#pragma once
+// A small FTP server on loopback that answers one client from a script, for the cases no real
+// server can be told to show: replies out of order or out of range, short transfers, listings
+// that never end, links and loops, a TLS refusal in the middle of a run. By default it answers
+// a plain login, PWD, CWD, TYPE, PASV, LIST/MLSD and QUIT; onCommand takes over any command.
+
+#include <QByteArray>
+#include <QStringList>
+#include <QTcpServer>
+
+#include <functional>
+#include <optional>
+
+class QTcpSocket;
+
+class ScriptedFtpServer {
+public:
+    ScriptedFtpServer();
+    ~ScriptedFtpServer();
+    ScriptedFtpServer(const ScriptedFtpServer &) = delete;
+    ScriptedFtpServer &operator=(const ScriptedFtpServer &) = delete;
+
+    QByteArray greeting = "220 Scripted server ready\r\n";
+    QByteArray features = "211-Features:\r\n MLST type*;size*;modify*;\r\n UTF8\r\n211 End\r\n";
+    QByteArray passwordReply = "230 Logged in\r\n";
+    QByteArray pasvHost = "127,0,0,1";
+    bool refuseMlsd = false;
+    QByteArray listLines;
+    QByteArray mlsdLines;
+    QStringList received; // every command line, in order
+
+    // Called for every command before the default answers; true when it answered the command
+    // itself (through reply(), sendData() or receiveData()). verb is upper case.
+    std::function<bool(const QByteArray &verb, const QByteArray &argument)> onCommand;
+
+    quint16 port() const { return m_control.serverPort(); }
+    quint16 dataPort() const { return m_data.serverPort(); }
+    bool hasDataConnection() const { return m_dataConnections > 0; }
+
+    // Writes bytes to the control connection as they are.
+    void reply(const QByteArray &bytes);
+    // RFC 959 stream mode: 150, then data over the data connection (once the client has
+    // connected) and its close, then finalReply ("226 ..." unless told otherwise).
+    void sendData(const QByteArray &data, const QByteArray &finalReply = "226 Transfer complete\r\n");
+    // 150, then keeps what arrives over the data connection in stored; once it closes, sends
+    // finalReply, or the result of finalReplyFor(stored) when that is set.
+    void receiveData(const QByteArray &finalReply = "226 Transfer complete\r\n");
+    QByteArray stored;
+    std::function<QByteArray(const QByteArray &stored)> finalReplyFor;
+    // Ends the control connection from the server's side.
+    void disconnectClient();
+
+private:
+    void readCommands();
+    void answer(const QByteArray &verb, const QByteArray &argument);
+    void startPendingData();
+
+    QTcpServer m_control;
+    QTcpServer m_data;
+    QTcpSocket *m_client = nullptr;
+    QTcpSocket *m_dataClient = nullptr;
+    std::optional<QByteArray> m_pending;
+    QByteArray m_pendingReply;
+    bool m_receiving = false;
+    int m_dataConnections = 0;
+};
