@@ -158,6 +158,9 @@ void ConnectionController::Initialize_Internet()
 bool ConnectionController::OpenConnection(
     const QString &server, const QString &port, const QString &user, const QString &password)
 {
+    // The replaced connection's watch goes first: its question must not follow, or cover, this
+    // attempt's own failure message.
+    m_watch->stop();
     if (!ConnectFtp(server, port, user, password))
         return false;
     m_watch->start();

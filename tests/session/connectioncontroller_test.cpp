@@ -87,6 +87,30 @@ quint16 freePort()
     return probe.serverPort();
 }
 
+// Scripted answers; a message may stay on screen a while, as a real one does, with events running,
+// and a question asked meanwhile is counted as stacked on it.
+class ModalPrompts : public ScriptedPrompts {
+public:
+    int messageMs = 0;
+    int stacked = 0;
+
+    void message(const QString &text, Icon icon, const QString &title = {}) override
+    {
+        ScriptedPrompts::message(text, icon, title);
+        m_open = true;
+        QTest::qWait(messageMs);
+        m_open = false;
+    }
+    bool askYesNo(const QString &text) override
+    {
+        stacked += m_open ? 1 : 0;
+        return ScriptedPrompts::askYesNo(text);
+    }
+
+private:
+    bool m_open = false;
+};
+
 class ConnectionControllerTest : public testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -162,7 +186,7 @@ protected:
     FtpTestServer server;
     Session session;
     RecordingHistoryLog history;
-    ScriptedPrompts prompts;
+    ModalPrompts prompts;
     RecordingProgress progress;
     AppServices services { session, history, prompts, progress };
     TestConnectionBar bar;
@@ -670,6 +694,39 @@ TEST_F(ConnectionControllerTest, ConnectDuringWatchTickAsksNothing)
     EXPECT_EQ(lines().at(1).colour, Colour::Green);
     EXPECT_EQ(lines().mid(2), securityLines());
     EXPECT_TRUE(controller.watchTimer()->isActive());
+}
+
+// A failed connect attempt leaves no watch of the connection it replaced: its failure message is
+// the only thing on screen, and no lost-connection question follows it.
+TEST_F(ConnectionControllerTest, AFailedConnectLeavesNoWatchToAskAboutTheOldConnection)
+{
+    struct Case {
+        const char *label;
+        std::function<void()> connect;
+    };
+    const Case cases[] = {
+        { "connect_command", [this] { controller.connectCommand(); } },
+        { "quick_connect", [this] { controller.QuickConnect(); } },
+    };
+    const TestConnectionBar working = bar;
+    prompts.messageMs = 1500; // a tick and a half of the watch
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.label);
+        bar = working;
+        controller.connectCommand();
+        ASSERT_TRUE(controller.watchTimer()->isActive());
+        bar.passwordText = QStringLiteral("wrong");
+        prompts.clearAsked();
+        prompts.stacked = 0;
+
+        c.connect();
+
+        EXPECT_EQ(prompts.stacked, 0);
+        EXPECT_FALSE(controller.watchTimer()->isActive());
+        EXPECT_FALSE(waitForQuestion(1500));
+        ASSERT_EQ(prompts.asked().size(), 1);
+        EXPECT_EQ(prompts.asked().first().kind, Kind::Message);
+    }
 }
 
 // ---- no silent downgrade to plain text ----------------------------------------------------
