@@ -60,7 +60,7 @@ ServerPane::ServerPane(const AppServices &services, QWidget *parent)
 
     connect(m_paths, &QComboBox::activated, this, &ServerPane::pathChosen);
     connect(m_list, &ServerListView::rowDoubleClicked, this, &ServerPane::rowDoubleClicked);
-    connect(m_list, &ServerListView::deletePressed, this, &ServerPane::deleteKeyPressed);
+    connect(m_list, &ServerListView::deletePressed, this, &ServerPane::askAndDelete);
     connect(m_list, &ServerListView::refreshPressed, this, &ServerPane::RefreshServerList);
     connect(m_list, &ServerListView::contextMenuRequested, this, &ServerPane::showContextMenu);
     connect(&m_services.session, &Session::busyChanged, this, [this](bool busy) {
@@ -77,7 +77,7 @@ ServerPane::~ServerPane() = default;
 
 void ServerPane::createToolBars()
 {
-    addCommand(QStringLiteral("del"), ToolBarIcon::Delete, text("FRMSERVER_DEL"), &ServerPane::runDelete);
+    addCommand(QStringLiteral("del"), ToolBarIcon::Delete, text("FRMSERVER_DEL"), &ServerPane::askAndDelete);
     addCommand(QStringLiteral("open"), ToolBarIcon::Open, text("FRMSERVER_OPEN"), &ServerPane::openFromToolBar);
     addCommand(QStringLiteral("new"), ToolBarIcon::NewFolder, text("FRMSERVER_NEWDIR"), &ServerPane::createFolder);
     addCommand(
@@ -140,7 +140,7 @@ void ServerPane::createContextMenu()
     m_contextMenu->addSeparator();
     add(m_contextMenu, "mnuUmbenennen", text("FRMPUSERVER_RENAME"), [this] { m_itemCommands->rename(); });
     m_contextMenu->addSeparator();
-    add(m_contextMenu, "mnuLoeschen", text("FRMPUSERVER_DELETE"), &ServerPane::runDelete);
+    add(m_contextMenu, "mnuLoeschen", text("FRMPUSERVER_DELETE"), &ServerPane::askAndDelete);
     m_contextMenu->addSeparator();
     QMenu *newMenu = m_contextMenu->addMenu(text("FRMPUSERVER_NEW"));
     newMenu->menuAction()->setObjectName(QStringLiteral("mnuNeu"));
@@ -295,7 +295,7 @@ void ServerPane::pathChosen(int index)
     }
 }
 
-void ServerPane::deleteKeyPressed()
+void ServerPane::askAndDelete()
 {
     if (m_services.session.isBusy())
         return;
@@ -390,7 +390,7 @@ void ServerPane::renameSelection()
 void ServerPane::deleteSelection()
 {
     if (hasConnectionOrSaySo())
-        runDelete();
+        askAndDelete();
 }
 
 void ServerPane::newFolder()

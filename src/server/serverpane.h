@@ -82,6 +82,9 @@ private:
     bool isConnected() const;
     // The main menu's and the toolbar's test: false, after saying so, without a connection.
     bool hasConnectionOrSaySo();
+    // Every way to delete (key, toolbar, both menus) asks the Delete key's question first: one
+    // click must never remove a server tree.
+    void askAndDelete();
     // Deletes the selection with its whole trees, asking nothing, then drops the path box's
     // vanished folders and lists where the server is.
     void runDelete();
@@ -96,7 +99,6 @@ private:
     void commandClicked(const QString &key);
     void rowDoubleClicked(int row);
     void pathChosen(int index);
-    void deleteKeyPressed();
     void showContextMenu(const QPoint &globalPosition);
 
     const AppServices &m_services;

@@ -158,6 +158,9 @@ void ConnectionController::Initialize_Internet()
 bool ConnectionController::OpenConnection(
     const QString &server, const QString &port, const QString &user, const QString &password)
 {
+    // The replaced connection's watch goes first: its question must not follow, or cover, this
+    // attempt's own failure message.
+    m_watch->stop();
     if (!ConnectFtp(server, port, user, password))
         return false;
     m_watch->start();
@@ -184,18 +187,28 @@ bool ConnectionController::ConnectFtp(
         m_failureReason = text("FTP_BADPORT");
         return false;
     }
+    // A bare host name takes TLS where it is offered; once this host and port spoke TLS, a
+    // refused AUTH TLS is someone in the path, not a server without TLS, so the login stops
+    // before USER. ftp:// stays plain, as the user asked.
+    const bool tlsKnown
+        = address->security == FtpSecurity::Opportunistic && session.isTlsServer(address->host, *portValue);
     // Made through the session, so a Stop reaches the connect and login as well.
     std::unique_ptr<FtpConnection> connection = session.createConnection();
-    connection->setSecurity(address->security);
-    const bool connected
-        = connection->connectToHost(address->host, *portValue, user, password, session.isPassive());
+    connection->setSecurity(tlsKnown ? FtpSecurity::RequireTls : address->security);
+    const bool connected = connection->connectToHost(address->host, *portValue, user, password, session.isPassive());
     // A login that finished just as the Stop came still ends the attempt.
     if (dropIfCancelled())
         return false;
     if (!connected) {
         m_failureReason = connection->lastError();
+        // The connection layer's words speak of ftpes://, which the user never typed.
+        const QString notOffered = text("FTP_TLSNOTOFFERED");
+        if (tlsKnown && m_failureReason.startsWith(notOffered))
+            m_failureReason = text("TLS_STILLREQUIRED") + m_failureReason.mid(notOffered.size());
         return false;
     }
+    if (connection->isEncrypted())
+        session.noteTlsServer(address->host, *portValue);
     m_bar.setEncrypted(connection->isEncrypted());
     session.setConnection(std::move(connection));
     m_connectedWith = { server, port, user, password, session.isPassive() };
@@ -225,9 +238,23 @@ bool ConnectionController::enterRoot()
 void ConnectionController::appendEncryption()
 {
     const FtpConnection *connection = m_services.session.connection();
-    if (connection && connection->isEncrypted())
+    if (!connection)
+        return;
+    if (connection->isEncrypted())
         m_services.history.appendLine(
             text("TLS_ENCRYPTED").arg(connection->encryptionProtocol()) + LineEnd, HistoryLog::Colour::Green);
+    else
+        appendIfInClear();
+}
+
+void ConnectionController::appendIfInClear()
+{
+    const FtpConnection *connection = m_services.session.connection();
+    if (!connection || connection->isEncrypted())
+        return;
+    // Blue, as the log's other notes on how the connection is made (passive on or off): nothing
+    // failed, so not red, and a connection in clear is no success to show in green.
+    m_services.history.appendLine(text("CONNECTION_PLAIN") + LineEnd, HistoryLog::Colour::Blue);
 }
 
 void ConnectionController::appendFailureReason()
@@ -262,13 +289,20 @@ bool ConnectionController::ReconnectFtp()
         Session::Run run(m_services.session);
         Initialize_Internet();
         portValid = portNumber(m_bar.port()).has_value();
-        connected = keepLiveConnection()
-            || (ConnectFtp(m_bar.address(), m_bar.port(), m_bar.user(), m_bar.password()) && enterRoot());
+        if (keepLiveConnection()) {
+            connected = true;
+        } else {
+            connected = ConnectFtp(m_bar.address(), m_bar.port(), m_bar.user(), m_bar.password()) && enterRoot();
+            // A reconnect is quiet, except about a connection in clear.
+            if (connected)
+                appendIfInClear();
+        }
         cancelled = m_services.session.isRunCancelled();
     }
     // A port that is no number ends the reconnect before anything is said; after a Stop the user
     // knows why it failed.
     if (!connected && portValid && !cancelled) {
+        appendFailureReason();
         m_services.prompts.message(
             text("MPUB_NOCONN1") + LineEnd + text("MPUB_NOCONN2") + LineEnd + text("MPUB_NOCONN3") + LineEnd,
             Prompts::Icon::Exclamation);
@@ -299,7 +333,7 @@ void ConnectionController::timIsConnected_Timer()
         if (connection->startProbe())
             return;
     }
-    offerReconnect();
+    connectionGone();
 }
 
 void ConnectionController::probeFinished(bool answered)
@@ -307,10 +341,41 @@ void ConnectionController::probeFinished(bool answered)
     Session &session = m_services.session;
     // A command that started meanwhile answers for itself, and a connection replaced meanwhile is
     // none of the watch's business; the next tick asks again.
-    if (answered || !m_watch->isActive() || session.isBusy() || sender() != session.connection()
-        || session.connection()->isBusy())
+    if (!m_watch->isActive() || session.isBusy() || sender() != session.connection() || session.connection()->isBusy())
+        return;
+    if (answered)
+        session.clearConnectionStopped();
+    else
+        connectionGone();
+}
+
+void ConnectionController::connectionGone()
+{
+    // Some servers end the whole session when a Stop cut a data connection short (vsftpd after a
+    // cut TLS transfer, pure-ftpd now and then after ABOR). The user stopped; nothing was lost,
+    // so a new connection takes its place without a question.
+    if (m_services.session.isConnectionStopped() && replaceStoppedConnection())
         return;
     offerReconnect();
+}
+
+bool ConnectionController::replaceStoppedConnection()
+{
+    Session &session = m_services.session;
+    // The lost connection's own fields: the user may have typed another server meanwhile.
+    const ConnectParameters lost = m_connectedWith;
+    bool connected = false;
+    {
+        Session::Run run(session);
+        session.setPassive(lost.passive);
+        connected = ConnectFtp(lost.server, lost.port, lost.user, lost.password) && enterRoot();
+        if (connected)
+            appendIfInClear();
+    }
+    // The new connection starts in "/": the pane shows where it is, not the old folder.
+    if (connected)
+        emit serverListRequested();
+    return connected;
 }
 
 void ConnectionController::offerReconnect()

@@ -53,12 +53,19 @@ private:
     bool enterRoot();
     // True when the run was cancelled: then the connection is closed and the watch stopped.
     bool dropIfCancelled();
-    // The green line that names the TLS version of an encrypted connection.
+    // The green line that names the TLS version of an encrypted connection, or the blue one of a
+    // connection in clear.
     void appendEncryption();
     // The red line that says why the last connect attempt failed, the server's words or ours.
     void appendFailureReason();
+    // The blue line that says the session's connection is not encrypted; nothing when it is.
+    void appendIfInClear();
     void timIsConnected_Timer();
     void probeFinished(bool answered);
+    // The watch found the connection gone.
+    void connectionGone();
+    // A new connection with the fields of the one a Stop cut; false when none could be made.
+    bool replaceStoppedConnection();
     void offerReconnect();
     bool mayStart() const;
     void setFieldsEnabled(bool enabled, bool withPort);

@@ -1,6 +1,19 @@
 #include "session/session.h"
 
-Session::Session(QObject *parent) : QObject(parent) {}
+namespace {
+
+QString serverKey(const QString &host, quint16 port)
+{
+    // Host names are case-insensitive (RFC 4343).
+    return host.toLower() + u':' + QString::number(port);
+}
+
+} // namespace
+
+Session::Session(QObject *parent)
+    : QObject(parent)
+{
+}
 
 Session::~Session()
 {
@@ -20,6 +33,16 @@ std::unique_ptr<FtpConnection> Session::createConnection() const
     return connection;
 }
 
+void Session::noteTlsServer(const QString &host, quint16 port)
+{
+    m_tlsServers.insert(serverKey(host, port));
+}
+
+bool Session::isTlsServer(const QString &host, quint16 port) const
+{
+    return m_tlsServers.contains(serverKey(host, port));
+}
+
 void Session::setConnection(std::unique_ptr<FtpConnection> connection)
 {
     closeConnection();
@@ -30,6 +53,7 @@ void Session::setConnection(std::unique_ptr<FtpConnection> connection)
 
 void Session::closeConnection()
 {
+    m_connectionStopped = false;
     if (m_connection) {
         m_connection->close();
         m_connection.reset();
@@ -52,6 +76,8 @@ void Session::cancelRun()
 
 void Session::setRunning(bool running)
 {
+    if (!running && m_cancellation.isCancelled() && m_connection)
+        m_connectionStopped = true;
     // Cleared at both ends: the watch between runs and the next command never see an old Stop.
     m_cancellation.reset();
     setBusy(running);

@@ -6,11 +6,12 @@
 #include "session/runcancellation.h"
 
 #include <QObject>
+#include <QSet>
+#include <QString>
 
 #include <memory>
 
-class Session : public QObject
-{
+class Session : public QObject {
     Q_OBJECT
 public:
     explicit Session(QObject *parent = nullptr);
@@ -28,6 +29,18 @@ public:
     // Takes over a fresh connection (it honours the Stop from now on), closing the one before.
     void setConnection(std::unique_ptr<FtpConnection> connection);
     void closeConnection();
+
+    // A host and port that spoke TLS once in this run of the program: its later connections
+    // require TLS, so someone in the path who cuts the link and refuses AUTH TLS is sent no
+    // password in clear.
+    void noteTlsServer(const QString &host, quint16 port);
+    bool isTlsServer(const QString &host, quint16 port) const;
+
+    // The connection served a run that was stopped, and has not answered since: a server that
+    // ends its session after a cut data connection left the user no lost connection to ask about.
+    bool isConnectionStopped() const { return m_connectionStopped; }
+    // The connection answered after the Stop: a later loss is a real one.
+    void clearConnectionStopped() { m_connectionStopped = false; }
 
     bool isPassive() const { return m_passive; }
     void setPassive(bool passive) { m_passive = passive; }
@@ -51,10 +64,11 @@ public:
 
     // Marks the session busy for as long as it lives (one command or transfer run). Runs nest:
     // the outermost one starts and ends the run, each time with no cancellation left over.
-    class Run
-    {
+    class Run {
     public:
-        explicit Run(Session &session) : m_session(session), m_outermost(!session.isBusy())
+        explicit Run(Session &session)
+            : m_session(session)
+            , m_outermost(!session.isBusy())
         {
             if (m_outermost)
                 session.setRunning(true);
@@ -81,6 +95,8 @@ private:
     RunCancellation m_cancellation;
     std::shared_ptr<CertificateTrust> m_trust = std::make_shared<CertificateTrust>();
     std::unique_ptr<FtpConnection> m_connection;
+    QSet<QString> m_tlsServers; // "host:port", the host in lower case
+    bool m_connectionStopped = false;
     bool m_passive = false;
     FtpConnection::TransferType m_transferType = FtpConnection::TransferType::Binary;
     bool m_automaticMode = true;

@@ -11,11 +11,13 @@
 #include "support/scriptedprompts.h"
 #include "support/englishcatalogue.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QListView>
@@ -28,6 +30,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <tuple>
 
 namespace {
 
@@ -377,6 +380,66 @@ TEST_F(LocalPaneTest, TheHourglassComesOnlyAfterTheDeleteQuestion)
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     EXPECT_EQ(shown(), QStringList({ "Sub" }));
 }
+
+// Every way to delete asks the Delete key's question, with the local side's own words for one
+// folder; No keeps the tree, Yes removes it.
+enum class DeleteEntry { ToolBar, ContextMenu, MainMenu, ReportKey, IconKey };
+
+class LocalDeleteEntryTest : public LocalPaneTest, public testing::WithParamInterface<std::tuple<DeleteEntry, bool>> {
+protected:
+    void startDelete(DeleteEntry entry)
+    {
+        switch (entry) {
+        case DeleteEntry::ToolBar:
+            for (QAction *button : child<QToolBar>("tlbDirOptions")->actions()) {
+                if (button->data().toString() == u"del")
+                    button->trigger();
+            }
+            break;
+        case DeleteEntry::ContextMenu:
+            child<QAction>("mnuLoeschen")->trigger();
+            break;
+        case DeleteEntry::MainMenu: // the main menu's command is bound to this slot
+            m_pane->deleteSelection();
+            break;
+        case DeleteEntry::ReportKey:
+            pressKey(reportView(), Qt::Key_Delete);
+            break;
+        case DeleteEntry::IconKey:
+            m_pane->setView(LocalPane::View::SmallIcons);
+            pressKey(child<QListView>("lsvDirFileIcons"), Qt::Key_Delete);
+            break;
+        }
+    }
+};
+
+TEST_P(LocalDeleteEntryTest, AsksFirstAndOnlyYesRemovesTheTree)
+{
+    const auto [entry, yes] = GetParam();
+    ASSERT_TRUE(m_pane->selectFolder(m_folder));
+    select({ "Sub" });
+    m_prompts.answerYesNo(yes);
+    startDelete(entry);
+
+    const QString path = m_folder + "Sub";
+    ASSERT_EQ(m_prompts.asked().size(), 1);
+    EXPECT_EQ(m_prompts.asked()[0].kind, ScriptedPrompts::Asked::Kind::YesNo);
+    EXPECT_EQ(m_prompts.asked()[0].text, text("MSDEL_FOLDDEL1") + u' ' + path + u' ' + text("MSDEL_FOLDDEL2"));
+    EXPECT_EQ(QFileInfo::exists(path + "/deeper"), !yes);
+    EXPECT_EQ(shown().contains("Sub"), !yes);
+}
+
+std::string deleteCaseName(const testing::TestParamInfo<std::tuple<DeleteEntry, bool>> &info)
+{
+    static const char *const names[] = { "toolbar", "context_menu", "main_menu", "report_key", "icon_key" };
+    return std::string(names[int(std::get<0>(info.param))]) + (std::get<1>(info.param) ? "_yes" : "_no");
+}
+
+INSTANTIATE_TEST_SUITE_P(EntryPoints, LocalDeleteEntryTest,
+    testing::Combine(testing::Values(DeleteEntry::ToolBar, DeleteEntry::ContextMenu, DeleteEntry::MainMenu,
+                         DeleteEntry::ReportKey, DeleteEntry::IconKey),
+        testing::Bool()),
+    deleteCaseName);
 
 TEST_F(LocalPaneTest, ArrowKeyMovesListOnlyTheNodeTheUserStopsAt)
 {

@@ -32,6 +32,7 @@
 
 #include <array>
 #include <functional>
+#include <tuple>
 
 namespace {
 
@@ -429,32 +430,73 @@ TEST_F(ServerCommandsTest, FailedDownloadForOpeningKeepsTheEarlierCopy)
     EXPECT_EQ(readFile(copy), QByteArray("\x00\x01", 2));
 }
 
-// "del" asks nothing; the Delete key asks and Yes deletes. Either way the path box loses the
-// removed folder, keeps "/", and the list shows the folder afterwards.
-TEST_F(ServerCommandsTest, DeleteRemovesTheTreePrunesThePathBoxAndListsAgain)
+// Every way to delete asks the Delete key's question first; No deletes nothing and says
+// nothing, Yes removes the tree, the path box loses the removed folder, keeps "/", and the list
+// shows the folder afterwards.
+enum class DeleteEntry { ToolBar, ContextMenu, MainMenu, DeleteKey };
+
+class ServerDeleteTest : public ServerCommandsTest, public testing::WithParamInterface<std::tuple<DeleteEntry, bool>> {
+protected:
+    void startDelete(DeleteEntry entry)
+    {
+        switch (entry) {
+        case DeleteEntry::ToolBar:
+            action("del").trigger();
+            break;
+        case DeleteEntry::ContextMenu:
+            action("mnuLoeschen").trigger();
+            break;
+        case DeleteEntry::MainMenu:
+            m_pane->deleteSelection();
+            break;
+        case DeleteEntry::DeleteKey:
+            QTest::keyClick(list().currentItemView(), Qt::Key_Delete);
+            break;
+        }
+    }
+};
+
+TEST_P(ServerDeleteTest, AsksFirstAndOnlyYesRemovesTheTree)
 {
+    const auto [entry, yes] = GetParam();
     listFolder(QStringLiteral("/pub/old"));
     listFolder(QStringLiteral("/"));
     listFolder(QStringLiteral("/pub"));
-    ASSERT_EQ(pathEntries(), (QStringList { QStringLiteral("/pub"), QStringLiteral("/pub/old"), QStringLiteral("/") }));
+    const QStringList before = pathEntries();
+    ASSERT_EQ(before, (QStringList { QStringLiteral("/pub"), QStringLiteral("/pub/old"), QStringLiteral("/") }));
 
     select({ QStringLiteral("old") });
-    action("del").trigger();
-    EXPECT_TRUE(m_prompts.asked().isEmpty());
-    EXPECT_FALSE(m_server.exists(QStringLiteral("pub/old")));
-    EXPECT_FALSE(rows().contains(u"old"));
-    EXPECT_EQ(pathEntries(), (QStringList { QStringLiteral("/pub"), QStringLiteral("/") }));
-    EXPECT_EQ(pathBox().currentText(), QStringLiteral("/pub"));
-    EXPECT_EQ(serverDirectory(), QStringLiteral("/pub"));
-    EXPECT_EQ(lines().first(), black(text("MDEL_DELFILE") + QStringLiteral(" /pub/old/f.txt")));
+    m_prompts.answerYesNo(yes);
+    startDelete(entry);
 
-    select({ QStringLiteral("a.txt") });
-    m_prompts.answerYesNo(true);
-    QTest::keyClick(list().currentItemView(), Qt::Key_Delete);
     ASSERT_EQ(m_prompts.asked().size(), 1);
+    EXPECT_EQ(m_prompts.asked()[0].kind, Kind::YesNo);
     EXPECT_EQ(m_prompts.asked()[0].text, QStringLiteral("Delete Selection?"));
-    EXPECT_FALSE(m_server.exists(QStringLiteral("pub/a.txt")));
-    EXPECT_FALSE(rows().contains(u"a.txt"));
+    EXPECT_EQ(m_server.exists(QStringLiteral("pub/old/f.txt")), !yes);
+    EXPECT_EQ(m_server.exists(QStringLiteral("pub/old")), !yes);
+    EXPECT_EQ(rows().contains(u"old"), !yes);
+    EXPECT_EQ(serverDirectory(), QStringLiteral("/pub"));
+    if (yes) {
+        EXPECT_EQ(pathEntries(), (QStringList { QStringLiteral("/pub"), QStringLiteral("/") }));
+        EXPECT_EQ(pathBox().currentText(), QStringLiteral("/pub"));
+        ASSERT_FALSE(lines().isEmpty());
+        EXPECT_EQ(lines().first(), black(text("MDEL_DELFILE") + QStringLiteral(" /pub/old/f.txt")));
+    } else {
+        EXPECT_EQ(pathEntries(), before);
+        EXPECT_TRUE(m_history.lines().isEmpty());
+    }
 }
+
+std::string deleteCaseName(const testing::TestParamInfo<std::tuple<DeleteEntry, bool>> &info)
+{
+    static const char *const names[] = { "toolbar", "context_menu", "main_menu", "delete_key" };
+    return std::string(names[int(std::get<0>(info.param))]) + (std::get<1>(info.param) ? "_yes" : "_no");
+}
+
+INSTANTIATE_TEST_SUITE_P(EntryPoints, ServerDeleteTest,
+    testing::Combine(
+        testing::Values(DeleteEntry::ToolBar, DeleteEntry::ContextMenu, DeleteEntry::MainMenu, DeleteEntry::DeleteKey),
+        testing::Bool()),
+    deleteCaseName);
 
 } // namespace

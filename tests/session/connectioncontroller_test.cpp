@@ -6,17 +6,20 @@
 #include "session/connectionbar.h"
 #include "session/ftpconnection.h"
 #include "session/session.h"
+#include "support/englishcatalogue.h"
 #include "support/ftprelay.h"
 #include "support/ftptestserver.h"
 #include "support/recordinghistorylog.h"
-#include "support/scriptedprompts.h"
 #include "support/recordingprogress.h"
-#include "support/englishcatalogue.h"
+#include "support/scriptedftpserver.h"
+#include "support/scriptedprompts.h"
 
 #include <QElapsedTimer>
 #include <QHostAddress>
 #include <QPointer>
 #include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtCore/qtestsupport_core.h>
 
@@ -84,6 +87,30 @@ quint16 freePort()
     return probe.serverPort();
 }
 
+// Scripted answers; a message may stay on screen a while, as a real one does, with events running,
+// and a question asked meanwhile is counted as stacked on it.
+class ModalPrompts : public ScriptedPrompts {
+public:
+    int messageMs = 0;
+    int stacked = 0;
+
+    void message(const QString &text, Icon icon, const QString &title = {}) override
+    {
+        ScriptedPrompts::message(text, icon, title);
+        m_open = true;
+        QTest::qWait(messageMs);
+        m_open = false;
+    }
+    bool askYesNo(const QString &text) override
+    {
+        stacked += m_open ? 1 : 0;
+        return ScriptedPrompts::askYesNo(text);
+    }
+
+private:
+    bool m_open = false;
+};
+
 class ConnectionControllerTest : public testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -121,14 +148,17 @@ protected:
         return result;
     }
 
-    // The line after the connect's green one, when the server agreed to TLS.
-    QList<Line> encryptionLines() const
+    // The line after the connect's green one: the TLS version, or that the connection is in clear.
+    QList<Line> securityLines() const
     {
         const FtpConnection *connection = session.connection();
-        if (!connection || !connection->isEncrypted())
+        if (!connection)
             return {};
+        if (!connection->isEncrypted())
+            return { plainLine() };
         return { { text("TLS_ENCRYPTED").arg(connection->encryptionProtocol()) + QStringLiteral("\r\n"), Colour::Green } };
     }
+    static Line plainLine() { return { text("CONNECTION_PLAIN") + QStringLiteral("\r\n"), Colour::Blue }; }
 
     QString connectWithLine() const
     {
@@ -156,7 +186,7 @@ protected:
     FtpTestServer server;
     Session session;
     RecordingHistoryLog history;
-    ScriptedPrompts prompts;
+    ModalPrompts prompts;
     RecordingProgress progress;
     AppServices services { session, history, prompts, progress };
     TestConnectionBar bar;
@@ -318,10 +348,9 @@ TEST_F(ConnectionControllerTest, ConnectCommandConnects)
     controller.connectCommand();
 
     const QList<Line> expected = QList<Line> { { connectWithLine(), Colour::Black },
-                                     { text("CONNECTION_TO") + u' ' + bar.addressText + u' ' + text("ESTABLSHED")
-                                             + QStringLiteral("\r\n"),
-                                         Colour::Green } }
-        + encryptionLines();
+        { text("CONNECTION_TO") + u' ' + bar.addressText + u' ' + text("ESTABLSHED") + QStringLiteral("\r\n"),
+            Colour::Green } }
+        + securityLines();
     EXPECT_EQ(lines(), expected);
     EXPECT_EQ(bar.encrypted, server.isTls());
     EXPECT_TRUE(prompts.asked().isEmpty());
@@ -404,7 +433,7 @@ TEST_F(ConnectionControllerTest, QuickConnectConnectsWithBlanksAroundPort)
         QList<Line>({ { connectWithLine(), Colour::Black },
             { text("CONNECTION_WITH") + u' ' + bar.addressText + u' ' + text("WAS_ESTABLISHT") + QStringLiteral("\r\n"),
                 Colour::Green } })
-            + encryptionLines());
+            + securityLines());
     EXPECT_TRUE(prompts.asked().isEmpty());
     ASSERT_TRUE(session.isConnected());
     EXPECT_EQ(session.connection()->currentDirectory(), QStringLiteral("/"));
@@ -475,7 +504,8 @@ TEST_F(ConnectionControllerTest, ReconnectFtp)
     ASSERT_TRUE(session.isConnected());
     EXPECT_TRUE(session.isPassive());
     EXPECT_EQ(session.connection()->currentDirectory(), QStringLiteral("/"));
-    EXPECT_EQ(history.lines().size(), 1); // writes nothing
+    // Quiet, but for a connection in clear.
+    EXPECT_EQ(lines().mid(1), session.connection()->isEncrypted() ? QList<Line>() : QList<Line> { plainLine() });
     EXPECT_EQ(listRequested, 0);
     EXPECT_FALSE(controller.watchTimer()->isActive());
     EXPECT_TRUE(prompts.asked().isEmpty());
@@ -490,6 +520,10 @@ TEST_F(ConnectionControllerTest, ReconnectFtp)
     bar.passwordText = QStringLiteral("wrong");
     EXPECT_FALSE(controller.ReconnectFtp());
     EXPECT_EQ(session.connection(), nullptr);
+    // The failure's reason is in the log before the box says that there is no connection.
+    EXPECT_EQ(lines().last().colour, Colour::Red);
+    EXPECT_TRUE(lines().last().text.startsWith(text("CONNECT_REASON") + QStringLiteral(" 5")))
+        << lines().last().text.toStdString();
     expectOneMessage(text("MPUB_NOCONN1") + QStringLiteral("\r\n") + text("MPUB_NOCONN2") + QStringLiteral("\r\n")
             + text("MPUB_NOCONN3") + QStringLiteral("\r\n"),
         Prompts::Icon::Exclamation);
@@ -656,9 +690,211 @@ TEST_F(ConnectionControllerTest, ConnectDuringWatchTickAsksNothing)
     // The tick whose connection was replaced under it asks nothing about a lost connection.
     EXPECT_TRUE(prompts.asked().isEmpty());
     EXPECT_TRUE(session.isConnected());
-    EXPECT_EQ(lines().size(), 2 + encryptionLines().size());
-    EXPECT_EQ(lines().last().colour, Colour::Green);
+    ASSERT_EQ(lines().size(), 2 + securityLines().size());
+    EXPECT_EQ(lines().at(1).colour, Colour::Green);
+    EXPECT_EQ(lines().mid(2), securityLines());
     EXPECT_TRUE(controller.watchTimer()->isActive());
+}
+
+// A failed connect attempt leaves no watch of the connection it replaced: its failure message is
+// the only thing on screen, and no lost-connection question follows it.
+TEST_F(ConnectionControllerTest, AFailedConnectLeavesNoWatchToAskAboutTheOldConnection)
+{
+    struct Case {
+        const char *label;
+        std::function<void()> connect;
+    };
+    const Case cases[] = {
+        { "connect_command", [this] { controller.connectCommand(); } },
+        { "quick_connect", [this] { controller.QuickConnect(); } },
+    };
+    const TestConnectionBar working = bar;
+    prompts.messageMs = 1500; // a tick and a half of the watch
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.label);
+        bar = working;
+        controller.connectCommand();
+        ASSERT_TRUE(controller.watchTimer()->isActive());
+        bar.passwordText = QStringLiteral("wrong");
+        prompts.clearAsked();
+        prompts.stacked = 0;
+
+        c.connect();
+
+        EXPECT_EQ(prompts.stacked, 0);
+        EXPECT_FALSE(controller.watchTimer()->isActive());
+        EXPECT_FALSE(waitForQuestion(1500));
+        ASSERT_EQ(prompts.asked().size(), 1);
+        EXPECT_EQ(prompts.asked().first().kind, Kind::Message);
+    }
+}
+
+// ---- no silent downgrade to plain text ----------------------------------------------------
+
+// Someone in the path: every connection to its port is spliced, byte for byte, to the server it
+// currently sends connections to. TLS passes through untouched.
+class PathInTheMiddle {
+public:
+    PathInTheMiddle()
+    {
+        m_listener.listen(QHostAddress::LocalHost);
+        QObject::connect(&m_listener, &QTcpServer::newConnection, [this] { splice(); });
+    }
+    quint16 port() const { return m_listener.serverPort(); }
+    void sendTo(quint16 port) { m_target = port; }
+
+private:
+    void splice()
+    {
+        while (QTcpSocket *client = m_listener.nextPendingConnection()) {
+            client->setParent(&m_listener);
+            auto *server = new QTcpSocket(client);
+            QObject::connect(client, &QTcpSocket::readyRead, server, [=] { server->write(client->readAll()); });
+            QObject::connect(server, &QTcpSocket::readyRead, client, [=] { client->write(server->readAll()); });
+            QObject::connect(server, &QTcpSocket::disconnected, client, &QTcpSocket::disconnectFromHost);
+            QObject::connect(client, &QTcpSocket::disconnected, server, &QTcpSocket::disconnectFromHost);
+            server->connectToHost(QHostAddress::LocalHost, m_target);
+        }
+    }
+
+    QTcpServer m_listener;
+    quint16 m_target = 0;
+};
+
+// A host and port that spoke TLS once are never logged in to in clear again in this run: the
+// man in the middle who refuses AUTH TLS gets neither USER nor PASS, and the log says why.
+TEST_F(ConnectionControllerTest, AServerThatSpokeTlsIsNeverLoggedInToInClearAgain)
+{
+    FtpTestServer tlsServer;
+    tlsServer.setTls(FtpTestServer::Tls::Optional);
+    ASSERT_TRUE(tlsServer.start());
+    if (!tlsServer.isTls())
+        GTEST_SKIP() << "the external server speaks no TLS";
+    PathInTheMiddle path;
+    path.sendTo(tlsServer.port());
+    // A bare host name: TLS where offered, which this server does.
+    bar.addressText = QStringLiteral("127.0.0.1");
+    bar.portText = QString::number(path.port());
+    bar.userText = tlsServer.user();
+    bar.passwordText = tlsServer.password();
+    bar.passive = true;
+    ASSERT_TRUE(controller.ReconnectFtp());
+    ASSERT_TRUE(session.connection()->isEncrypted());
+
+    struct Case {
+        const char *label;
+        std::function<void()> connect;
+    };
+    const Case cases[] = {
+        { "reconnect", [this] { EXPECT_FALSE(controller.ReconnectFtp()); } },
+        { "connect_command", [this] { controller.connectCommand(); } },
+        { "quick_connect", [this] { controller.QuickConnect(); } },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.label);
+        ScriptedFtpServer impostor;
+        impostor.onCommand = [&impostor](const QByteArray &verb, const QByteArray &) {
+            if (verb != "AUTH")
+                return false;
+            impostor.reply("500 AUTH not understood\r\n");
+            return true;
+        };
+        session.closeConnection();
+        path.sendTo(impostor.port());
+        history.clear();
+        prompts.clearAsked();
+
+        c.connect();
+
+        EXPECT_FALSE(impostor.received.isEmpty()) << "the attempt reached the impostor";
+        for (const QString &command : std::as_const(impostor.received)) {
+            EXPECT_FALSE(command.startsWith(QLatin1String("USER")) || command.startsWith(QLatin1String("PASS")))
+                << command.toStdString();
+        }
+        EXPECT_EQ(session.connection(), nullptr);
+        EXPECT_FALSE(bar.encrypted);
+        ASSERT_FALSE(lines().isEmpty());
+        EXPECT_EQ(lines().last().colour, Colour::Red);
+        EXPECT_TRUE(lines().last().text.startsWith(
+            text("CONNECT_REASON") + u' ' + text("TLS_STILLREQUIRED") + QStringLiteral(" 5")))
+            << lines().last().text.toStdString();
+        EXPECT_FALSE(lines().contains(plainLine()));
+        EXPECT_EQ(prompts.asked().size(), 1) << "the attempt's own message";
+    }
+
+    // The real server in the path again: TLS as before.
+    path.sendTo(tlsServer.port());
+    EXPECT_TRUE(controller.ReconnectFtp());
+    ASSERT_TRUE(session.isConnected());
+    EXPECT_TRUE(session.connection()->isEncrypted());
+}
+
+// ---- a Stop is no lost connection ----------------------------------------------------------
+
+// Some servers end the whole session when a Stop cuts a data connection short. Whatever the
+// server does, the user who pressed Stop is not asked about a lost connection: the connection
+// is usable, or it is gone and silently replaced. A loss after it answered again is a real one.
+TEST_F(ConnectionControllerTest, AConnectionAStoppedRunLeftIsUsableOrSilentlyReplaced)
+{
+    struct Case {
+        const char *label;
+        bool serverEndsSession; // else as the server does
+        bool lostLater; // gone after the connection answered the watch
+    };
+    const Case cases[] = {
+        { "as_the_server_does", false, false },
+        { "server_ends_the_session", true, false },
+        { "lost_after_it_answered", false, true },
+    };
+    QTemporaryDir local;
+    ASSERT_TRUE(local.isValid());
+    ASSERT_TRUE(server.writeFile(QStringLiteral("big.bin"), QByteArray(4 << 20, 'b')));
+    FtpRelay &relay = *server.relay();
+    QObject::connect(&relay, &FtpRelay::dataHeld, [this] { session.cancelRun(); });
+    // Passive: through the relay in active mode, the login after a stopped download waited for
+    // pyftpdlib's answer to AUTH TLS until the time-out, a fault of that path, not of the watch.
+    bar.passive = true;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.label);
+        controller.connectCommand();
+        ASSERT_TRUE(session.isConnected());
+        const QPointer<FtpConnection> stopped = session.connection();
+        prompts.clearAsked();
+        history.clear();
+
+        relay.setDataHold(64 * 1024);
+        {
+            Session::Run run(session);
+            EXPECT_FALSE(stopped->getFile(QStringLiteral("big.bin"), local.filePath(QStringLiteral("big.bin"))));
+            EXPECT_TRUE(session.isRunCancelled());
+        }
+        relay.setDataHold(-1);
+        relay.releaseData();
+        if (c.serverEndsSession)
+            relay.dropAll();
+
+        if (c.lostLater) {
+            ASSERT_TRUE(QTest::qWaitFor([this] { return !session.isConnectionStopped(); }, 5000));
+            relay.goAway();
+            prompts.answerYesNo(false);
+            EXPECT_TRUE(waitForQuestion(5000));
+            continue;
+        }
+        // Three ticks of the watch, each probing the connection or replacing it.
+        EXPECT_FALSE(waitForQuestion(3500));
+        EXPECT_TRUE(prompts.asked().isEmpty());
+        ASSERT_TRUE(session.isConnected());
+        EXPECT_TRUE(controller.watchTimer()->isActive());
+        if (c.serverEndsSession) {
+            EXPECT_TRUE(stopped.isNull()) << "replaced";
+        }
+        {
+            Session::Run run(session);
+            EXPECT_TRUE(session.connection()->list().has_value()) << session.connection()->lastError().toStdString();
+        }
+        for (const Line &line : lines())
+            EXPECT_NE(line.colour, Colour::Red) << line.text.toStdString();
+    }
 }
 
 } // namespace
