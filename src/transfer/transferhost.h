@@ -5,8 +5,7 @@
 
 #include <QString>
 
-class TransferHost
-{
+class TransferHost {
 public:
     virtual ~TransferHost() = default;
 

@@ -7,8 +7,7 @@
 
 class TransferHost;
 
-class TransferStatus
-{
+class TransferStatus {
 public:
     explicit TransferStatus(TransferHost &host, int filesTotal);
     // Clears the status line.
