@@ -182,8 +182,9 @@ std::optional<std::vector<ServerFolder>> TransferEngine::listFolderInto(
         }
         const ServerFolder subfolder = { path + entry.name + u'/', entry.unique, entry.isLink,
             linkFolder(path, entry.linkTarget), folder.depth + 1 };
-        // Refused here, a loop leaves no empty local folder behind.
-        if (!mayEnter(subfolder))
+        // Refused here, a loop leaves no empty local folder behind. A delete tries each folder
+        // as a link first, so its refusal waits until the folder is to be entered.
+        if (!linksAsFiles && !mayEnter(subfolder))
             continue;
         list.push_back({ QString(), subfolder.path, entry.attributes, -1 });
         subfolders.push_back(subfolder);

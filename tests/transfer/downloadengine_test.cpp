@@ -254,6 +254,11 @@ struct LoopCase {
     std::vector<std::pair<const char *, const char *>> links; // path, target
 };
 
+void PrintTo(const LoopCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
 class DownloadLoopTest : public DownloadEngineTest, public ::testing::WithParamInterface<LoopCase> { };
 
 TEST_P(DownloadLoopTest, EntersNoFolderTwiceAndNoAncestor)
@@ -284,7 +289,7 @@ const LoopCase loopCases[] = {
     { "ItsParent", { { "tree/sub/up", ".." } } },
     { "TheRoot", { { "tree/root", "/" } } },
     { "TwoLoopsInOneFolder", { { "tree/loop", "." }, { "tree/sub/up", ".." } } },
-    { "ASiblingThatLinksBack", { { "tree/sub/back", "../sub" }, { "tree/other", "sub" } } },
+    { "AnAncestorByItsPath", { { "tree/sub/back", "../../tree" } } },
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, DownloadLoopTest, ::testing::ValuesIn(loopCases),
