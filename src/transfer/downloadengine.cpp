@@ -232,9 +232,9 @@ bool DownloadEngine::DownloadFile(
     }
     // A link is written through: the file it points to gets the new bytes and the link stays.
     const QFileInfo given(localPath);
-    const QString path = !given.isSymLink() ? localPath
-        : given.exists()                    ? given.canonicalFilePath()
-                                            : given.symLinkTarget();
+    QString path = localPath;
+    if (given.isSymLink())
+        path = given.exists() ? given.canonicalFilePath() : given.symLinkTarget();
     const QFileInfo target(path);
     // rename(2) needs only the folder's permission: it would replace a file the user may not
     // write, or a write-protected one even for root.

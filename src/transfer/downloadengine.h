@@ -12,7 +12,8 @@
 
 class TransferStatus;
 
-class DownloadEngine : public TransferEngine {
+class DownloadEngine : public TransferEngine
+{
 public:
     using TransferEngine::TransferEngine;
 

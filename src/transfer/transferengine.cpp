@@ -8,6 +8,7 @@
 #include "transfer/serverpath.h"
 #include "transfer/transferhost.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 
 namespace {
@@ -23,6 +24,18 @@ QString linkFolder(const QString &folder, const QString &target)
         return {};
     const QString path = target.startsWith(u'/') ? target : folder + target;
     return withClosingSlash(QDir::cleanPath(path));
+}
+
+// Names, kinds, sizes and times of a listing, in its order.
+QByteArray listingFingerprint(const QList<RemoteEntry> &listing)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    for (const RemoteEntry &entry : listing) {
+        hash.addData(entry.name.toUtf8());
+        hash.addData(QByteArray::number(entry.size) + (entry.isFolder ? "/" : "") + '\n'
+            + QByteArray::number(entry.lastWrite.toMSecsSinceEpoch()) + '\0');
+    }
+    return hash.result();
 }
 
 } // namespace
@@ -80,6 +93,7 @@ void TransferEngine::startWalk()
 {
     m_walkedUniques.clear();
     m_walkedPaths.clear();
+    m_listingFingerprints.clear();
 }
 
 std::vector<ServerFolder> TransferEngine::selectedFolders(const QList<TransferItem> &selection, const QString &base)
@@ -170,6 +184,17 @@ std::optional<std::vector<ServerFolder>> TransferEngine::listFolderInto(
     }
     if (!folder.unique.isEmpty())
         m_walkedUniques.insert(folder.unique);
+    // The last guard where the server names no link, no unique fact and no real path: a folder
+    // listed exactly like one of its ancestors is that ancestor, reached through a link.
+    const QByteArray fingerprint = listingFingerprint(*listing);
+    for (QString ancestor = path; ancestor.size() > 1;) {
+        ancestor = ancestor.left(ancestor.lastIndexOf(u'/', -2) + 1);
+        if (m_listingFingerprints.value(ancestor) == fingerprint) {
+            writeFailure("TRANSFER_LOOP", path);
+            return std::nullopt;
+        }
+    }
+    m_listingFingerprints.insert(path, fingerprint);
     for (const QString &name : std::as_const(refusedNames))
         writeFailure("TRANSFER_REFUSEDNAME", path + name);
     std::vector<ServerFolder> subfolders;

@@ -5,6 +5,8 @@
 #include "app/historylog.h"
 #include "transfer/transferitem.h"
 
+#include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QSet>
 #include <QString>
@@ -25,7 +27,8 @@ struct ServerFolder {
     int depth = 0; // levels below the selected folder
 };
 
-class TransferEngine {
+class TransferEngine
+{
 public:
     TransferEngine(const AppServices &services, TransferHost &host);
     virtual ~TransferEngine() = default;
@@ -77,4 +80,5 @@ private:
     bool m_reconnectFailed = false;
     QSet<QString> m_walkedUniques;
     QSet<QString> m_walkedPaths; // as walked and as the server's PWD gave them
+    QHash<QString, QByteArray> m_listingFingerprints; // by folder path
 };

@@ -5,7 +5,8 @@
 
 #include <QString>
 
-class TransferHost {
+class TransferHost
+{
 public:
     virtual ~TransferHost() = default;
 

@@ -7,7 +7,8 @@
 
 class TransferHost;
 
-class TransferStatus {
+class TransferStatus
+{
 public:
     explicit TransferStatus(TransferHost &host, int filesTotal);
     // Clears the status line.

@@ -27,8 +27,7 @@ UploadDownloadWindow::UploadDownloadWindow(QWidget *parent)
         const char *toolTipKey;
         void (UploadDownloadWindow::*clicked)();
     } buttons[] = {
-        { m_upload, "upload", "go-next", QStyle::SP_ArrowRight, "FRMLOCAL_UPLOAD",
-            &UploadDownloadWindow::uploadClicked },
+        { m_upload, "upload", "go-next", QStyle::SP_ArrowRight, "FRMLOCAL_UPLOAD", &UploadDownloadWindow::uploadClicked },
         { m_download, "del", "go-previous", QStyle::SP_ArrowLeft, "FRMSERVER_DOWN",
             &UploadDownloadWindow::downloadClicked },
     };

@@ -2,8 +2,8 @@
 
 #include "app/appservices.h"
 #include "app/eventpump.h"
-#include "app/progresssink.h"
 #include "app/prompts.h"
+#include "app/progresssink.h"
 #include "app/textcatalogue.h"
 #include "server/serverlisting.h"
 #include "session/asciilist.h"
@@ -32,13 +32,10 @@ QString withClosingSlash(const QString &path)
 }
 
 // Pauses the connection watch while a file is sent and always switches it on again.
-class WatchPause {
+class WatchPause
+{
 public:
-    explicit WatchPause(TransferHost &host)
-        : m_host(host)
-    {
-        m_host.setConnectionWatchEnabled(false);
-    }
+    explicit WatchPause(TransferHost &host) : m_host(host) { m_host.setConnectionWatchEnabled(false); }
     ~WatchPause() { m_host.setConnectionWatchEnabled(true); }
     WatchPause(const WatchPause &) = delete;
     WatchPause &operator=(const WatchPause &) = delete;
@@ -63,8 +60,8 @@ void UploadEngine::UploadSelection(const QList<TransferItem> &selection, const Q
             m_uploadList.push_back({ item.name, source, RemoteEntry::Normal, item.size });
     }
     if (!connection()) {
-        m_services.prompts.message(text(variant == Variant::Selection ? "FRMSERVER_NOCONNECTION" : "FRMPULOC_NOCONN"),
-            Prompts::Icon::Information);
+        m_services.prompts.message(
+            text(variant == Variant::Selection ? "FRMSERVER_NOCONNECTION" : "FRMPULOC_NOCONN"), Prompts::Icon::Information);
         return;
     }
     const size_t selected = m_uploadList.size();
@@ -209,6 +206,8 @@ bool UploadEngine::UploadFile(const QString &localPath, const QString &remoteNam
         ? (AsciiList::standard().IsAsciiFile(remoteName) ? FtpConnection::TransferType::Ascii
                                                          : FtpConnection::TransferType::Binary)
         : session.transferType();
+    // Taken now: a file that shrinks while it is sent must not pass for complete.
+    const qint64 size = file.size();
     const QPointer<FtpConnection> ftp = connection();
     if (!ftp)
         return failUpload(text("FRMSERVER_NOCONNECTION"));
@@ -218,7 +217,7 @@ bool UploadEngine::UploadFile(const QString &localPath, const QString &remoteNam
     const bool exists = ftp->fileSize(remoteName).has_value();
     if (exists) {
         const QString temporary = temporaryName(remoteName, QString());
-        const Sent sent = sendFile(file, temporary, type, status);
+        const Sent sent = sendFile(file, size, temporary, type, status);
         if (sent.outcome == Outcome::Done && putInPlace(temporary, remoteName))
             return succeed();
         if (sent.outcome == Outcome::Failed) {
@@ -235,7 +234,7 @@ bool UploadEngine::UploadFile(const QString &localPath, const QString &remoteNam
         writeLine(text("TRANSFER_DIRECTUPLOAD") + u' ' + remoteName);
         file.seek(0);
     }
-    const Sent sent = sendFile(file, remoteName, type, status);
+    const Sent sent = sendFile(file, size, remoteName, type, status);
     if (sent.outcome == Outcome::Done)
         return succeed();
     failUpload(sent.reason);
@@ -282,7 +281,7 @@ void UploadEngine::removeLeftover(const QString &remoteName)
 }
 
 UploadEngine::Sent UploadEngine::sendFile(
-    QFile &file, const QString &remoteName, FtpConnection::TransferType type, TransferStatus *status)
+    QFile &file, qint64 size, const QString &remoteName, FtpConnection::TransferType type, TransferStatus *status)
 {
     const QPointer<FtpConnection> ftp = connection();
     if (!ftp)
@@ -293,7 +292,6 @@ UploadEngine::Sent UploadEngine::sendFile(
         return { refused ? Outcome::Refused : Outcome::Failed, ftp ? ftp->lastError() : QString() };
     }
 
-    const qint64 size = file.size();
     qint64 sent = 0;
     QElapsedTimer pumpClock;
     pumpClock.start();

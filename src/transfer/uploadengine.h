@@ -14,7 +14,8 @@
 class QFile;
 class TransferStatus;
 
-class UploadEngine : public TransferEngine {
+class UploadEngine : public TransferEngine
+{
 public:
     // The toolbar, main menu and button strip upload, or the local context menu's, which says
     // more about the folders it walks and shows the progress bar only while it runs.
@@ -49,9 +50,10 @@ private:
         Outcome outcome;
         QString reason;
     };
-    // The file's bytes under remoteName, aborted at a local read error, checked with the
-    // server's SIZE in binary type; writes no line.
-    Sent sendFile(QFile &file, const QString &remoteName, FtpConnection::TransferType type, TransferStatus *status);
+    // The file's size bytes under remoteName, aborted at a local read error or a short read,
+    // checked with the server's SIZE in binary type; writes no line.
+    Sent sendFile(
+        QFile &file, qint64 size, const QString &remoteName, FtpConnection::TransferType type, TransferStatus *status);
     // RNFR/RNTO of the complete temporary file onto remoteName, or DELE and RNTO where the
     // server does not rename onto an existing name.
     bool putInPlace(const QString &temporary, const QString &remoteName);

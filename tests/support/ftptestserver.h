@@ -15,7 +15,8 @@ class FtpRelay;
 class QProcess;
 class QTemporaryDir;
 
-class FtpTestServer {
+class FtpTestServer
+{
 public:
     // None: plain FTP. Optional: AUTH TLS offered; Required: without it no login and no transfer.
     // Implicit: TLS from the first byte, as ftps:// servers speak, and required on data too.

@@ -70,8 +70,7 @@ TEST_F(DownloadEngineTest, DownloadsFilesThenTreesWithFoldersBeforeTheirFiles)
     // start line followed by its result.
     const QStringList lines = lineTexts();
     ASSERT_GE(lines.size(), 2);
-    EXPECT_EQ(
-        lines.mid(0, 2), QStringList({ QStringLiteral("Downloading a.txt"), QStringLiteral("Download complete.") }));
+    EXPECT_EQ(lines.mid(0, 2), QStringList({ QStringLiteral("Downloading a.txt"), QStringLiteral("Download complete.") }));
     const auto at = [&](const QString &line) {
         const qsizetype index = lines.indexOf(line);
         EXPECT_GE(index, 0) << qPrintable(line);

@@ -8,9 +8,9 @@
 #include "server/serverlistmodel.h"
 #include "server/serverlistview.h"
 #include "server/serverpane.h"
-#include "support/englishcatalogue.h"
 #include "support/ftptestserver.h"
 #include "support/scriptedprompts.h"
+#include "support/englishcatalogue.h"
 
 #include <QAbstractItemView>
 #include <QAction>

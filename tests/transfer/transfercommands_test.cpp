@@ -19,9 +19,9 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <QItemSelectionModel>
 #include <QTest>
 #include <QTimer>
 

@@ -6,13 +6,13 @@
 #include "app/textcatalogue.h"
 #include "server/serverlisting.h"
 #include "session/session.h"
-#include "support/englishcatalogue.h"
 #include "support/ftptestserver.h"
 #include "support/recordinghistorylog.h"
 #include "support/recordingprogress.h"
 #include "support/scriptedftpserver.h"
 #include "support/scriptedprompts.h"
 #include "support/testtransferhost.h"
+#include "support/englishcatalogue.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,7 +23,10 @@
 
 class TransferTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { ASSERT_TRUE(useEnglishCatalogue()); }
+    static void SetUpTestSuite()
+    {
+        ASSERT_TRUE(useEnglishCatalogue());
+    }
 
     // Starts the server (after the test's own settings), connects and enters folder.
     void connectTo(const QString &folder = QStringLiteral("/"))

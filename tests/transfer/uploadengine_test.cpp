@@ -181,8 +181,8 @@ TEST_F(UploadEngineTest, FolderThatCannotBeEnteredReceivesNothingElsewhere)
 TEST_F(UploadEngineTest, WithoutConnectionOnlyTheMessageOfTheVariant)
 {
     m_session.closeConnection();
-    for (const auto &[variant, message] : { std::pair { Variant::Selection, "FRMSERVER_NOCONNECTION" },
-             std::pair { Variant::ContextMenu, "FRMPULOC_NOCONN" } }) {
+    for (const auto &[variant, message] :
+        { std::pair { Variant::Selection, "FRMSERVER_NOCONNECTION" }, std::pair { Variant::ContextMenu, "FRMPULOC_NOCONN" } }) {
         m_prompts.clearAsked();
         upload(fileAndTree(), variant);
         ASSERT_EQ(m_prompts.asked().size(), 1);
@@ -202,6 +202,7 @@ struct HostileCase {
     bool uploaded;
     QByteArray left; // keep.bin afterwards; the store holds nothing else
     const char *line; // a key whose text one of the lines begins with, or nullptr
+    bool shrinks = false; // the local file is cut while the server waits for its bytes
 };
 
 const HostileCase hostileCases[] = {
@@ -212,6 +213,7 @@ const HostileCase hostileCases[] = {
     { "NoRenameOntoAnExistingName", true, -1, "RNTO onto", true, "new", nullptr },
     { "TemporaryNameRefused", true, -1, "STOR temporary", true, "new", "TRANSFER_DIRECTUPLOAD" },
     { "NoRenameAtAll", true, -1, "RNFR", true, "new", "TRANSFER_DIRECTUPLOAD" },
+    { "LocalFileCutWhileSentIsAborted", false, -1, "", false, "<none>", "TRANSFER_SIZEMISMATCH", true },
 };
 
 void PrintTo(const HostileCase &c, std::ostream *out)
@@ -257,6 +259,8 @@ protected:
                 m_files[name] = GetParam().storesOnly < 0 ? stored : stored.left(GetParam().storesOnly);
                 return refused == "STOR 451" ? "451 Local error\r\n" : "226 Stored\r\n";
             };
+            if (GetParam().shrinks)
+                QFile::resize(m_local.filePath(QStringLiteral("keep.bin")), 1000);
             m_server.receiveData();
             return true;
         };
@@ -287,6 +291,8 @@ TEST_P(HostileUploadTest, KeepsTheServersCopyAndNeverFakesSuccess)
     if (c.line) {
         EXPECT_TRUE(all.contains(QString(text(c.line)).section(u'%', 0, 0))) << qPrintable(all);
     }
+    // A cut file is never closed as if it were whole: the server would confirm it.
+    EXPECT_EQ(m_server.received.contains(QStringLiteral("ABOR")), c.shrinks);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, HostileUploadTest, ::testing::ValuesIn(hostileCases),
