@@ -251,11 +251,20 @@ protected:
                 m_files[name] = m_files.take(m_renaming);
                 return answer(true, "250 Renamed\r\n");
             }
+            // RFC 959, 4.1.3: the aborted STOR's 426, then ABOR's own 226; what arrived stays.
+            if (verb == "ABOR") {
+                m_files[m_storing] = m_server.stored;
+                m_storing.clear();
+                return answer(true, "426 Aborted\r\n226 Abort done\r\n");
+            }
             if (verb != "STOR")
                 return false;
+            m_storing = name;
             if (refused == "STOR temporary" && name != "keep.bin")
                 return answer(false, {});
             m_server.finalReplyFor = [this, name, refused](const QByteArray &stored) -> QByteArray {
+                if (m_storing != name)
+                    return {}; // aborted, and answered
                 m_files[name] = GetParam().storesOnly < 0 ? stored : stored.left(GetParam().storesOnly);
                 return refused == "STOR 451" ? "451 Local error\r\n" : "226 Stored\r\n";
             };
@@ -271,6 +280,7 @@ protected:
     QByteArray m_upload = QByteArray(1024 * 1024, 'n');
     QMap<QByteArray, QByteArray> m_files;
     QByteArray m_renaming;
+    QByteArray m_storing;
 };
 
 TEST_P(HostileUploadTest, KeepsTheServersCopyAndNeverFakesSuccess)
