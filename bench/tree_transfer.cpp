@@ -5,7 +5,9 @@
 // lftp on the same server and prints both times and their ratio. The engines reconnect before
 // every uploaded entry and every listed folder: the host keeps a connection that still works and
 // only sends it back to "/", as the window does; --full-reconnect logs in anew every time. Without
-// a URL it starts the test suite's pyftpdlib on a temporary root.
+// a URL it starts the test suite's pyftpdlib on a temporary root. The first round also uploads the
+// tree once more over itself and prints the commands per file. The engines run inside the event
+// loop, as the window runs them, and the last line ends with the process's peak memory.
 #include "benchtree.h"
 
 #include "app/appservices.h"
@@ -33,6 +35,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QTimer>
 #include <QUrl>
 
 #include <algorithm>
@@ -40,6 +43,8 @@
 #include <memory>
 #include <optional>
 #include <vector>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -174,6 +179,8 @@ QString quoted(const QString &path)
 
 } // namespace
 
+int runBenchmark(int files, bool fullReconnect, const QString &urlArgument);
+
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
@@ -199,6 +206,19 @@ int main(int argc, char **argv)
         }
     }
 
+    // From inside the running event loop, as the window calls the engines: objects deleted
+    // later are freed only while the loop runs.
+    int status = 1;
+    QTimer::singleShot(0, &app, [&] {
+        status = runBenchmark(files, fullReconnect, urlArgument);
+        app.quit();
+    });
+    app.exec();
+    return status;
+}
+
+int runBenchmark(int files, bool fullReconnect, const QString &urlArgument)
+{
     std::unique_ptr<FtpTestServer> localServer;
     QString error;
     const std::optional<QUrl> serverUrl = BenchTree::prepare(urlArgument, localServer, error);
@@ -285,6 +305,16 @@ int main(int argc, char **argv)
             engineUp = clock.nsecsElapsed() / 1e9;
         }
         report(QStringLiteral("upload"), engineUp);
+        if (round == 1) {
+            // Over the tree just sent: every file replaces one the server has.
+            Session::Run run(session);
+            clock.start();
+            UploadEngine(services, host).UploadSelection({ { treeName, true, -1 } }, source);
+            const double elapsed = clock.nsecsElapsed() / 1e9;
+            out() << "  " << QString::number(double(host.commands.size()) / files, 'f', 1)
+                  << " commands per file over the existing tree" << Qt::endl;
+            report(QStringLiteral("upload over the tree"), elapsed);
+        }
         {
             Session::Run run(session);
             clock.start();
@@ -320,9 +350,13 @@ int main(int argc, char **argv)
     if (!localServer && !runLftp(url, QStringLiteral("rm -r -f ") + quoted(serverFolder)))
         QTextStream(stderr) << "tree_transfer: could not remove " << serverFolder << Qt::endl;
 
-    out() << QStringLiteral("tree_transfer: down %1 s (lftp %2 s, ratio %3) up %4 s (lftp %5 s, ratio %6)")
+    struct rusage usage { };
+    getrusage(RUSAGE_SELF, &usage);
+    // ru_maxrss is in KiB on Linux.
+    out() << QStringLiteral("tree_transfer: down %1 s (lftp %2 s, ratio %3) up %4 s (lftp %5 s, ratio %6) peak %7 MiB")
                  .arg(seconds(down), seconds(lftpDown), seconds(down / lftpDown), seconds(up), seconds(lftpUp),
                      seconds(up / lftpUp))
+                 .arg(usage.ru_maxrss / 1024)
           << Qt::endl;
     return 0;
 }

@@ -27,6 +27,7 @@ void DeleteEngine::DeleteSelection(const QList<TransferItem> &selection)
     ProgressSink &progress = m_services.progress;
     m_deleteList.clear();
     m_folderList.clear();
+    m_removedAsLinks.clear();
     m_serverFolder.clear();
     m_pumpClock.start();
 
@@ -49,13 +50,18 @@ void DeleteEngine::DeleteSelection(const QList<TransferItem> &selection)
 
     if (connection() && !m_deleteList.empty()) {
         m_serverFolder = base;
-        const size_t selected = m_deleteList.size();
-        for (size_t i = 0; i < selected && !isCancelled(); ++i) {
-            // The list grows behind the selected entries; take a copy of the path first.
-            if (m_deleteList[i].isFolder())
-                CollectDeleteFolder(QString(m_deleteList[i].path));
+        startWalk();
+        QList<TransferItem> folders;
+        for (const TransferItem &item : selection) {
+            if (item.isFolder && !item.name.contains(QLatin1String("..")))
+                folders.append(item);
         }
-
+        for (const ServerFolder &folder : selectedFolders(folders, base)) {
+            if (isCancelled())
+                break;
+            if (!removedAsLink(folder, base))
+                CollectDeleteFolder(folder);
+        }
         const int count = int(m_deleteList.size());
         progress.setRange(0, count);
         progress.setShown(true);
@@ -63,10 +69,10 @@ void DeleteEngine::DeleteSelection(const QList<TransferItem> &selection)
         for (int i = 0; i < count && !isCancelled(); ++i) {
             progress.setValue(i);
             const TransferEntry &entry = m_deleteList[size_t(i)];
-            if (entry.isFolder())
-                m_folderList.append(entry.path);
-            else
+            if (!entry.isFolder())
                 deleteFile(entry);
+            else if (!m_removedAsLinks.contains(entry.path))
+                m_folderList.append(entry.path);
             pumpEvents();
         }
         // Pass B: a folder's path is longer than its parent's, so longest first removes every
@@ -93,17 +99,42 @@ void DeleteEngine::DeleteSelection(const QList<TransferItem> &selection)
         writeFailure("FRMSERVER_CDFAILED", start);
 }
 
-void DeleteEngine::CollectDeleteFolder(const QString &folder)
+void DeleteEngine::CollectDeleteFolder(const ServerFolder &folder)
 {
-    const std::optional<std::vector<QString>> subfolders = listFolderInto(folder, m_deleteList);
+    // Links come back as files: they are removed as links, and their targets are never listed.
+    const std::optional<std::vector<ServerFolder>> subfolders = listFolderInto(folder, m_deleteList, true);
     if (!subfolders)
         return;
-    for (const QString &subfolder : *subfolders) {
+    for (const ServerFolder &subfolder : *subfolders) {
         pumpEvents();
         if (isCancelled())
             return;
-        CollectDeleteFolder(subfolder);
+        if (!removedAsLink(subfolder, folder.path))
+            CollectDeleteFolder(subfolder);
     }
+}
+
+bool DeleteEngine::removedAsLink(const ServerFolder &folder, const QString &parent)
+{
+    const QString name = folder.path.mid(parent.size()).chopped(1);
+    if (folder.isLink) {
+        writeLine(text("MDEL_DELFILE") + u' ' + shownFolder(folder.path));
+        if (!enterFolder(parent))
+            writeFailure("MDEL_DELFAILED", text("FRMSERVER_CDFAILED") + u' ' + shownFolder(parent));
+        else
+            writeResult(DeleteServerFile(connection(), name));
+        m_removedAsLinks.insert(folder.path);
+        return true;
+    }
+    // Some servers list a link to a folder as a plain folder (pyftpdlib's MLSD says type=dir).
+    // DELE removes a link and is refused for a real folder on every server, so a folder entry
+    // that DELE removes was a link, and its target was never entered.
+    if (!enterFolder(parent) || !DeleteServerFile(connection(), name))
+        return false;
+    writeLine(text("MDEL_DELFILE") + u' ' + shownFolder(folder.path));
+    writeResult(true);
+    m_removedAsLinks.insert(folder.path);
+    return true;
 }
 
 void DeleteEngine::deleteFile(const TransferEntry &entry)

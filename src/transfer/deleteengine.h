@@ -7,6 +7,7 @@
 
 #include <QElapsedTimer>
 #include <QList>
+#include <QSet>
 #include <QStringList>
 
 #include <vector>
@@ -26,8 +27,11 @@ public:
     const QStringList &folderList() const { return m_folderList; }
 
 private:
-    // Appends the entries of the server folder path ("/a/b/") and of all folders below it.
-    void CollectDeleteFolder(const QString &path);
+    // Appends the entries of the server folder and of all folders below it.
+    void CollectDeleteFolder(const ServerFolder &folder);
+    // Removes folder, an entry of the server folder parent, with DELE when it is a link, before
+    // anything inside it is listed; false when it is a real folder, to be walked.
+    bool removedAsLink(const ServerFolder &folder, const QString &parent);
     void deleteFile(const TransferEntry &entry);
     void removeFolder(const QString &path);
     // Writes the result line of one deletion.
@@ -38,5 +42,6 @@ private:
 
     std::vector<TransferEntry> m_deleteList;
     QStringList m_folderList;
+    QSet<QString> m_removedAsLinks; // folder entries that DELE removed as links
     QElapsedTimer m_pumpClock;
 };

@@ -7,6 +7,7 @@
 #include "server/serverlisting.h"
 #include "session/ftpconnection.h"
 #include "transfer/serverpath.h"
+#include "transfer/temporaryname.h"
 #include "transfer/transferhost.h"
 #include "transfer/transferstatus.h"
 
@@ -14,11 +15,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
-#include <QRandomGenerator>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -38,12 +41,41 @@ bool isSafeRelativeFolder(const QString &relative)
     return std::all_of(parts.cbegin(), parts.cend(), isSafeComponent);
 }
 
-// Hidden, beside the target (so the final rename stays on one file system), and short enough
-// for any name the target may have.
-QString temporaryPathFor(const QFileInfo &target)
+bool isWritable(const QString &path)
 {
-    return target.absolutePath() + QStringLiteral("/.") + target.fileName().left(160) + u'.'
-        + QString::number(QRandomGenerator::global()->generate(), 16) + QStringLiteral(".part");
+    constexpr QFile::Permissions anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    return ::access(QFile::encodeName(path).constData(), W_OK) == 0 && (QFile::permissions(path) & anyWrite);
+}
+
+// Why the local file system refused the temporary file, or empty when it takes more bytes: a
+// write that fills the disk comes back short without an error, and only the next one names the
+// reason (ENOSPC, EDQUOT, EIO).
+QString localWriteError(const QString &temporary)
+{
+    const int descriptor = ::open(QFile::encodeName(temporary).constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (descriptor < 0)
+        return {};
+    const bool refused = ::write(descriptor, "", 1) < 0;
+    const int error = errno;
+    ::close(descriptor);
+    return refused ? QString::fromLocal8Bit(std::strerror(error)) : QString();
+}
+
+// The file's bytes are on the disk before the rename makes them the target: after a crash the
+// target is the old file or the whole new one. Empty when that worked, else the reason.
+QString syncToDisk(const QString &path)
+{
+    const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0 || ::fsync(descriptor) != 0) {
+        const int error = errno;
+        if (descriptor >= 0)
+            ::close(descriptor);
+        return QString::fromLocal8Bit(std::strerror(error));
+    }
+    // Some file systems (NFS) report a failed write only here.
+    if (::close(descriptor) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    return {};
 }
 
 } // namespace
@@ -79,15 +111,13 @@ void DownloadEngine::DownloadSelection(const QList<TransferItem> &selection, con
     }
     m_serverFolder = base;
 
-    const size_t selected = m_downloadList.size();
-    for (size_t i = 0; i < selected && !isCancelled(); ++i) {
-        if (m_downloadList[i].attributes == RemoteEntry::Folder) {
-            processPendingEvents();
-            // The list grows behind the selected entries; take a copy of the path first.
-            const QString path = m_downloadList[i].path;
-            CollectServerFolder(path);
-            processPendingEvents();
-        }
+    startWalk();
+    for (const ServerFolder &folder : selectedFolders(selection, base)) {
+        if (isCancelled())
+            break;
+        processPendingEvents();
+        CollectServerFolder(folder);
+        processPendingEvents();
     }
 
     const int count = int(m_downloadList.size());
@@ -160,7 +190,7 @@ void DownloadEngine::DownloadSelection(const QList<TransferItem> &selection, con
     progress.setValue(1);
 }
 
-void DownloadEngine::CollectServerFolder(const QString &folder)
+void DownloadEngine::CollectServerFolder(const ServerFolder &folder)
 {
     // Every listed folder gets a fresh connection, which starts in "/".
     if (!reconnect()) {
@@ -168,10 +198,10 @@ void DownloadEngine::CollectServerFolder(const QString &folder)
         return;
     }
     m_serverFolder = QStringLiteral("/");
-    const std::optional<std::vector<QString>> subfolders = listFolderInto(folder, m_downloadList);
+    const std::optional<std::vector<ServerFolder>> subfolders = listFolderInto(folder, m_downloadList);
     if (!subfolders)
         return;
-    for (const QString &subfolder : *subfolders) {
+    for (const ServerFolder &subfolder : *subfolders) {
         processPendingEvents();
         if (isCancelled())
             return;
@@ -200,8 +230,19 @@ bool DownloadEngine::DownloadFile(
         m_lastError = text("FRMSERVER_NOCONNECTION");
         return false;
     }
-    const QFileInfo target(localPath);
-    const QString temporary = temporaryPathFor(target);
+    // A link is written through: the file it points to gets the new bytes and the link stays.
+    const QFileInfo given(localPath);
+    QString path = localPath;
+    if (given.isSymLink())
+        path = given.exists() ? given.canonicalFilePath() : given.symLinkTarget();
+    const QFileInfo target(path);
+    // rename(2) needs only the folder's permission: it would replace a file the user may not
+    // write, or a write-protected one even for root.
+    if (target.exists() && !isWritable(path)) {
+        m_lastError = text("TRANSFER_NOTWRITABLE") + u' ' + localPath;
+        return false;
+    }
+    const QString temporary = target.absolutePath() + u'/' + temporaryName(target.fileName(), QStringLiteral("."));
     qint64 announced = -1;
     ftp->setProgressCallback([&](qint64 done, qint64 total) {
         announced = total;
@@ -216,8 +257,10 @@ bool DownloadEngine::DownloadFile(
         QFile::remove(temporary);
         return false;
     };
-    if (!received)
-        return fail(ftp ? ftp->lastError() : QString());
+    if (!received) {
+        const QString local = localWriteError(temporary);
+        return fail(!local.isEmpty() ? local : ftp ? ftp->lastError() : QString());
+    }
 
     // The server's SIZE answer describes the file as it is now (and follows links, unlike a
     // listing's size); the listing's size counts when the server gave no answer.
@@ -225,10 +268,13 @@ bool DownloadEngine::DownloadFile(
     const qint64 size = QFileInfo(temporary).size();
     if (expected >= 0 && size != expected)
         return fail(text("TRANSFER_SIZEMISMATCH").arg(size).arg(expected));
+    const QString unsynced = syncToDisk(temporary);
+    if (!unsynced.isEmpty())
+        return fail(unsynced);
     if (target.exists())
-        QFile::setPermissions(temporary, QFile::permissions(localPath));
+        QFile::setPermissions(temporary, QFile::permissions(path));
     // rename(2) replaces the target in one step: it is never half old, half new.
-    if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(localPath).constData()) != 0)
+    if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(path).constData()) != 0)
         return fail(QString::fromLocal8Bit(std::strerror(errno)));
     return true;
 }

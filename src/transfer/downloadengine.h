@@ -23,7 +23,9 @@ public:
 
     // One file of the server's current folder to localPath, with its start and result lines
     // left to the caller. expectedSize is the listing's size (-1 when unknown). An existing
-    // local file is replaced only by a complete download; false leaves it as it was.
+    // local file is replaced only by a complete download, and never when the user may not
+    // write it; a symbolic link at localPath stays, the file it points to is replaced. False
+    // leaves everything as it was.
     bool DownloadFile(const QString &localPath, const QString &remoteName, qint64 expectedSize = -1,
         TransferStatus *status = nullptr);
 
@@ -34,8 +36,8 @@ public:
     const std::vector<TransferEntry> &downloadList() const { return m_downloadList; }
 
 private:
-    // Appends the entries of the server folder path ("/a/b/") and of all folders below it.
-    void CollectServerFolder(const QString &path);
+    // Appends the entries of the server folder and of all folders below it.
+    void CollectServerFolder(const ServerFolder &folder);
     void downloadAndReport(const QString &localPath, const TransferEntry &entry, TransferStatus &status);
 
     std::vector<TransferEntry> m_downloadList;

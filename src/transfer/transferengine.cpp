@@ -2,10 +2,43 @@
 
 #include "app/appservices.h"
 #include "app/textcatalogue.h"
+#include "server/serverlisting.h"
 #include "session/ftpconnection.h"
 #include "session/session.h"
 #include "transfer/serverpath.h"
 #include "transfer/transferhost.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+
+namespace {
+
+// Deeper than any tree a person makes; only a chain of links gets there.
+constexpr int maxWalkDepth = 100;
+
+// The folder a link in folder ("/a/") leads to, as an absolute path with a closing slash; empty
+// when the server did not say.
+QString linkFolder(const QString &folder, const QString &target)
+{
+    if (target.isEmpty())
+        return {};
+    const QString path = target.startsWith(u'/') ? target : folder + target;
+    return withClosingSlash(QDir::cleanPath(path));
+}
+
+// Names, kinds, sizes and times of a listing, in its order.
+QByteArray listingFingerprint(const QList<RemoteEntry> &listing)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    for (const RemoteEntry &entry : listing) {
+        hash.addData(entry.name.toUtf8());
+        hash.addData(QByteArray::number(entry.size) + (entry.isFolder ? "/" : "") + '\n'
+            + QByteArray::number(entry.lastWrite.toMSecsSinceEpoch()) + '\0');
+    }
+    return hash.result();
+}
+
+} // namespace
 
 TransferEngine::TransferEngine(const AppServices &services, TransferHost &host)
     : m_services(services)
@@ -56,29 +89,130 @@ bool TransferEngine::enterFolder(const QString &folder)
     return true;
 }
 
-std::optional<std::vector<QString>> TransferEngine::listFolderInto(
-    const QString &folder, std::vector<TransferEntry> &list)
+void TransferEngine::startWalk()
 {
-    const QString path = withClosingSlash(folder);
+    m_walkedUniques.clear();
+    m_walkedPaths.clear();
+    m_listingFingerprints.clear();
+}
+
+std::vector<ServerFolder> TransferEngine::selectedFolders(const QList<TransferItem> &selection, const QString &base)
+{
+    std::vector<ServerFolder> folders;
+    for (const TransferItem &item : selection) {
+        if (item.isFolder && item.name != QLatin1String(".."))
+            folders.push_back({ base + item.name + u'/', {}, false, {}, 0 });
+    }
+    if (folders.empty() || !enterFolder(base))
+        return folders;
+    // Without the listing the walk still has its other guards; it only learns a loop one level
+    // later.
+    const std::optional<QList<RemoteEntry>> listing = connection()->list();
+    if (!listing)
+        return folders;
+    for (ServerFolder &folder : folders) {
+        const QString name = folder.path.mid(base.size()).chopped(1);
+        for (const RemoteEntry &entry : *listing) {
+            if (entry.name == name) {
+                folder.unique = entry.unique;
+                folder.isLink = entry.isLink;
+                folder.linkTarget = linkFolder(base, entry.linkTarget);
+            }
+        }
+    }
+    return folders;
+}
+
+bool TransferEngine::mayEnter(const ServerFolder &folder)
+{
+    // No real tree is this deep; a chain of links the other guards cannot see may be.
+    if (folder.depth > maxWalkDepth) {
+        writeFailure("TRANSFER_TOODEEP", folder.path);
+        return false;
+    }
+    // RFC 3659, 7.5.2: the same unique fact is the same object, under whatever name.
+    const bool seen = !folder.unique.isEmpty() && m_walkedUniques.contains(folder.unique);
+    const bool circle = !folder.linkTarget.isEmpty()
+        && (folder.path.startsWith(folder.linkTarget) || m_walkedPaths.contains(folder.linkTarget));
+    if (seen || circle) {
+        writeFailure("TRANSFER_LOOP", folder.path);
+        return false;
+    }
+    return true;
+}
+
+bool TransferEngine::isNewPlace(const ServerFolder &folder, bool linksAsFiles)
+{
+    // vsftpd and proftpd answer PWD with the folder a link leads to, not the link's path.
+    const QString place = withClosingSlash(GetServerDirectory(connection()));
+    if (!place.startsWith(u'/') || place == folder.path) {
+        m_walkedPaths.insert(folder.path);
+        return true;
+    }
+    if (linksAsFiles) {
+        writeFailure("TRANSFER_THROUGHLINK", folder.path);
+        return false;
+    }
+    if (folder.path.startsWith(place) || m_walkedPaths.contains(place)) {
+        writeFailure("TRANSFER_LOOP", folder.path);
+        return false;
+    }
+    m_walkedPaths.insert(folder.path);
+    m_walkedPaths.insert(place);
+    return true;
+}
+
+std::optional<std::vector<ServerFolder>> TransferEngine::listFolderInto(
+    const ServerFolder &folder, std::vector<TransferEntry> &list, bool linksAsFiles)
+{
+    const QString path = withClosingSlash(folder.path);
+    if (!mayEnter(folder))
+        return std::nullopt;
     if (!enterFolder(path)) {
         if (!isCancelled())
             writeFailure("FRMSERVER_CDFAILED", path);
         return std::nullopt;
     }
-    const std::optional<QList<RemoteEntry>> listing = connection()->list();
+    if (!isNewPlace(folder, linksAsFiles))
+        return std::nullopt;
+    QStringList refusedNames;
+    const std::optional<QList<RemoteEntry>> listing = connection()->list(&refusedNames);
     if (!listing) {
         if (!isCancelled())
             writeFailure("FRMSERVER_LISTFAILED", path + u' ' + connection()->lastError());
         return std::nullopt;
     }
-    std::vector<QString> subfolders;
-    for (const RemoteEntry &entry : *listing) {
-        if (!entry.isFolder) {
-            list.push_back({ entry.name, path, entry.attributes, entry.size });
-        } else if (entry.name != QLatin1String(".") && entry.name != QLatin1String("..")) {
-            list.push_back({ QString(), path + entry.name + u'/', entry.attributes, -1 });
-            subfolders.push_back(path + entry.name + u'/');
+    if (!folder.unique.isEmpty())
+        m_walkedUniques.insert(folder.unique);
+    // The last guard where the server names no link, no unique fact and no real path: a folder
+    // listed exactly like one of its ancestors is that ancestor, reached through a link.
+    const QByteArray fingerprint = listingFingerprint(*listing);
+    for (QString ancestor = path; ancestor.size() > 1;) {
+        ancestor = ancestor.left(ancestor.lastIndexOf(u'/', -2) + 1);
+        if (m_listingFingerprints.value(ancestor) == fingerprint) {
+            writeFailure("TRANSFER_LOOP", path);
+            return std::nullopt;
         }
+    }
+    m_listingFingerprints.insert(path, fingerprint);
+    for (const QString &name : std::as_const(refusedNames))
+        writeFailure("TRANSFER_REFUSEDNAME", path + name);
+    std::vector<ServerFolder> subfolders;
+    for (const RemoteEntry &entry : *listing) {
+        if (entry.name == QLatin1String(".") || entry.name == QLatin1String(".."))
+            continue;
+        if (!entry.isFolder || (entry.isLink && linksAsFiles)) {
+            list.push_back({ entry.name, path, entry.attributes, entry.isFolder ? -1 : entry.size });
+            continue;
+        }
+        const ServerFolder subfolder = { path + entry.name + u'/', entry.unique, entry.isLink,
+            linkFolder(path, entry.linkTarget), folder.depth + 1 };
+        // Refused here, a loop leaves no empty local folder behind. A delete tries each folder
+        // as a link first, so its refusal waits until the folder is to be entered.
+        if (!linksAsFiles && !mayEnter(subfolder))
+            continue;
+        list.push_back({ QString(), subfolder.path, entry.attributes, -1 });
+        subfolders.push_back(subfolder);
     }
     return subfolders;
 }

@@ -5,6 +5,10 @@
 #include "app/historylog.h"
 #include "transfer/transferitem.h"
 
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QSet>
 #include <QString>
 
 #include <optional>
@@ -13,6 +17,15 @@
 class FtpConnection;
 class TransferHost;
 struct AppServices;
+
+// A server folder a download or delete walk may enter, as the listing of its parent gave it.
+struct ServerFolder {
+    QString path; // "/a/b/"
+    QString unique; // RFC 3659 unique fact; empty when the server gave none
+    bool isLink = false;
+    QString linkTarget; // the link's target as an absolute folder ("/real/"); empty when unknown
+    int depth = 0; // levels below the selected folder
+};
 
 class TransferEngine
 {
@@ -37,16 +50,35 @@ protected:
 
     // Moves the server into folder ("/a/b/") unless it is there already.
     bool enterFolder(const QString &folder);
+    // A walk of server folders begins: no folder has been entered yet.
+    void startWalk();
+    // The selected folders of the server folder base ("/a/"), with what base's listing says of
+    // each (its unique fact, whether it is a link): the selection itself does not know. One
+    // listing per run, and only when a folder is selected.
+    std::vector<ServerFolder> selectedFolders(const QList<TransferItem> &selection, const QString &base);
     // Enters folder and appends its files and subfolders to list; returns the subfolders.
     // nullopt, after a red line, when the folder cannot be entered or listed: a listing of
     // whatever folder the server happens to be in must never pass for this one's, and a folder
-    // whose contents are silently missing would pass for done.
-    std::optional<std::vector<QString>> listFolderInto(const QString &folder, std::vector<TransferEntry> &list);
+    // whose contents are silently missing would pass for done. Also nullopt, after a red line,
+    // when entering folder would walk in a circle: a folder this walk has entered, one of its own
+    // ancestors, or deeper than any real tree goes. A subfolder that is a link is appended as a
+    // file when linksAsFiles is set (a delete removes the link, never what it points to), and it
+    // is not returned.
+    std::optional<std::vector<ServerFolder>> listFolderInto(
+        const ServerFolder &folder, std::vector<TransferEntry> &list, bool linksAsFiles = false);
 
     const AppServices &m_services;
     TransferHost &m_host;
     QString m_serverFolder; // where the server is, as far as this run moved it
 
 private:
+    // The guards before a folder is entered; false after its red line.
+    bool mayEnter(const ServerFolder &folder);
+    // The guard after it was entered: where the server says it is now.
+    bool isNewPlace(const ServerFolder &folder, bool linksAsFiles);
+
     bool m_reconnectFailed = false;
+    QSet<QString> m_walkedUniques;
+    QSet<QString> m_walkedPaths; // as walked and as the server's PWD gave them
+    QHash<QString, QByteArray> m_listingFingerprints; // by folder path
 };

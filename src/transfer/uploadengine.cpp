@@ -9,6 +9,7 @@
 #include "session/asciilist.h"
 #include "session/ftpconnection.h"
 #include "session/session.h"
+#include "transfer/temporaryname.h"
 #include "transfer/transferhost.h"
 #include "transfer/transferstatus.h"
 
@@ -200,42 +201,106 @@ bool UploadEngine::UploadFile(const QString &localPath, const QString &remoteNam
         writeFailure("MPUB_UPFAILED", file.errorString());
         return false;
     }
-    return sendFile(file, remoteName, status);
-}
-
-bool UploadEngine::sendFile(QFile &file, const QString &remoteName, TransferStatus *status)
-{
-    Session &session = m_services.session;
+    const Session &session = m_services.session;
     const FtpConnection::TransferType type = session.isAutomaticMode()
         ? (AsciiList::standard().IsAsciiFile(remoteName) ? FtpConnection::TransferType::Ascii
                                                          : FtpConnection::TransferType::Binary)
         : session.transferType();
-    const QPointer<FtpConnection> ftp = connection();
-    const auto fail = [&](const QString &reason) {
-        if (!isCancelled())
-            writeFailure("MPUB_UPFAILED", reason);
-        return false;
-    };
-    if (!ftp)
-        return fail(text("FRMSERVER_NOCONNECTION"));
-    if (!ftp->openFileForWriting(remoteName, type))
-        return fail(ftp->lastError());
-
+    // Taken now: a file that shrinks while it is sent must not pass for complete.
     const qint64 size = file.size();
+    const QPointer<FtpConnection> ftp = connection();
+    if (!ftp)
+        return failUpload(text("FRMSERVER_NOCONNECTION"));
+
+    // RFC 3659 SIZE answers only for a file that is there. A server's copy must survive a Stop or
+    // a cut: the new bytes go to a temporary name and replace it only once they all arrived.
+    const bool exists = ftp->fileSize(remoteName).has_value();
+    if (exists) {
+        const QString temporary = temporaryName(remoteName, QString());
+        const Sent sent = sendFile(file, size, temporary, type, status);
+        if (sent.outcome == Outcome::Done && putInPlace(temporary, remoteName))
+            return succeed();
+        if (sent.outcome == Outcome::Failed) {
+            failUpload(sent.reason);
+            removeLeftover(temporary);
+            return false;
+        }
+        // Upload-only folders take no other name, or no rename: the old way is the only one.
+        if (sent.outcome == Outcome::Done)
+            removeLeftover(temporary);
+        const FtpConnection *current = connection();
+        if (!current || !current->isConnected() || isCancelled())
+            return failUpload(current ? current->lastError() : QString());
+        writeLine(text("TRANSFER_DIRECTUPLOAD") + u' ' + remoteName);
+        file.seek(0);
+    }
+    const Sent sent = sendFile(file, size, remoteName, type, status);
+    if (sent.outcome == Outcome::Done)
+        return succeed();
+    failUpload(sent.reason);
+    // What arrived of a new file goes; an old file that the direct upload overwrote is gone.
+    if (sent.outcome == Outcome::Failed) {
+        if (exists)
+            writeLine(text("TRANSFER_PARTIALLEFT") + u' ' + remoteName, HistoryLog::Colour::Red);
+        else
+            removeLeftover(remoteName);
+    }
+    return false;
+}
+
+bool UploadEngine::succeed()
+{
+    writeLine(text("MPUB_UPOK"), HistoryLog::Colour::Green);
+    return true;
+}
+
+bool UploadEngine::failUpload(const QString &reason)
+{
+    if (!isCancelled()) // the Stop's own line says what happened
+        writeFailure("MPUB_UPFAILED", reason);
+    return false;
+}
+
+bool UploadEngine::putInPlace(const QString &temporary, const QString &remoteName)
+{
+    FtpConnection *ftp = connection();
+    if (!ftp || isCancelled())
+        return false;
+    if (ftp->rename(temporary, remoteName))
+        return true;
+    // RFC 959 leaves RNTO onto an existing name to the server, and some refuse it.
+    return ftp->isConnected() && !isCancelled() && ftp->deleteFile(remoteName) && ftp->rename(temporary, remoteName);
+}
+
+void UploadEngine::removeLeftover(const QString &remoteName)
+{
+    FtpConnection *ftp = connection();
+    if (ftp && !isCancelled() && ftp->deleteFile(remoteName))
+        return;
+    writeLine(text("TRANSFER_PARTIALLEFT") + u' ' + remoteName, HistoryLog::Colour::Red);
+}
+
+UploadEngine::Sent UploadEngine::sendFile(
+    QFile &file, qint64 size, const QString &remoteName, FtpConnection::TransferType type, TransferStatus *status)
+{
+    const QPointer<FtpConnection> ftp = connection();
+    if (!ftp)
+        return { Outcome::Failed, text("FRMSERVER_NOCONNECTION") };
+    if (!ftp->openFileForWriting(remoteName, type)) {
+        // Refused by a server that still answers: nothing arrived under that name.
+        const bool refused = ftp && ftp->isConnected() && !isCancelled();
+        return { refused ? Outcome::Refused : Outcome::Failed, ftp ? ftp->lastError() : QString() };
+    }
+
     qint64 sent = 0;
     QElapsedTimer pumpClock;
     pumpClock.start();
     while (!file.atEnd()) {
         const QByteArray block = file.read(blockSize);
-        if (block.isEmpty() && file.error() != QFileDevice::NoError) {
-            // What arrived stays on the server, but it is no complete file.
-            const QString reason = file.errorString();
-            if (ftp)
-                ftp->closeFile();
-            return fail(reason);
-        }
+        if (block.isEmpty() && file.error() != QFileDevice::NoError)
+            break;
         if (!ftp || !ftp->writeFile(block))
-            return fail(ftp ? ftp->lastError() : QString());
+            return { Outcome::Failed, ftp ? ftp->lastError() : QString() };
         sent += block.size();
         if (status)
             status->setFileProgress(sent, size);
@@ -244,10 +309,24 @@ bool UploadEngine::sendFile(QFile &file, const QString &remoteName, TransferStat
             pumpClock.restart();
         }
     }
-    if (!ftp || !ftp->closeFile())
-        return fail(ftp ? ftp->lastError() : QString());
-    if (sent != size)
-        return fail(text("TRANSFER_SIZEMISMATCH").arg(sent).arg(size));
-    writeLine(text("MPUB_UPOK"), HistoryLog::Colour::Green);
-    return true;
+    if (!ftp)
+        return { Outcome::Failed, QString() };
+    // A read error, or a file that shrank while it was read: closing would give the server a
+    // cut file that it confirms like a whole one, so the transfer is aborted instead.
+    if (file.error() != QFileDevice::NoError || sent != size) {
+        const QString reason = file.error() != QFileDevice::NoError ? file.errorString()
+                                                                    : text("TRANSFER_SIZEMISMATCH").arg(sent).arg(size);
+        ftp->abortFile();
+        return { Outcome::Failed, reason };
+    }
+    if (!ftp->closeFile())
+        return { Outcome::Failed, ftp ? ftp->lastError() : QString() };
+    // A 226 only says the server is done; its SIZE says what it stored. In ASCII type the stored
+    // size differs legitimately (RFC 959, 3.1.1.1: each side keeps its own line ends).
+    if (type == FtpConnection::TransferType::Binary) {
+        const std::optional<qint64> stored = ftp->fileSize(remoteName);
+        if (stored && *stored != size)
+            return { Outcome::Failed, text("TRANSFER_SIZEMISMATCH").arg(*stored).arg(size) };
+    }
+    return { Outcome::Done, QString() };
 }

@@ -10,6 +10,9 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <filesystem>
+
+#include <unistd.h>
 
 namespace {
 
@@ -149,6 +152,7 @@ bool FtpTestServer::startServer()
 bool FtpTestServer::startExternal(const QString &url)
 {
     m_external = QUrl(url);
+    m_externalRoot = qEnvironmentVariable("FERROLINK_TEST_FTP_ROOT");
     const QString scheme = m_external.scheme();
     if (!m_external.isValid() || (scheme != u"ftp" && scheme != u"ftpes" && scheme != u"ftps")) {
         std::fprintf(stderr, "FtpTestServer: FERROLINK_TEST_FTP_URL is not an ftp://, ftpes:// or ftps:// URL\n");
@@ -288,7 +292,18 @@ void FtpTestServer::stop()
     }
     m_certificateFolder.reset();
     if (isExternal()) {
-        emptyExternalFolder(QString());
+        // Through the file system when it can: FTP has no way to tell a link from what it
+        // points to, and would empty a link's target.
+        if (!m_externalRoot.isEmpty()) {
+            for (const QFileInfo &entry :
+                QDir(m_externalRoot)
+                    .entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+                std::error_code error;
+                std::filesystem::remove_all(QFile::encodeName(entry.absoluteFilePath()).toStdString(), error);
+            }
+        } else {
+            emptyExternalFolder(QString());
+        }
         m_external.clear();
     }
 }
@@ -369,6 +384,16 @@ std::optional<QByteArray> FtpTestServer::readTextFile(const QString &path) const
     if (data)
         data->replace("\r\n", "\n");
     return data;
+}
+
+bool FtpTestServer::makeLink(const QString &path, const QString &target)
+{
+    if (!canMakeLinks())
+        return false;
+    const QString link = QDir(isExternal() ? m_externalRoot : rootPath()).filePath(path);
+    QDir().mkpath(QFileInfo(link).absolutePath());
+    // symlink(2) keeps a relative target as it is; QFile::link would make it absolute.
+    return ::symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()) == 0;
 }
 
 bool FtpTestServer::exists(const QString &path) const

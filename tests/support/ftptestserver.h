@@ -79,6 +79,11 @@ public:
     // (RFC 959, 3.1.1.1), pyftpdlib with LF, vsftpd as CR LF as they came.
     std::optional<QByteArray> readTextFile(const QString &path) const;
     bool exists(const QString &path) const;
+    // A symbolic link at path (relative to the root) to target, as given ("../real", "."). Made
+    // on the local root, or on an external server's when FERROLINK_TEST_FTP_ROOT names that
+    // folder; false otherwise (FTP cannot make links).
+    bool makeLink(const QString &path, const QString &target);
+    bool canMakeLinks() const { return !isExternal() || !m_externalRoot.isEmpty(); }
 
     QString rootPath() const; // local root folder; empty for an external server
     // Kills the server the fixture started and empties an external one's root. Tests of a server
@@ -104,6 +109,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_certificateFolder; // of the server's own certificate
     QString m_certificateFolderPath; // where its cert.pem and key.pem are
     QUrl m_external;
+    QString m_externalRoot; // FERROLINK_TEST_FTP_ROOT: the external server's root on this machine
     QString m_caFile; // an external TLS server's certificate, for curl
     std::optional<Tls> m_requestedTls;
     Tls m_tls = Tls::None;

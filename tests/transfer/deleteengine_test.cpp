@@ -68,7 +68,7 @@ void PrintTo(const DeleteCase &c, std::ostream *out)
     *out << c.name;
 }
 
-class DeleteEngineTest : public TransferTest, public ::testing::WithParamInterface<DeleteCase> {
+class DeleteTest : public TransferTest {
 protected:
     // Each recorded line against the expected ones, with every line in the message on a mismatch.
     void expectLines(const std::vector<Line> &expected) const
@@ -85,6 +85,8 @@ protected:
 
     DeleteEngine m_engine { m_services, m_host };
 };
+
+class DeleteEngineTest : public DeleteTest, public ::testing::WithParamInterface<DeleteCase> { };
 
 TEST_P(DeleteEngineTest, DeletesTheSelection)
 {
@@ -151,5 +153,64 @@ TEST_F(TransferTest, DeleteWhoseStartFolderWentEndsInItsParent)
     EXPECT_EQ(serverDirectory(), QStringLiteral("/p"));
     EXPECT_EQ(linesOf(Colour::Red), QStringList { QStringLiteral("Could not open the server folder /p/q") });
 }
+
+// A link goes as a link, whatever kind of entry the server shows for it (pyftpdlib's MLSD a
+// folder, vsftpd's LIST an "l" line, proftpd's MLSD OS.unix=symlink), and nothing it points to
+// is listed or deleted. The servers list in their own order, so the lines are compared as a set.
+struct LinkCase {
+    const char *name;
+    std::vector<std::pair<const char *, const char *>> links; // path, target
+    QList<TransferItem> selection;
+    QStringList deleted; // the "Deleting" lines, each followed by "Deleted."
+    std::vector<const char *> gone;
+};
+
+const LinkCase linkCases[] = {
+    { "LinkToAFolderGoesAsALink", { { "sel/link", "../real" } }, { folder("sel") },
+        { "Deleting /sel/link", "Deleting /sel" }, { "sel" } },
+    { "LoopsGoAsLinks", { { "sel/loop", "." }, { "sel/up", ".." } }, { folder("sel") },
+        { "Deleting /sel/loop", "Deleting /sel/up", "Deleting /sel" }, { "sel" } },
+    { "SelectedLinkGoesAsALink", { { "top", "real" } }, { folder("top") }, { "Deleting /top" }, { "top" } },
+    { "LinkToAFileGoesAsALink", { { "sel/f", "../real/keep1.txt" } }, { folder("sel") },
+        { "Deleting /sel/f", "Deleting /sel" }, { "sel" } },
+};
+
+void PrintTo(const LinkCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+class DeleteLinkTest : public DeleteTest, public ::testing::WithParamInterface<LinkCase> { };
+
+TEST_P(DeleteLinkTest, RemovesLinksButNeverWhatTheyPointTo)
+{
+    ASSERT_TRUE(m_server.start());
+    m_started = true;
+    if (!m_server.canMakeLinks())
+        GTEST_SKIP() << "needs FERROLINK_TEST_FTP_ROOT to make links on this server";
+    ASSERT_TRUE(m_server.writeFile(QStringLiteral("real/keep1.txt"), "1"));
+    ASSERT_TRUE(m_server.writeFile(QStringLiteral("real/sub/keep2.txt"), "2"));
+    ASSERT_TRUE(m_server.makeFolder(QStringLiteral("sel")));
+    for (const auto &[path, target] : GetParam().links)
+        ASSERT_TRUE(m_server.makeLink(QString::fromUtf8(path), QString::fromUtf8(target)));
+    connectTo();
+
+    m_engine.DeleteSelection(GetParam().selection);
+
+    EXPECT_TRUE(linesOf(Colour::Red).isEmpty()) << qPrintable(lineTexts().join(u'\n'));
+    QStringList starts = linesOf(Colour::Black);
+    starts.sort();
+    QStringList expected = GetParam().deleted;
+    expected.sort();
+    EXPECT_EQ(starts, expected);
+    EXPECT_EQ(linesOf(Colour::Green).size(), expected.size());
+    for (const char *path : GetParam().gone)
+        EXPECT_FALSE(m_server.exists(QString::fromUtf8(path))) << path;
+    EXPECT_EQ(m_server.readFile(QStringLiteral("real/keep1.txt")), "1");
+    EXPECT_EQ(m_server.readFile(QStringLiteral("real/sub/keep2.txt")), "2");
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, DeleteLinkTest, ::testing::ValuesIn(linkCases),
+    [](const ::testing::TestParamInfo<LinkCase> &info) { return std::string(info.param.name); });
 
 } // namespace

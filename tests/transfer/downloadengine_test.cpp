@@ -2,10 +2,20 @@
 // survives a failure or a Stop.
 #include "transfer/downloadengine.h"
 
+#include "transfer/deleteengine.h"
+
 #include "support/ftprelay.h"
 #include "transfertestfixture.h"
 
+#include <QDirIterator>
 #include <QRandomGenerator>
+#include <QScopeGuard>
+
+#include <cerrno>
+#include <cstring>
+
+#include <sys/mount.h>
+#include <unistd.h>
 
 namespace {
 
@@ -234,6 +244,167 @@ TEST_F(DownloadEngineTest, StopBetweenTwoFilesFetchesNothingMore)
 
     EXPECT_EQ(localNames(), QStringList { QStringLiteral("one.txt") });
     EXPECT_FALSE(m_host.commands.contains(QStringLiteral("RETR two.txt")));
+}
+
+// Links that lead back into the walk: each is refused with one red line (or, where the server
+// lists it as a file, fails as one), the real files all arrive, and the run ends.
+struct LoopCase {
+    const char *name;
+    std::vector<std::pair<const char *, const char *>> links; // path, target
+};
+
+void PrintTo(const LoopCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+class DownloadLoopTest : public DownloadEngineTest, public ::testing::WithParamInterface<LoopCase> { };
+
+TEST_P(DownloadLoopTest, EntersNoFolderTwiceAndNoAncestor)
+{
+    ASSERT_TRUE(m_server.start());
+    m_started = true;
+    if (!m_server.canMakeLinks())
+        GTEST_SKIP() << "needs FERROLINK_TEST_FTP_ROOT to make links on this server";
+    ASSERT_TRUE(m_server.writeFile(QStringLiteral("tree/f.txt"), "f"));
+    ASSERT_TRUE(m_server.writeFile(QStringLiteral("tree/sub/g.txt"), "g"));
+    for (const auto &[path, target] : GetParam().links)
+        ASSERT_TRUE(m_server.makeLink(QString::fromUtf8(path), QString::fromUtf8(target)));
+    connectTo();
+
+    download({ folder(QStringLiteral("tree")) });
+
+    EXPECT_EQ(readLocal(QStringLiteral("tree/f.txt")), "f");
+    EXPECT_EQ(readLocal(QStringLiteral("tree/sub/g.txt")), "g");
+    EXPECT_EQ(linesOf(Colour::Red).size(), qsizetype(GetParam().links.size())) << qPrintable(lineTexts().join(u'\n'));
+    // A link to the root may show the root's other entries once, never a copy of a copy.
+    QDirIterator walk(local(), QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (walk.hasNext())
+        EXPECT_LE(walk.next().mid(local().size()).count(u'/'), 2) << qPrintable(walk.filePath());
+}
+
+const LoopCase loopCases[] = {
+    { "ItselfAsDot", { { "tree/loop", "." } } },
+    { "ItsParent", { { "tree/sub/up", ".." } } },
+    { "TheRoot", { { "tree/root", "/" } } },
+    { "TwoLoopsInOneFolder", { { "tree/loop", "." }, { "tree/sub/up", ".." } } },
+    { "AnAncestorByItsPath", { { "tree/sub/back", "../../tree" } } },
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, DownloadLoopTest, ::testing::ValuesIn(loopCases),
+    [](const ::testing::TestParamInfo<LoopCase> &info) { return std::string(info.param.name); });
+
+// What is at the local target: a download replaces only what the user may write, writes through
+// a link and keeps the target's permissions.
+TEST_F(DownloadEngineTest, LocalTargetsKeepWhatTheyAre)
+{
+    ASSERT_TRUE(m_server.start());
+    m_started = true;
+    for (const char *name : { "locked.txt", "linked.txt", "private.txt" })
+        ASSERT_TRUE(m_server.writeFile(QString::fromUtf8(name), "new"));
+    connectTo();
+    ASSERT_TRUE(writeLocal(QStringLiteral("locked.txt"), "old"));
+    ASSERT_TRUE(QFile::setPermissions(
+        local(QStringLiteral("locked.txt")), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    ASSERT_TRUE(writeLocal(QStringLiteral("elsewhere/real.txt"), "old"));
+    ASSERT_EQ(::symlink("elsewhere/real.txt", QFile::encodeName(local(QStringLiteral("linked.txt"))).constData()), 0);
+    ASSERT_TRUE(writeLocal(QStringLiteral("private.txt"), "old"));
+    const QFile::Permissions ownerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
+    ASSERT_TRUE(QFile::setPermissions(local(QStringLiteral("private.txt")), ownerOnly));
+
+    download({ file(QStringLiteral("locked.txt")), file(QStringLiteral("linked.txt")),
+        file(QStringLiteral("private.txt")) });
+
+    EXPECT_EQ(readLocal(QStringLiteral("locked.txt")), "old");
+    EXPECT_EQ(linesOf(Colour::Red),
+        QStringList { text("MDOWN_DOWNFAILED") + u' ' + text("TRANSFER_NOTWRITABLE") + u' '
+            + local(QStringLiteral("locked.txt")) });
+    EXPECT_TRUE(QFileInfo(local(QStringLiteral("linked.txt"))).isSymLink());
+    EXPECT_EQ(readLocal(QStringLiteral("elsewhere/real.txt")), "new");
+    EXPECT_EQ(readLocal(QStringLiteral("private.txt")), "new");
+    EXPECT_EQ(QFile::permissions(local(QStringLiteral("private.txt"))), ownerOnly);
+    // No temporary file is left beside either target.
+    EXPECT_EQ(localNames(),
+        QStringList({ QStringLiteral("elsewhere"), QStringLiteral("linked.txt"), QStringLiteral("locked.txt"),
+            QStringLiteral("private.txt") }));
+    EXPECT_EQ(localNames(QStringLiteral("elsewhere")), QStringList { QStringLiteral("real.txt") });
+}
+
+// 84 × 日 is 252 bytes: a legal name that leaves no room for a temporary suffix.
+TEST_F(DownloadEngineTest, LongestNameInBytesStillDownloads)
+{
+    const QString name = QString(84, QChar(0x65E5));
+    ASSERT_TRUE(m_server.start());
+    m_started = true;
+    ASSERT_TRUE(m_server.writeFile(name, "sun"));
+    connectTo();
+
+    download({ file(name) });
+
+    EXPECT_EQ(readLocal(name), "sun");
+    EXPECT_TRUE(linesOf(Colour::Red).isEmpty()) << qPrintable(lineTexts().join(u'\n'));
+}
+
+// A small tmpfs of its own, where the machine lets the test mount one (as root, as CI runs).
+TEST_F(DownloadEngineTest, FullDiskGivesItsRealReasonAndLeavesTheOldFile)
+{
+    ASSERT_TRUE(m_server.start());
+    m_started = true;
+    ASSERT_TRUE(m_server.writeFile(QStringLiteral("big.bin"), QByteArray(1024 * 1024, 'b')));
+    const QString disk = local(QStringLiteral("disk"));
+    ASSERT_TRUE(QDir().mkpath(disk));
+    if (::mount("tmpfs", QFile::encodeName(disk).constData(), "tmpfs", 0, "size=256k") != 0)
+        GTEST_SKIP() << "cannot mount a small tmpfs here";
+    const auto unmount = qScopeGuard([&] { ::umount(QFile::encodeName(disk).constData()); });
+    ASSERT_TRUE(writeLocal(QStringLiteral("disk/big.bin"), "old"));
+    connectTo();
+
+    m_engine.DownloadSelection({ file(QStringLiteral("big.bin")) }, disk);
+
+    EXPECT_EQ(readLocal(QStringLiteral("disk/big.bin")), "old");
+    EXPECT_EQ(localNames(QStringLiteral("disk")), QStringList { QStringLiteral("big.bin") });
+    EXPECT_EQ(linesOf(Colour::Red),
+        QStringList { text("MDOWN_DOWNFAILED") + u' ' + QString::fromLocal8Bit(std::strerror(ENOSPC)) });
+}
+
+// Names that cannot be entries of the listed folder ("../x", "a/b") never reach the work list,
+// and every walk says that it left each one out.
+class RefusedNameTest : public ScriptedTransferTest {
+protected:
+    void SetUp() override
+    {
+        m_server.onCommand = [this](const QByteArray &verb, const QByteArray &argument) {
+            if (verb == "USER" || (verb == "CWD" && argument == "/"))
+                m_folder = "/";
+            else if (verb == "CWD")
+                m_folder += argument + '/';
+            else if (verb == "PWD")
+                m_server.reply("257 \"" + (m_folder == "/" ? m_folder : m_folder.chopped(1)) + "\"\r\n");
+            else if (verb == "MLSD")
+                m_server.sendData(
+                    m_folder == "/" ? "type=dir; d\r\n" : "type=file;size=1; ../x\r\ntype=file;size=1; a/b\r\n");
+            else if (verb == "DELE" || verb == "RMD")
+                m_server.reply("550 Not here\r\n");
+            return verb == "PWD" || verb == "MLSD" || verb == "DELE" || verb == "RMD";
+        };
+        ASSERT_TRUE(m_host.ReconnectFtp());
+    }
+
+    QByteArray m_folder = "/";
+};
+
+TEST_F(RefusedNameTest, EachGetsARedLineInDownloadAndDelete)
+{
+    const QString refused = text("TRANSFER_REFUSEDNAME");
+    const QString expected = refused + QStringLiteral(" /d/../x\n") + refused + QStringLiteral(" /d/a/b");
+    DownloadEngine download(m_services, m_host);
+    download.DownloadSelection({ folder(QStringLiteral("d")) }, m_local.path());
+    EXPECT_EQ(allLines().split(QStringLiteral("\r\n")).filter(refused).join(u'\n'), expected) << qPrintable(allLines());
+
+    m_history.clear();
+    DeleteEngine remove(m_services, m_host);
+    remove.DeleteSelection({ folder(QStringLiteral("d")) });
+    EXPECT_EQ(allLines().split(QStringLiteral("\r\n")).filter(refused).join(u'\n'), expected) << qPrintable(allLines());
 }
 
 } // namespace

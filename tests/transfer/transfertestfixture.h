@@ -9,6 +9,7 @@
 #include "support/ftptestserver.h"
 #include "support/recordinghistorylog.h"
 #include "support/recordingprogress.h"
+#include "support/scriptedftpserver.h"
 #include "support/scriptedprompts.h"
 #include "support/testtransferhost.h"
 #include "support/englishcatalogue.h"
@@ -84,4 +85,28 @@ protected:
     TestTransferHost m_host { m_session, m_server };
     QTemporaryDir m_local;
     bool m_started = false;
+};
+
+// The same services around a scripted server, for what no real server can be told to do.
+class ScriptedTransferTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ASSERT_TRUE(useEnglishCatalogue()); }
+
+    // Every line of the run, run together.
+    QString allLines() const
+    {
+        QString all;
+        for (const auto &line : m_history.lines())
+            all += line.text;
+        return all;
+    }
+
+    ScriptedFtpServer m_server;
+    Session m_session;
+    RecordingHistoryLog m_history;
+    ScriptedPrompts m_prompts;
+    RecordingProgress m_progress;
+    AppServices m_services { m_session, m_history, m_prompts, m_progress };
+    TestTransferHost m_host { m_session, QUrl(QStringLiteral("ftp://u:p@127.0.0.1:%1/").arg(m_server.port())) };
+    QTemporaryDir m_local;
 };

@@ -4,7 +4,11 @@
 #include "transfer/uploadengine.h"
 
 #include "support/ftprelay.h"
+#include "support/localfiles.h"
 #include "transfertestfixture.h"
+
+#include <QMap>
+#include <QRegularExpression>
 
 namespace {
 
@@ -110,7 +114,9 @@ TEST_F(UploadEngineTest, TransferTypeFollowsTheModeAndTheExtension)
         const QString name = QString::fromLatin1(c.name);
         const QString path = name == u"x.bin" ? QStringLiteral("src/tree/") : QStringLiteral("src/");
         ASSERT_TRUE(m_engine.UploadFile(local(path + name), name)) << c.name;
-        const qsizetype stor = m_host.commands.indexOf(QStringLiteral("STOR ") + name);
+        // The second upload of a name goes to a temporary name beside it first.
+        const qsizetype stor = m_host.commands.indexOf(QRegularExpression(
+            QStringLiteral("STOR ") + QRegularExpression::escape(name) + QStringLiteral("(\\.[0-9a-f]+\\.part)?")));
         ASSERT_GE(stor, 0) << c.name;
         // The type in force for the STOR is the last one set before it.
         const QStringList before = m_host.commands.mid(0, stor).filter(QStringLiteral("TYPE "));
@@ -183,6 +189,152 @@ TEST_F(UploadEngineTest, WithoutConnectionOnlyTheMessageOfTheVariant)
         EXPECT_EQ(m_prompts.asked().constFirst().text, text(message));
         EXPECT_TRUE(m_history.lines().isEmpty());
     }
+}
+
+// A file on the server must survive an upload that failed, and a failed upload must not pass
+// for done, whatever the server does. A scripted server with a small store of its own shows what
+// no real one can be told to do.
+struct HostileCase {
+    const char *name;
+    bool exists; // keep.bin holds "old" before the run
+    qint64 storesOnly; // bytes the server keeps of a STOR before its 226 (-1: all of them)
+    const char *refused; // "STOR temporary", "RNTO onto", "RNFR", "STOR 451": what it turns down
+    bool uploaded;
+    QByteArray left; // keep.bin afterwards; the store holds nothing else
+    const char *line; // a key whose text one of the lines begins with, or nullptr
+    bool shrinks = false; // the local file is cut while the server waits for its bytes
+};
+
+const HostileCase hostileCases[] = {
+    { "ShortStoreOfANewFileIsRemoved", false, 256 * 1024, "", false, "<none>", "TRANSFER_SIZEMISMATCH" },
+    { "ShortStoreOverAnOldFileKeepsIt", true, 256 * 1024, "", false, "old", nullptr },
+    { "FailedStoreOverAnOldFileKeepsIt", true, -1, "STOR 451", false, "old", nullptr },
+    { "FailedStoreOfANewFileIsRemoved", false, -1, "STOR 451", false, "<none>", nullptr },
+    { "NoRenameOntoAnExistingName", true, -1, "RNTO onto", true, "new", nullptr },
+    { "TemporaryNameRefused", true, -1, "STOR temporary", true, "new", "TRANSFER_DIRECTUPLOAD" },
+    { "NoRenameAtAll", true, -1, "RNFR", true, "new", "TRANSFER_DIRECTUPLOAD" },
+    { "LocalFileCutWhileSentIsAborted", false, -1, "", false, "<none>", "TRANSFER_SIZEMISMATCH", true },
+};
+
+void PrintTo(const HostileCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+class HostileUploadTest : public ScriptedTransferTest, public ::testing::WithParamInterface<HostileCase> {
+protected:
+    void SetUp() override
+    {
+        const HostileCase &c = GetParam();
+        const QByteArray refused = c.refused;
+        m_server.features = "211-Features:\r\n SIZE\r\n UTF8\r\n211 End\r\n";
+        if (c.exists)
+            m_files["keep.bin"] = "old";
+        m_server.onCommand = [this, refused](const QByteArray &verb, const QByteArray &name) {
+            const auto answer = [this](bool done, const QByteArray &reply) {
+                m_server.reply(done ? reply : QByteArray("553 Refused\r\n"));
+                return true;
+            };
+            if (verb == "SIZE")
+                return answer(true,
+                    m_files.contains(name) ? "213 " + QByteArray::number(m_files[name].size()) + "\r\n"
+                                           : "550 No such file\r\n");
+            if (verb == "DELE")
+                return answer(m_files.remove(name) > 0, "250 Deleted\r\n");
+            if (verb == "RNFR") {
+                m_renaming = name;
+                return answer(refused != "RNFR" && m_files.contains(name), "350 Ready\r\n");
+            }
+            if (verb == "RNTO") {
+                if (refused == "RNTO onto" && m_files.contains(name))
+                    return answer(false, {});
+                m_files[name] = m_files.take(m_renaming);
+                return answer(true, "250 Renamed\r\n");
+            }
+            // RFC 959, 4.1.3: the aborted STOR's 426, then ABOR's own 226; what arrived stays.
+            if (verb == "ABOR") {
+                m_files[m_storing] = m_server.stored;
+                m_storing.clear();
+                return answer(true, "426 Aborted\r\n226 Abort done\r\n");
+            }
+            if (verb != "STOR")
+                return false;
+            m_storing = name;
+            if (refused == "STOR temporary" && name != "keep.bin")
+                return answer(false, {});
+            m_server.finalReplyFor = [this, name, refused](const QByteArray &stored) -> QByteArray {
+                if (m_storing != name)
+                    return {}; // aborted, and answered
+                m_files[name] = GetParam().storesOnly < 0 ? stored : stored.left(GetParam().storesOnly);
+                return refused == "STOR 451" ? "451 Local error\r\n" : "226 Stored\r\n";
+            };
+            if (GetParam().shrinks)
+                QFile::resize(m_local.filePath(QStringLiteral("keep.bin")), 1000);
+            m_server.receiveData();
+            return true;
+        };
+        ASSERT_TRUE(writeFile(m_local.filePath(QStringLiteral("keep.bin")), m_upload));
+        ASSERT_TRUE(m_host.ReconnectFtp());
+    }
+
+    QByteArray m_upload = QByteArray(1024 * 1024, 'n');
+    QMap<QByteArray, QByteArray> m_files;
+    QByteArray m_renaming;
+    QByteArray m_storing;
+};
+
+TEST_P(HostileUploadTest, KeepsTheServersCopyAndNeverFakesSuccess)
+{
+    const HostileCase &c = GetParam();
+    m_session.setAutomaticMode(false);
+    m_session.setTransferType(FtpConnection::TransferType::Binary);
+    UploadEngine engine(m_services, m_host);
+
+    EXPECT_EQ(engine.UploadFile(m_local.filePath(QStringLiteral("keep.bin")), QStringLiteral("keep.bin")), c.uploaded);
+
+    const QByteArray expected = c.left == "new" ? m_upload : c.left;
+    EXPECT_EQ(m_files.value("keep.bin", "<none>"), expected);
+    EXPECT_EQ(m_files.size(), expected == "<none>" ? 0 : 1) << qPrintable(m_files.keys().join(' '));
+    const QString all = allLines();
+    EXPECT_EQ(all.contains(text("MPUB_UPOK")), c.uploaded) << qPrintable(all);
+    EXPECT_EQ(all.contains(text("MPUB_UPFAILED")), !c.uploaded) << qPrintable(all);
+    if (c.line) {
+        EXPECT_TRUE(all.contains(QString(text(c.line)).section(u'%', 0, 0))) << qPrintable(all);
+    }
+    // A cut file is never closed as if it were whole: the server would confirm it.
+    EXPECT_EQ(m_server.received.contains(QStringLiteral("ABOR")), c.shrinks);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, HostileUploadTest, ::testing::ValuesIn(hostileCases),
+    [](const ::testing::TestParamInfo<HostileCase> &info) { return std::string(info.param.name); });
+
+// Over a real server's file: the new bytes replace it whole, with no temporary name left; a Stop
+// in the middle leaves the old bytes as they were.
+TEST_F(UploadFaultTest, ExistingFileIsReplacedWholeOrNotAtAll)
+{
+    m_server.setRelayed(true);
+    const QByteArray big(16 * 1024 * 1024, 'n');
+    ASSERT_TRUE(writeLocal(QStringLiteral("keep.bin"), big));
+    ASSERT_TRUE(m_server.start());
+    m_started = true;
+    ASSERT_TRUE(m_server.writeFile(QStringLiteral("keep.bin"), "old"));
+    connectTo();
+    UploadEngine engine { m_services, m_host };
+    m_server.relay()->setDataHold(1024 * 1024);
+    const auto stop = QObject::connect(m_server.relay(), &FtpRelay::dataHeld, [this] { m_session.cancelRun(); });
+    {
+        Session::Run run(m_session);
+        EXPECT_FALSE(engine.UploadFile(local(QStringLiteral("keep.bin")), QStringLiteral("keep.bin")));
+    }
+    EXPECT_EQ(m_server.readFile(QStringLiteral("keep.bin")), "old");
+
+    QObject::disconnect(stop);
+    m_server.relay()->setDataHold(-1);
+    connectTo();
+    m_history.clear();
+    EXPECT_TRUE(engine.UploadFile(local(QStringLiteral("keep.bin")), QStringLiteral("keep.bin")));
+    EXPECT_EQ(m_server.readFile(QStringLiteral("keep.bin")), big);
+    EXPECT_EQ(lineTexts(), QStringList { text("MPUB_UPOK") });
 }
 
 } // namespace
