@@ -3,8 +3,7 @@
 
 #include <QString>
 
-class ConnectionBar
-{
+class ConnectionBar {
 public:
     enum class Field { Address, User, Password, Port };
 

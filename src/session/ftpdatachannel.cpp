@@ -20,10 +20,13 @@ constexpr qsizetype sinkBlockSize = 1024 * 1024;
 constexpr int socketBufferSize = 4 * 1024 * 1024;
 
 // Active mode: the server's connection arrives as a TLS-capable socket when the data is protected.
-class DataServer : public QTcpServer
-{
+class DataServer : public QTcpServer {
 public:
-    DataServer(bool encrypted, QObject *parent) : QTcpServer(parent), m_encrypted(encrypted) {}
+    DataServer(bool encrypted, QObject *parent)
+        : QTcpServer(parent)
+        , m_encrypted(encrypted)
+    {
+    }
 
 protected:
     void incomingConnection(qintptr descriptor) override
@@ -45,10 +48,12 @@ FtpDataChannel::FtpDataChannel(QObject *parent)
     : QObject(parent)
 {
     m_buffer.reserve(sinkBlockSize);
+    ++s_liveCount;
 }
 
 FtpDataChannel::~FtpDataChannel()
 {
+    --s_liveCount;
     if (m_socket)
         m_socket->disconnect(this);
     releaseHeldDescriptor();
@@ -133,8 +138,9 @@ void FtpDataChannel::attach(QTcpSocket *socket)
     });
     connect(socket, &QTcpSocket::disconnected, this, &FtpDataChannel::onDisconnected);
     connect(socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
-        // The peer closing is how a download ends (stream mode), not a failure; during an
-        // upload it means the server or the link went away.
+        // The peer closing is how a download ends (stream mode), not a failure. An upload ends
+        // only with our own close: a server that closes or resets before it, even after our last
+        // write, did not take every byte.
         if (error != QAbstractSocket::RemoteHostClosedError || m_writing)
             fail(FtpFailure::socketError(*m_socket));
         else if (m_encryption)
@@ -234,10 +240,11 @@ void FtpDataChannel::onDisconnected()
     // the end from the FIN.
     if (m_heldDescriptor >= 0)
         ::shutdown(m_heldDescriptor, SHUT_WR);
-    if (m_writing) {
+    if (m_writing && !m_closing) {
         fail(text("FTP_DATACLOSED"));
         return;
     }
+    m_writing = false;
     readAvailable();
     if (hasFailed() || !flushToSink())
         return;
@@ -267,9 +274,13 @@ qint64 FtpDataChannel::bytesToWrite() const
 
 void FtpDataChannel::finishWriting()
 {
-    m_writing = false;
+    m_closing = true;
     m_finishPending = false;
     if (!m_socket || m_socket->state() == QAbstractSocket::UnconnectedState) {
+        if (m_writing) {
+            fail(text("FTP_DATACLOSED"));
+            return;
+        }
         m_finished = true;
         emit activity();
         return;

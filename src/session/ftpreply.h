@@ -4,8 +4,7 @@
 #include <QString>
 #include <QStringList>
 
-class FtpReply
-{
+class FtpReply {
 public:
     // RFC 959, 4.2.1: the first digit says how the command fared.
     enum class ReplyClass {

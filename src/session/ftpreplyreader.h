@@ -10,8 +10,7 @@
 #include <deque>
 #include <optional>
 
-class FtpReplyReader
-{
+class FtpReplyReader {
 public:
     // A server may send anything; these bound what the reader keeps before it gives up.
     static constexpr qsizetype MaxLineLength = 64 * 1024;

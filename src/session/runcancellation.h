@@ -4,8 +4,7 @@
 
 #include <QObject>
 
-class RunCancellation : public QObject
-{
+class RunCancellation : public QObject {
     Q_OBJECT
 public:
     explicit RunCancellation(QObject *parent = nullptr);

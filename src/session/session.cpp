@@ -1,6 +1,9 @@
 #include "session/session.h"
 
-Session::Session(QObject *parent) : QObject(parent) {}
+Session::Session(QObject *parent)
+    : QObject(parent)
+{
+}
 
 Session::~Session()
 {

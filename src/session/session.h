@@ -9,8 +9,7 @@
 
 #include <memory>
 
-class Session : public QObject
-{
+class Session : public QObject {
     Q_OBJECT
 public:
     explicit Session(QObject *parent = nullptr);
@@ -51,10 +50,11 @@ public:
 
     // Marks the session busy for as long as it lives (one command or transfer run). Runs nest:
     // the outermost one starts and ends the run, each time with no cancellation left over.
-    class Run
-    {
+    class Run {
     public:
-        explicit Run(Session &session) : m_session(session), m_outermost(!session.isBusy())
+        explicit Run(Session &session)
+            : m_session(session)
+            , m_outermost(!session.isBusy())
         {
             if (m_outermost)
                 session.setRunning(true);
