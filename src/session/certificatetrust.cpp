@@ -77,9 +77,8 @@ QString CertificateTrust::describe(
     lines << text(changed ? "CERT_CHANGED" : "CERT_UNTRUSTED").arg(host) << QString();
     lines << text("CERT_SUBJECT") + u' ' + names(certificate.subjectInfo(QSslCertificate::CommonName))
           << text("CERT_ISSUER") + u' ' + names(certificate.issuerInfo(QSslCertificate::CommonName))
-          << text("CERT_VALIDITY") + u' '
-            + locale.toString(certificate.effectiveDate().toLocalTime(), QLocale::ShortFormat) + QStringLiteral(" – ")
-            + locale.toString(certificate.expiryDate().toLocalTime(), QLocale::ShortFormat)
+          << text("CERT_VALIDITY") + u' ' + locale.toString(certificate.effectiveDate().toLocalTime(), QLocale::ShortFormat)
+                 + QStringLiteral(" – ") + locale.toString(certificate.expiryDate().toLocalTime(), QLocale::ShortFormat)
           << text("CERT_FINGERPRINT") + u' ' + QString::fromLatin1(digest) << QString();
     for (const QString &line : std::as_const(problems))
         lines << QStringLiteral("• ") + line;

@@ -11,7 +11,8 @@
 
 #include <functional>
 
-class CertificateTrust {
+class CertificateTrust
+{
 public:
     // Asks the user about the certificate described; true when it is trusted for this run.
     using Asker = std::function<bool(const QString &description)>;
@@ -20,11 +21,12 @@ public:
 
     // Whether a connection to host:port that showed certificate with these verification errors may
     // go on. Without an asker an untrusted certificate is refused.
-    bool accept(const QString &host, quint16 port, const QSslCertificate &certificate, const QList<QSslError> &errors);
+    bool accept(const QString &host, quint16 port, const QSslCertificate &certificate,
+        const QList<QSslError> &errors);
 
     // The question's text: subject, issuer, validity, SHA-256 fingerprint and what is wrong.
-    static QString describe(
-        const QString &host, const QSslCertificate &certificate, const QList<QSslError> &errors, bool changed);
+    static QString describe(const QString &host, const QSslCertificate &certificate,
+        const QList<QSslError> &errors, bool changed);
 
 private:
     Asker m_asker;

@@ -3,7 +3,8 @@
 
 #include <QString>
 
-class ConnectionBar {
+class ConnectionBar
+{
 public:
     enum class Field { Address, User, Password, Port };
 

@@ -187,7 +187,8 @@ bool ConnectionController::ConnectFtp(
     // Made through the session, so a Stop reaches the connect and login as well.
     std::unique_ptr<FtpConnection> connection = session.createConnection();
     connection->setSecurity(address->security);
-    const bool connected = connection->connectToHost(address->host, *portValue, user, password, session.isPassive());
+    const bool connected
+        = connection->connectToHost(address->host, *portValue, user, password, session.isPassive());
     // A login that finished just as the Stop came still ends the attempt.
     if (dropIfCancelled())
         return false;

@@ -8,9 +8,9 @@
 #include "session/remoteentry.h"
 
 #include <QList>
+#include <QStringList>
 #include <QObject>
 #include <QString>
-#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -19,7 +19,8 @@
 class CertificateTrust;
 class RunCancellation;
 
-class FtpConnection : public QObject {
+class FtpConnection : public QObject
+{
     Q_OBJECT
 public:
     enum class TransferType { Ascii = 1, Binary = 2 };

@@ -4,7 +4,8 @@
 #include <QString>
 #include <QStringList>
 
-class FtpReply {
+class FtpReply
+{
 public:
     // RFC 959, 4.2.1: the first digit says how the command fared.
     enum class ReplyClass {

@@ -10,7 +10,8 @@
 #include <deque>
 #include <optional>
 
-class FtpReplyReader {
+class FtpReplyReader
+{
 public:
     // A server may send anything; these bound what the reader keeps before it gives up.
     static constexpr qsizetype MaxLineLength = 64 * 1024;

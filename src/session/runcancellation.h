@@ -4,7 +4,8 @@
 
 #include <QObject>
 
-class RunCancellation : public QObject {
+class RunCancellation : public QObject
+{
     Q_OBJECT
 public:
     explicit RunCancellation(QObject *parent = nullptr);

@@ -1,9 +1,6 @@
 #include "session/session.h"
 
-Session::Session(QObject *parent)
-    : QObject(parent)
-{
-}
+Session::Session(QObject *parent) : QObject(parent) {}
 
 Session::~Session()
 {

@@ -9,7 +9,8 @@
 
 #include <memory>
 
-class Session : public QObject {
+class Session : public QObject
+{
     Q_OBJECT
 public:
     explicit Session(QObject *parent = nullptr);
@@ -50,11 +51,10 @@ public:
 
     // Marks the session busy for as long as it lives (one command or transfer run). Runs nest:
     // the outermost one starts and ends the run, each time with no cancellation left over.
-    class Run {
+    class Run
+    {
     public:
-        explicit Run(Session &session)
-            : m_session(session)
-            , m_outermost(!session.isBusy())
+        explicit Run(Session &session) : m_session(session), m_outermost(!session.isBusy())
         {
             if (m_outermost)
                 session.setRunning(true);
