@@ -143,8 +143,8 @@ void FtpConnection::Private::setRunCancellation(const RunCancellation *cancellat
     QObject::disconnect(m_runObserver);
     m_run = cancellation;
     if (cancellation)
-        m_runObserver
-            = QObject::connect(cancellation, &RunCancellation::cancelled, &m_control, [this] { onRunCancelled(); });
+        m_runObserver = QObject::connect(
+            cancellation, &RunCancellation::cancelled, &m_control, [this] { onRunCancelled(); });
 }
 
 bool FtpConnection::Private::beginCall()
@@ -413,8 +413,7 @@ bool FtpConnection::Private::connectToHost(
     m_state = State::Connecting;
     const bool implicitTls = security == FtpSecurity::ImplicitTls;
     m_control.connectToHost(host, port, implicitTls);
-    if (!waitFor([&] { return m_control.isConnected(); }, timeouts.connectMs)
-        || (implicitTls && !acceptCertificate())) {
+    if (!waitFor([&] { return m_control.isConnected(); }, timeouts.connectMs) || (implicitTls && !acceptCertificate())) {
         dropLink();
         return false;
     }
@@ -1087,7 +1086,8 @@ void FtpConnection::Private::finishProbe(bool answered)
     // which must not happen inside the socket signal that brought the answer.
     if (m_owner) {
         QMetaObject::invokeMethod(
-            m_owner, [owner = m_owner.data(), answered] { emit owner->probeFinished(answered); }, Qt::QueuedConnection);
+            m_owner, [owner = m_owner.data(), answered] { emit owner->probeFinished(answered); },
+            Qt::QueuedConnection);
     }
 }
 

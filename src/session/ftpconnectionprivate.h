@@ -16,7 +16,8 @@
 
 class QEventLoop;
 
-class FtpConnection::Private {
+class FtpConnection::Private
+{
 public:
     // Where the control connection stands between calls.
     enum class State {

@@ -17,7 +17,8 @@
 
 class QSslSocket;
 
-class FtpControlChannel : public QObject {
+class FtpControlChannel : public QObject
+{
     Q_OBJECT
 public:
     explicit FtpControlChannel(QObject *parent = nullptr);

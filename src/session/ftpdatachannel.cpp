@@ -20,13 +20,10 @@ constexpr qsizetype sinkBlockSize = 1024 * 1024;
 constexpr int socketBufferSize = 4 * 1024 * 1024;
 
 // Active mode: the server's connection arrives as a TLS-capable socket when the data is protected.
-class DataServer : public QTcpServer {
+class DataServer : public QTcpServer
+{
 public:
-    DataServer(bool encrypted, QObject *parent)
-        : QTcpServer(parent)
-        , m_encrypted(encrypted)
-    {
-    }
+    DataServer(bool encrypted, QObject *parent) : QTcpServer(parent), m_encrypted(encrypted) {}
 
 protected:
     void incomingConnection(qintptr descriptor) override

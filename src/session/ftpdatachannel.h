@@ -17,7 +17,8 @@ class QSslSocket;
 class QTcpServer;
 class QTcpSocket;
 
-class FtpDataChannel : public QObject {
+class FtpDataChannel : public QObject
+{
     Q_OBJECT
 public:
     explicit FtpDataChannel(QObject *parent = nullptr);

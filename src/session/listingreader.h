@@ -11,7 +11,8 @@
 #include <QList>
 #include <QStringList>
 
-class ListingReader : public QIODevice {
+class ListingReader : public QIODevice
+{
     Q_OBJECT
 public:
     static constexpr qsizetype MaxEntries = 1'000'000;
