@@ -25,7 +25,9 @@ qint64 ListingReader::writeData(const char *data, qint64 size)
     QByteArrayView rest(data, size);
     // Lines end with CR LF (RFC 959, 3.1.1.1; RFC 3659, 7.2); the parsers drop the CR.
     for (qsizetype end = rest.indexOf('\n'); end >= 0; end = rest.indexOf('\n')) {
-        if (m_partialLine.isEmpty()) {
+        if (std::exchange(m_skippingLine, false)) {
+            // The end of an over-long line: no entry.
+        } else if (m_partialLine.isEmpty()) {
             parseLine(rest.first(end));
         } else {
             m_partialLine += rest.first(end);
@@ -35,7 +37,13 @@ qint64 ListingReader::writeData(const char *data, qint64 size)
         if (m_entries.size() > MaxEntries)
             return fail();
     }
-    m_partialLine += rest;
+    if (!m_skippingLine)
+        m_partialLine += rest;
+    // No name is this long; the line is skipped instead of kept.
+    if (m_partialLine.size() > MaxLineLength) {
+        m_partialLine.clear();
+        m_skippingLine = true;
+    }
     return size;
 }
 

@@ -17,6 +17,8 @@ class ListingReader : public QIODevice
 public:
     static constexpr qsizetype MaxEntries = 1'000'000;
     static constexpr qint64 MaxBytes = 256 * 1024 * 1024;
+    // Longer lines cannot hold an entry and are skipped.
+    static constexpr qsizetype MaxLineLength = 64 * 1024;
 
     enum class Format { List, Mlsd };
 
@@ -43,6 +45,7 @@ private:
     Format m_format;
     QDateTime m_now;
     QByteArray m_partialLine; // received after the last line end
+    bool m_skippingLine = false; // the line under way passed MaxLineLength
     qint64 m_received = 0;
     QList<RemoteEntry> m_entries;
     QStringList m_refusedNames;

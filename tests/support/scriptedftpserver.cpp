@@ -31,11 +31,21 @@ void ScriptedFtpServer::reply(const QByteArray &bytes)
         m_client->write(bytes);
 }
 
-void ScriptedFtpServer::sendData(const QByteArray &data, const QByteArray &finalReply)
+void ScriptedFtpServer::sendData(const QByteArray &data, const QByteArray &finalReply, const QByteArray &preliminary)
 {
     m_pending = data;
     m_pendingReply = finalReply;
     m_receiving = false;
+    m_endless = false;
+    reply(preliminary);
+    startPendingData();
+}
+
+void ScriptedFtpServer::sendEndlessData(const QByteArray &chunk)
+{
+    m_pending = chunk;
+    m_receiving = false;
+    m_endless = true;
     reply("150 Here comes the data\r\n");
     startPendingData();
 }
@@ -79,7 +89,7 @@ void ScriptedFtpServer::answer(const QByteArray &verb, const QByteArray &)
         reply(features);
     } else if (verb == "PWD") {
         reply("257 \"/\" is the current directory\r\n");
-    } else if (verb == "TYPE" || verb == "OPTS" || verb == "CWD") {
+    } else if (verb == "TYPE" || verb == "OPTS" || verb == "CWD" || verb == "NOOP") {
         reply("200 OK\r\n");
     } else if (verb == "PASV") {
         const quint16 port = m_data.serverPort();
@@ -106,6 +116,20 @@ void ScriptedFtpServer::startPendingData()
         m_receiving = false;
         QTcpSocket *socket = m_dataClient;
         const QByteArray finalReply = m_pendingReply;
+        if (receiveLimit >= 0) {
+            // A small window, so that the client's bytes wait on its side rather than in ours.
+            socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 64 * 1024);
+            socket->setReadBufferSize(receiveLimit);
+            QObject::connect(socket, &QTcpSocket::readyRead, [this, socket, finalReply] {
+                stored += socket->read(receiveLimit - stored.size());
+                if (stored.size() < receiveLimit)
+                    return;
+                socket->disconnect();
+                socket->abort();
+                reply(finalReply);
+            });
+            return;
+        }
         QObject::connect(socket, &QTcpSocket::readyRead, [this, socket] { stored += socket->readAll(); });
         QObject::connect(socket, &QTcpSocket::disconnected, [this, socket, finalReply] {
             stored += socket->readAll();
@@ -116,6 +140,17 @@ void ScriptedFtpServer::startPendingData()
     if (!m_pending)
         return;
     ++m_dataConnections;
+    if (m_endless) {
+        QTcpSocket *socket = m_dataClient;
+        const QByteArray chunk = *m_pending;
+        m_pending.reset();
+        socket->write(chunk);
+        QObject::connect(socket, &QTcpSocket::bytesWritten, [socket, chunk] {
+            if (socket->bytesToWrite() < chunk.size())
+                socket->write(chunk);
+        });
+        return;
+    }
     m_dataClient->write(*m_pending);
     m_dataClient->disconnectFromHost();
     m_pending.reset();
