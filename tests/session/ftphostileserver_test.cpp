@@ -99,7 +99,10 @@ const OverlongReply OverlongReplies[] = {
 class FtpOverlongReply : public ::testing::TestWithParam<OverlongReply> {
 protected:
     // Real texts, so that one reason cannot pass for another.
-    void SetUp() override { ASSERT_TRUE(useEnglishCatalogue()); }
+    void SetUp() override
+    {
+        ASSERT_TRUE(useEnglishCatalogue());
+    }
     void TearDown() override { TextCatalogue::instance().close(); }
 };
 
