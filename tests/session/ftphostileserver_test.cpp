@@ -2,6 +2,7 @@
 // names a third host, MLST announced but MLSD refused, replies too long to keep, a password
 // repeated in the reply. Real servers cannot be told to do these things.
 #include "app/textcatalogue.h"
+#include "session/certificatetrust.h"
 #include "session/ftpconnection.h"
 #include "session/ftpreplyreader.h"
 #include "session/listingreader.h"
@@ -203,6 +204,12 @@ template <typename Case> std::string labelOf(const ::testing::TestParamInfo<Case
     return info.param.label;
 }
 
+// Failures name the case instead of dumping its bytes.
+template <typename Case> void PrintTo(const Case &c, std::ostream *out)
+{
+    *out << c.label;
+}
+
 struct PasvCase {
     const char *label;
     std::function<QByteArray(quint16 port)> numbers; // h1,h2,h3,h4,p1,p2
@@ -384,5 +391,40 @@ TEST_P(FtpAbortedUpload, LeavesTheConnectionUsableOrCleanlyGone)
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, FtpAbortedUpload, ::testing::ValuesIn(AbortCases), labelOf<AbortCase>);
+
+struct AuthCase {
+    const char *label;
+    QByteArray reply; // to AUTH TLS, in one write
+};
+
+const AuthCase AuthCases[] = {
+    { "partial_line_after_234", "234 Proceed\r\n500 junk" },
+    { "partial_code_after_234", "234 Proceed\r\n5" },
+    { "whole_reply_after_234", "234 Proceed\r\n500 junk\r\n" },
+};
+
+using FtpClearTextAfterAuth = FtpHostileTable<AuthCase>;
+
+// RFC 4217, 4: after the 234 every byte is TLS; clear text that came with it must not become part
+// of, or stand in for, the first encrypted reply.
+TEST_P(FtpClearTextAfterAuth, IsDiscarded)
+{
+    m_server.onCommand = [this](const QByteArray &verb, const QByteArray &) {
+        if (verb == "AUTH")
+            m_server.replyAndStartTls(GetParam().reply);
+        else if (verb == "PBSZ" || verb == "PROT")
+            m_server.reply("200 OK\r\n");
+        return verb == "AUTH" || verb == "PBSZ" || verb == "PROT";
+    };
+    auto trust = std::make_shared<CertificateTrust>();
+    trust->setAsker([](const QString &) { return true; });
+    m_connection.setCertificateTrust(trust);
+    m_connection.setSecurity(FtpSecurity::RequireTls);
+    ASSERT_TRUE(connectToServer()) << m_connection.lastError().toStdString();
+    EXPECT_TRUE(m_connection.isEncrypted());
+    EXPECT_EQ(m_connection.currentDirectory(), QStringLiteral("/"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Tls, FtpClearTextAfterAuth, ::testing::ValuesIn(AuthCases), labelOf<AuthCase>);
 
 } // namespace

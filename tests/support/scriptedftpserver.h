@@ -55,13 +55,23 @@ public:
     qsizetype receiveLimit = -1;
     // Ends the control connection from the server's side.
     void disconnectClient();
+    // Writes bytes (the 234 to AUTH TLS, and whatever a hostile server adds) in clear, then speaks
+    // TLS on the control connection with a self-signed certificate for 127.0.0.1.
+    void replyAndStartTls(const QByteArray &bytes);
 
 private:
+    // Accepts the control connection as a socket that can turn to TLS.
+    class ControlServer : public QTcpServer
+    {
+    protected:
+        void incomingConnection(qintptr descriptor) override;
+    };
+
     void readCommands();
     void answer(const QByteArray &verb, const QByteArray &argument);
     void startPendingData();
 
-    QTcpServer m_control;
+    ControlServer m_control;
     QTcpServer m_data;
     QTcpSocket *m_client = nullptr;
     QTcpSocket *m_dataClient = nullptr;
