@@ -204,12 +204,6 @@ template <typename Case> std::string labelOf(const ::testing::TestParamInfo<Case
     return info.param.label;
 }
 
-// Failures name the case instead of dumping its bytes.
-template <typename Case> void PrintTo(const Case &c, std::ostream *out)
-{
-    *out << c.label;
-}
-
 struct PasvCase {
     const char *label;
     std::function<QByteArray(quint16 port)> numbers; // h1,h2,h3,h4,p1,p2
