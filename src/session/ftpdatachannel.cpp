@@ -138,8 +138,10 @@ void FtpDataChannel::attach(QTcpSocket *socket)
         // The peer closing is how a download ends (stream mode), not a failure. An upload ends
         // only with our own close: a server that closes or resets before it, even after our last
         // write, did not take every byte.
-        if (error != QAbstractSocket::RemoteHostClosedError || m_writing)
+        if (error != QAbstractSocket::RemoteHostClosedError)
             fail(FtpFailure::socketError(*m_socket));
+        else if (m_writing)
+            fail(text("FTP_DATACLOSED"));
         else if (m_encryption)
             onPeerClosed();
     });
