@@ -187,11 +187,6 @@ void FtpDataChannel::setSink(QIODevice *device)
     flushToSink();
 }
 
-QByteArray FtpDataChannel::takeReceived()
-{
-    return std::exchange(m_buffer, QByteArray());
-}
-
 void FtpDataChannel::readAvailable()
 {
     if (!m_socket || hasFailed())

@@ -50,9 +50,8 @@ public:
     QString errorString() const { return m_errorString; }
 
     // Received bytes go to device (opened for writing) in large blocks; without a device they are
-    // kept in memory until a device is set or takeReceived() collects them.
+    // kept in memory until a device is set.
     void setSink(QIODevice *device);
-    QByteArray takeReceived();
 
     // Upload side: queues a block for sending.
     void write(const QByteArray &block);
