@@ -394,7 +394,6 @@ struct AuthCase {
 const AuthCase AuthCases[] = {
     { "partial_line_after_234", "234 Proceed\r\n500 junk" },
     { "partial_code_after_234", "234 Proceed\r\n5" },
-    { "whole_reply_after_234", "234 Proceed\r\n500 junk\r\n" },
 };
 
 using FtpClearTextAfterAuth = FtpHostileTable<AuthCase>;
