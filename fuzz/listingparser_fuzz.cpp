@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString line = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
     for (const std::optional<RemoteEntry> &entry :
         { ListingParser::parseListLine(line, now), ListingParser::parseMlsdLine(line) }) {
-        if (entry && (!ListingParser::isAcceptableName(entry->name) || entry->size < 0))
+        if (entry && (!ListingParser::isAcceptableName(entry->name) || entry->size < -1))
             std::abort();
     }
     return 0;

@@ -32,7 +32,9 @@ std::vector<ServerEntry> BuildServerEntries(const QList<RemoteEntry> &entries, c
                 typeName = key.mid(1).toUpper() + QStringLiteral("-Datei");
             typeCache.insert(key, typeName);
         }
-        result.push_back({ entry.name, FormatServerSize(entry.size), typeName, FormatServerTime(entry.lastWrite),
+        // An MLSD entry without a size fact has none to show (-1), which is not 0 bytes.
+        const QString size = entry.size < 0 ? QString() : FormatServerSize(entry.size);
+        result.push_back({ entry.name, size, typeName, FormatServerTime(entry.lastWrite),
             QString::number(entry.attributes), key, entry.size });
     }
     return result;

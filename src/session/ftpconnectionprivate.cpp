@@ -2,7 +2,7 @@
 
 #include "app/textcatalogue.h"
 #include "session/ftpfailure.h"
-#include "session/listingparser.h"
+#include "session/listingreader.h"
 
 #include <QEventLoop>
 #include <QFile>
@@ -53,6 +53,16 @@ QString withoutPassword(QString text, const QString &password)
     const QRegularExpression occurrence(
         QStringLiteral("(?<![\\w])") + QRegularExpression::escape(password) + QStringLiteral("(?![\\w])"));
     return text.replace(occurrence, QStringLiteral("****"));
+}
+
+// RFC 3659, 4.2: "213 1234"; nullopt for any other reply, "213 lots" included: unknown, not 0.
+std::optional<qint64> sizeFrom(const FtpReply &reply)
+{
+    bool isNumber = false;
+    const qint64 size = reply.message().trimmed().toLongLong(&isNumber);
+    if (reply.code() != 213 || !isNumber || size < 0)
+        return std::nullopt;
+    return size;
 }
 
 // ASCII type sends lines with CR LF (RFC 959, 3.1.1.1); local text files end them with LF.
@@ -224,8 +234,14 @@ bool FtpConnection::Private::waitFor(const std::function<bool()> &done, int time
         lastError = m_control.errorString();
         dropLink();
     } else if (m_data && m_data->hasFailed()) {
-        lastError = m_data->errorString();
-        abortData();
+        const QString reason = m_data->errorString();
+        // As after a Stop: the server must learn that the transfer is over, and this call must
+        // know whether the server is still there (some end the session instead of answering).
+        if (m_transferring)
+            abortTransfer();
+        else
+            abortData();
+        lastError = reason;
     } else {
         // A server that stays silent this long is gone or stuck; the protocol position is lost.
         lastError = FtpFailure::noAnswerWithin(timeoutMs);
@@ -603,6 +619,8 @@ void FtpConnection::Private::setAsideUnusedData()
     dropUnusedData();
     if (m_data) {
         m_data->disconnect();
+        // The sink belongs to the refused call and goes with it.
+        m_data->setSink(nullptr);
         m_unusedData = std::move(m_data);
     }
 }
@@ -612,7 +630,7 @@ void FtpConnection::Private::dropUnusedData()
     if (!m_unusedData)
         return;
     m_unusedData->abort();
-    m_unusedData.release()->deleteLater();
+    m_unusedData.reset();
 }
 
 bool FtpConnection::Private::openPassive()
@@ -632,8 +650,15 @@ bool FtpConnection::Private::openPassive()
             return false;
         static const QRegularExpression epsv(QStringLiteral("\\(([!-~])\\1\\1(\\d+)\\1\\)"));
         const QRegularExpressionMatch match = epsv.match(reply->text());
-        if (reply->isCompletion() && match.hasMatch())
-            port = quint16(match.captured(2).toUInt());
+        if (reply->isCompletion() && match.hasMatch()) {
+            // A port past 65535 would wrap around to one the server never named.
+            const uint number = match.captured(2).toUInt();
+            if (number == 0 || number > 65535) {
+                lastError = text("FTP_UNEXPECTED").arg(QStringLiteral("EPSV")) + u' ' + reply->text();
+                return false;
+            }
+            port = quint16(number);
+        }
     }
     if (!port) {
         // "227 Entering Passive Mode (h1,h2,h3,h4,p1,p2)"; some servers omit the parentheses.
@@ -644,11 +669,16 @@ bool FtpConnection::Private::openPassive()
             return failWith(*reply);
         static const QRegularExpression pasv(QStringLiteral("(\\d+),(\\d+),(\\d+),(\\d+),(\\d+),(\\d+)"));
         const QRegularExpressionMatch match = pasv.match(reply->message());
-        if (!match.hasMatch()) {
+        // Each number is one byte (RFC 959, 4.1.2 PASV); "424,43" would wrap to another port.
+        const auto isByte = [&](int i) { return match.captured(i).size() <= 3 && match.captured(i).toUInt() <= 255; };
+        const bool bytes
+            = match.hasMatch() && isByte(1) && isByte(2) && isByte(3) && isByte(4) && isByte(5) && isByte(6);
+        const uint number = bytes ? match.captured(5).toUInt() * 256 + match.captured(6).toUInt() : 0;
+        if (number == 0) {
             lastError = text("FTP_UNEXPECTED").arg(QStringLiteral("PASV")) + u' ' + reply->text();
             return false;
         }
-        port = quint16(match.captured(5).toUInt() * 256 + match.captured(6).toUInt());
+        port = quint16(number);
     }
     m_data->connectToHost(peer, *port);
     return waitFor([&] { return m_data->isConnected(); }, timeouts.connectMs);
@@ -678,7 +708,7 @@ bool FtpConnection::Private::openActive()
 }
 
 bool FtpConnection::Private::receive(
-    const QString &text, const std::function<bool()> &started, std::optional<FtpReply> *refusal)
+    const QString &text, const std::function<bool(const FtpReply &)> &started, std::optional<FtpReply> *refusal)
 {
     if (!sendCommand(text)) {
         abortData();
@@ -698,7 +728,7 @@ bool FtpConnection::Private::receive(
         return false;
     }
     m_data->startEncryption();
-    if (started && !started()) {
+    if (started && !started(*first)) {
         abortData();
         return false;
     }
@@ -708,14 +738,19 @@ bool FtpConnection::Private::receive(
 // A transfer is complete only when both the final reply and the end of the data stream have
 // arrived, in either order: pyftpdlib sends 226 as soon as it wrote the last byte, vsftpd and
 // pure-ftpd only after the data connection closed.
-bool FtpConnection::Private::finishTransfer(std::optional<FtpReply> finalReply)
+bool FtpConnection::Private::finishTransfer(std::optional<FtpReply> finalReply, bool upload)
 {
+    // The server learns the end of an upload only from our close of the data connection (stream
+    // mode): a final reply before that close is complete means it stopped taking the file.
+    bool endedEarly = false;
     const bool done = waitFor(
         [&] {
-            if (!finalReply)
+            if (!finalReply) {
                 finalReply = takeOwnFinalReply();
+                endedEarly = upload && finalReply && !m_data->isFinished();
+            }
             // 426/451/552 end the transfer whatever the data connection does.
-            return finalReply && (finalReply->isError() || m_data->isFinished());
+            return finalReply && (endedEarly || finalReply->isError() || m_data->isFinished());
         },
         timeouts.dataIdleMs);
     if (!done)
@@ -723,6 +758,11 @@ bool FtpConnection::Private::finishTransfer(std::optional<FtpReply> finalReply)
     if (!finalReply->isCompletion()) {
         abortData();
         return failWith(*finalReply);
+    }
+    if (endedEarly) {
+        abortData();
+        lastError = text("FTP_UPLOADENDED") + u' ' + finalReply->text();
+        return false;
     }
     reportProgress();
     return true;
@@ -734,12 +774,22 @@ void FtpConnection::Private::abortTransfer()
     abortData();
     // The aborted command's reply (426, or 226 when the transfer had just ended) and ABOR's own
     // (226 or 225) arrive in this order; a cancelled call still waits for them, briefly.
-    if (!waitFor(
-            [&] {
-                while (m_awaitedReplies > 0 && takeOwnReply()) { }
-                return m_awaitedReplies == 0;
-            },
-            abortReplyMs, false))
+    bool sessionEnding = false;
+    const bool answered = waitFor(
+        [&] {
+            while (m_awaitedReplies > 0) {
+                const std::optional<FtpReply> reply = takeOwnReply();
+                if (!reply)
+                    break;
+                sessionEnding = sessionEnding || reply->code() == 421
+                    || reply->replyClass() == FtpReply::ReplyClass::PermanentError;
+            }
+            return m_awaitedReplies == 0;
+        },
+        abortReplyMs, false);
+    // vsftpd answers a cut TLS transfer with "500 OOPS" and ends the session; 421 announces the
+    // end. The link goes now, so that the next command does not fail on the server's close.
+    if (!answered || sessionEnding)
         dropLink();
     m_abortSent = false;
 }
@@ -764,17 +814,25 @@ void FtpConnection::Private::abortData()
     if (!m_data)
         return;
     m_data->abort();
-    // Deferred: the channel may be the very object whose signal led here.
-    m_data.release()->deleteLater();
+    // Deleted now, so that its megabyte buffer goes when the transfer ends: deleteLater() inside
+    // a nested wait runs only when the outermost wait returns, and a tree of downloads run from
+    // the window's event loop would keep every one. Only while the channel's own signal is being
+    // delivered (a progress callback let events run, and a Stop dropped the upload) must it wait.
+    if (m_inDataSignal > 0)
+        m_data.release()->deleteLater();
+    else
+        m_data.reset();
 }
 
 void FtpConnection::Private::onDataActivity()
 {
+    ++m_inDataSignal;
     m_activity.restart();
     if (m_progressClock.elapsed() >= progressIntervalMs)
         reportProgress();
     if (m_loop)
         m_loop->quit();
+    --m_inDataSignal;
 }
 
 void FtpConnection::Private::reportProgress()
@@ -789,6 +847,8 @@ void FtpConnection::Private::reportProgress()
 std::optional<QList<RemoteEntry>> FtpConnection::Private::list(QStringList *refusedNames)
 {
     // Listings travel in ASCII type (RFC 959, 4.1.3 LIST; RFC 3659, 7 MLSD).
+    if (refusedNames)
+        refusedNames->clear();
     if (!checkReady() || !ensureType(TransferType::Ascii))
         return std::nullopt;
     // RFC 3659 announces MLSD as the MLST feature; its lines are exact and locale-free. Some
@@ -796,32 +856,29 @@ std::optional<QList<RemoteEntry>> FtpConnection::Private::list(QStringList *refu
     // LIST then serves this connection from here on.
     bool machineListing = !m_mlsdRefused
         && (m_features.contains(QStringLiteral("MLST")) || m_features.contains(QStringLiteral("MLSD")));
+    std::optional<ListingReader> reader;
+    const auto receiveListing = [&](std::optional<FtpReply> *refusal) {
+        reader.emplace(machineListing ? ListingReader::Format::Mlsd : ListingReader::Format::List);
+        if (!openDataChannel())
+            return false;
+        // Parsed as it arrives, even before the server's 150: only the entries are kept.
+        m_data->setSink(&*reader);
+        return receive(machineListing ? QStringLiteral("MLSD") : QStringLiteral("LIST"), {}, refusal);
+    };
     std::optional<FtpReply> refusal;
-    bool received
-        = openDataChannel() && receive(machineListing ? QStringLiteral("MLSD") : QStringLiteral("LIST"), {}, &refusal);
+    bool received = receiveListing(&refusal);
     if (!received && machineListing && refusal && refusal->replyClass() == FtpReply::ReplyClass::PermanentError) {
         machineListing = false;
-        received = openDataChannel() && receive(QStringLiteral("LIST"), {});
+        received = receiveListing(nullptr);
         m_mlsdRefused = received;
     }
+    abortData();
     if (!received)
         return std::nullopt;
-
-    const QString text = QString::fromUtf8(m_data->takeReceived());
-    abortData();
-    QList<RemoteEntry> entries;
+    reader->finish();
     if (refusedNames)
-        refusedNames->clear();
-    const QDateTime now = QDateTime::currentDateTimeUtc();
-    for (QString line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
-        std::optional<RemoteEntry> entry
-            = machineListing ? ListingParser::parseMlsdLine(line) : ListingParser::parseListLine(line, now);
-        if (entry)
-            entries.append(std::move(*entry));
-    }
-    return entries;
+        *refusedNames = reader->refusedNames();
+    return reader->takeEntries();
 }
 
 bool FtpConnection::Private::getFile(const QString &remoteName, const QString &localPath)
@@ -829,15 +886,23 @@ bool FtpConnection::Private::getFile(const QString &remoteName, const QString &l
     if (!checkArgument(remoteName) || !ensureType(TransferType::Binary))
         return false;
     // RFC 3659 SIZE gives the progress its total; a server without it leaves the total unknown.
-    const std::optional<FtpReply> size = command(QStringLiteral("SIZE ") + remoteName);
-    if (!size)
+    const std::optional<FtpReply> sizeReply = command(QStringLiteral("SIZE ") + remoteName);
+    if (!sizeReply)
         return false;
-    const qint64 total = size->code() == 213 ? size->message().trimmed().toLongLong() : -1;
+    std::optional<qint64> announced = sizeFrom(*sizeReply);
     QFile file(localPath);
     if (!openDataChannel())
         return false;
-    m_transferTotal = total;
-    const bool received = receive(QStringLiteral("RETR ") + remoteName, [&] {
+    m_transferTotal = announced.value_or(-1);
+    const bool received = receive(QStringLiteral("RETR ") + remoteName, [&](const FtpReply &first) {
+        // vsftpd and proftpd: "150 Opening BINARY mode data connection for a.bin (12345 bytes)",
+        // the size at the moment the transfer starts.
+        static const QRegularExpression byteCount(QStringLiteral("\\((\\d+) bytes\\)"));
+        const QRegularExpressionMatch match = byteCount.match(first.text());
+        bool isNumber = false;
+        const qint64 count = match.captured(1).toLongLong(&isNumber);
+        if (isNumber)
+            announced = m_transferTotal = count;
         // Opened only once the server agreed to send, so a refused download leaves an existing
         // local file untouched. Unbuffered: the channel already writes megabyte blocks.
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
@@ -847,7 +912,14 @@ bool FtpConnection::Private::getFile(const QString &remoteName, const QString &l
         m_data->setSink(&file);
         return true;
     });
+    // A cut data connection looks like the end of the file (stream mode, RFC 959, 3.4), and
+    // some servers have already answered 226 for what they handed to the network.
+    const qint64 arrived = m_data ? m_data->bytesTransferred() : 0;
     abortData();
+    if (received && announced && arrived < *announced) {
+        lastError = text("FTP_DOWNLOADSHORT").arg(arrived).arg(*announced);
+        return false;
+    }
     return received;
 }
 
@@ -930,7 +1002,7 @@ bool FtpConnection::Private::closeFile()
     m_state = State::Ready;
     // The close of the data connection marks the end of the file (stream mode, RFC 959, 3.4).
     m_data->finishWriting();
-    const bool done = finishTransfer(std::exchange(m_uploadFinalReply, std::nullopt));
+    const bool done = finishTransfer(std::exchange(m_uploadFinalReply, std::nullopt), true);
     abortData();
     return done;
 }
@@ -958,12 +1030,9 @@ std::optional<qint64> FtpConnection::Private::fileSize(const QString &name)
         failWith(*reply);
         return std::nullopt;
     }
-    bool isNumber = false;
-    const qint64 size = reply->message().trimmed().toLongLong(&isNumber);
-    if (!isNumber || size < 0) {
+    const std::optional<qint64> size = sizeFrom(*reply);
+    if (!size)
         lastError = text("FTP_UNEXPECTED").arg(QStringLiteral("SIZE")) + u' ' + reply->text();
-        return std::nullopt;
-    }
     return size;
 }
 

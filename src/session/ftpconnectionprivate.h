@@ -120,16 +120,17 @@ private:
     bool openPassive();
     bool openActive();
     // Sends a data command (LIST, MLSD, RETR) and receives until it is complete; started() runs
-    // when the server accepted the command. A refusing reply is also given in refusal.
-    bool receive(const QString &command, const std::function<bool()> &started,
+    // with the server's first reply once it accepted the command. A refusing reply is also given
+    // in refusal.
+    bool receive(const QString &command, const std::function<bool(const FtpReply &first)> &started,
         std::optional<FtpReply> *refusal = nullptr);
-    bool finishTransfer(std::optional<FtpReply> finalReply);
+    bool finishTransfer(std::optional<FtpReply> finalReply, bool upload = false);
     void abortData();
     // After a refused transfer command: the data connection it did not use, see the definition.
     void setAsideUnusedData();
     void dropUnusedData();
-    // RFC 959, 4.1.3 ABOR: ends the transfer under way and leaves the connection usable; waits a
-    // few seconds for the replies, then drops the link.
+    // RFC 959, 4.1.3 ABOR: ends the transfer under way and leaves the connection usable; drops
+    // the link when the replies do not come within a few seconds or ABOR is refused.
     void abortTransfer();
     // Sends ABOR without waiting; the next command collects its replies first.
     void sendAbort();
@@ -150,6 +151,7 @@ private:
     FtpControlChannel m_control;
     std::unique_ptr<FtpDataChannel> m_data;
     std::unique_ptr<FtpDataChannel> m_unusedData; // set aside by setAsideUnusedData()
+    int m_inDataSignal = 0; // the data channel's activity signal is being delivered
     State m_state = State::Unconnected;
     bool m_passive = false;
     QSet<QString> m_features;

@@ -67,6 +67,10 @@ bool FtpControlChannel::isConnected() const
 
 void FtpControlChannel::startEncryption()
 {
+    // RFC 4217, 4: after the 234 every byte is TLS. Clear text the server (or someone in the
+    // path) sent after its 234 would otherwise be joined to the first encrypted reply.
+    m_socket->readAll();
+    m_reader.clear();
     m_handshakeErrors.clear();
     m_socket->startClientEncryption();
 }

@@ -29,8 +29,9 @@ public:
     void connectToHost(const QString &host, quint16 port, bool implicitTls = false);
     bool isConnected() const;
 
-    // TLS (RFC 4217): the handshake after the server's 234 to AUTH TLS. Certificate problems do not
-    // end it; they wait in handshakeErrors() for the caller to judge before anything more is sent.
+    // TLS (RFC 4217): the handshake after the server's 234 to AUTH TLS; whatever arrived in clear
+    // text after the 234 is discarded. Certificate problems do not end it; they wait in
+    // handshakeErrors() for the caller to judge before anything more is sent.
     void startEncryption();
     bool isEncrypted() const;
     QList<QSslError> handshakeErrors() const { return m_handshakeErrors; }

@@ -45,10 +45,12 @@ FtpDataChannel::FtpDataChannel(QObject *parent)
     : QObject(parent)
 {
     m_buffer.reserve(sinkBlockSize);
+    ++s_liveCount;
 }
 
 FtpDataChannel::~FtpDataChannel()
 {
+    --s_liveCount;
     if (m_socket)
         m_socket->disconnect(this);
     releaseHeldDescriptor();
@@ -133,10 +135,13 @@ void FtpDataChannel::attach(QTcpSocket *socket)
     });
     connect(socket, &QTcpSocket::disconnected, this, &FtpDataChannel::onDisconnected);
     connect(socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
-        // The peer closing is how a download ends (stream mode), not a failure; during an
-        // upload it means the server or the link went away.
-        if (error != QAbstractSocket::RemoteHostClosedError || m_writing)
+        // The peer closing is how a download ends (stream mode), not a failure. An upload ends
+        // only with our own close: a server that closes or resets before it, even after our last
+        // write, did not take every byte.
+        if (error != QAbstractSocket::RemoteHostClosedError)
             fail(FtpFailure::socketError(*m_socket));
+        else if (m_writing)
+            fail(text("FTP_DATACLOSED"));
         else if (m_encryption)
             onPeerClosed();
     });
@@ -180,11 +185,6 @@ void FtpDataChannel::setSink(QIODevice *device)
 {
     m_sink = device;
     flushToSink();
-}
-
-QByteArray FtpDataChannel::takeReceived()
-{
-    return std::exchange(m_buffer, QByteArray());
 }
 
 void FtpDataChannel::readAvailable()
@@ -234,10 +234,11 @@ void FtpDataChannel::onDisconnected()
     // the end from the FIN.
     if (m_heldDescriptor >= 0)
         ::shutdown(m_heldDescriptor, SHUT_WR);
-    if (m_writing) {
+    if (m_writing && !m_closing) {
         fail(text("FTP_DATACLOSED"));
         return;
     }
+    m_writing = false;
     readAvailable();
     if (hasFailed() || !flushToSink())
         return;
@@ -267,9 +268,13 @@ qint64 FtpDataChannel::bytesToWrite() const
 
 void FtpDataChannel::finishWriting()
 {
-    m_writing = false;
+    m_closing = true;
     m_finishPending = false;
     if (!m_socket || m_socket->state() == QAbstractSocket::UnconnectedState) {
+        if (m_writing) {
+            fail(text("FTP_DATACLOSED"));
+            return;
+        }
         m_finished = true;
         emit activity();
         return;

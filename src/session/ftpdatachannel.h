@@ -24,6 +24,9 @@ public:
     explicit FtpDataChannel(QObject *parent = nullptr);
     ~FtpDataChannel() override;
 
+    // Channels that exist right now: each holds a megabyte buffer, so they must not pile up.
+    static int liveCount() { return s_liveCount; }
+
     // Before connecting or listening: the connection is TLS (RFC 4217 PROT P), resuming the
     // control connection's session from its configuration, and its peer must show the control
     // connection's certificate.
@@ -47,9 +50,8 @@ public:
     QString errorString() const { return m_errorString; }
 
     // Received bytes go to device (opened for writing) in large blocks; without a device they are
-    // kept in memory until a device is set or takeReceived() collects them.
+    // kept in memory until a device is set.
     void setSink(QIODevice *device);
-    QByteArray takeReceived();
 
     // Upload side: queues a block for sending.
     void write(const QByteArray &block);
@@ -87,10 +89,13 @@ private:
     QIODevice *m_sink = nullptr;
     QByteArray m_buffer; // received bytes not yet written to the sink
     qint64 m_transferred = 0;
-    bool m_writing = false; // an upload is under way and not yet finished by finishWriting()
+    bool m_writing = false; // an upload is under way and our close of it is not complete
+    bool m_closing = false; // finishWriting() was called
     bool m_finished = false;
     bool m_handshakeWanted = false;
     bool m_finishPending = false; // finishWriting() waits for the TLS handshake
     int m_heldDescriptor = -1; // keeps a finished TLS upload's socket open, see finishWriting()
     QString m_errorString;
+
+    static inline int s_liveCount = 0;
 };

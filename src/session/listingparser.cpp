@@ -71,6 +71,17 @@ RemoteEntry makeEntry(const QString &name, bool isFolder, qint64 size, const QDa
     return entry;
 }
 
+// The entry, or nullopt when its name must not reach the program; such a name goes to
+// refusedName unless it only names the folder itself or its parent, which every listing may show.
+std::optional<RemoteEntry> accepted(RemoteEntry entry, QString *refusedName)
+{
+    if (ListingParser::isAcceptableName(entry.name))
+        return entry;
+    if (refusedName && entry.name != u"." && entry.name != u"..")
+        *refusedName = entry.name;
+    return std::nullopt;
+}
+
 // ---- Unix `ls -l` --------------------------------------------------------------------------
 
 // "drwxr-xr-x", optionally followed by an ACL or extended-attribute marker ("+", "@", ".").
@@ -225,7 +236,7 @@ std::optional<UnixDate> unixDateAt(const QString &line, const QList<Token> &toke
     return std::nullopt;
 }
 
-std::optional<RemoteEntry> parseUnixLine(const QString &line, const QDateTime &now)
+std::optional<RemoteEntry> parseUnixLine(const QString &line, const QDateTime &now, QString *refusedName)
 {
     // mode, links, owner, group, size, month, day, time: with a device's "major, minor" pair in
     // place of the size, or full-iso's zone after the time, this is at most nine words before the name.
@@ -259,17 +270,22 @@ std::optional<RemoteEntry> parseUnixLine(const QString &line, const QDateTime &n
         if (date->nameStart >= line.size())
             return std::nullopt;
         QString name = line.mid(date->nameStart);
+        QString target;
         bool isFolder = type == u'd';
         if (type == u'l') {
+            // "link -> ../real": a link counts as a folder only when its target says so (ls -F's
+            // "target/"); deleting it then removes the link, never what it points to.
             const qsizetype arrow = name.indexOf(QStringLiteral(" -> "));
             if (arrow >= 0) {
-                isFolder = name.endsWith(u'/');
+                target = name.mid(arrow + 4);
+                isFolder = target.endsWith(u'/');
                 name.truncate(arrow);
             }
         }
-        if (!ListingParser::isAcceptableName(name))
-            return std::nullopt;
-        return makeEntry(name, isFolder, size, date->lastWrite);
+        RemoteEntry entry = makeEntry(name, isFolder, size, date->lastWrite);
+        entry.isLink = type == u'l';
+        entry.linkTarget = target;
+        return accepted(std::move(entry), refusedName);
     }
     return std::nullopt;
 }
@@ -278,7 +294,7 @@ std::optional<RemoteEntry> parseUnixLine(const QString &line, const QDateTime &n
 
 // "03-07-04  09:05AM       <DIR>          name" or "03-07-2004  21:05   1234 name". The size column
 // is right-aligned, so exactly one blank separates it from the name; <DIR> is padded.
-std::optional<RemoteEntry> parseDosLine(const QString &line)
+std::optional<RemoteEntry> parseDosLine(const QString &line, QString *refusedName)
 {
     static const QRegularExpression pattern(
         QStringLiteral("^(\\d{2})-(\\d{2})-(\\d{2}|\\d{4}) +(\\d{1,2}):(\\d{2}) *([AaPp][Mm])? +"
@@ -313,10 +329,7 @@ std::optional<RemoteEntry> parseDosLine(const QString &line)
             return std::nullopt;
         size = *parsed;
     }
-    const QString name = match.captured(9);
-    if (!ListingParser::isAcceptableName(name))
-        return std::nullopt;
-    return makeEntry(name, isFolder, size, QDateTime(date, time, Qt::UTC));
+    return accepted(makeEntry(match.captured(9), isFolder, size, QDateTime(date, time, Qt::UTC)), refusedName);
 }
 
 // ---- MLSD (RFC 3659, 7.2) ----------------------------------------------------------------
@@ -351,17 +364,17 @@ bool isAcceptableName(const QString &name)
     return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/') && !name.contains(QChar(0));
 }
 
-std::optional<RemoteEntry> parseListLine(const QString &rawLine, const QDateTime &now)
+std::optional<RemoteEntry> parseListLine(const QString &rawLine, const QDateTime &now, QString *refusedName)
 {
     const QString line = withoutLineEnd(rawLine);
     if (line.trimmed().isEmpty())
         return std::nullopt;
     if (line.at(0).isDigit())
-        return parseDosLine(line);
-    return parseUnixLine(line, now);
+        return parseDosLine(line, refusedName);
+    return parseUnixLine(line, now, refusedName);
 }
 
-std::optional<RemoteEntry> parseMlsdLine(const QString &rawLine)
+std::optional<RemoteEntry> parseMlsdLine(const QString &rawLine, QString *refusedName)
 {
     const QString line = withoutLineEnd(rawLine);
     // The facts end at the first blank; the name may hold blanks and ";" of its own.
@@ -373,6 +386,9 @@ std::optional<RemoteEntry> parseMlsdLine(const QString &rawLine)
     std::optional<bool> isFolder;
     std::optional<qint64> size;
     QDateTime lastWrite;
+    bool isLink = false;
+    QString target;
+    QString unique;
     const QStringView facts = QStringView(line).left(blank);
     for (const QStringView fact : facts.split(u';', Qt::SkipEmptyParts)) {
         const qsizetype equals = fact.indexOf(u'=');
@@ -388,10 +404,13 @@ std::optional<RemoteEntry> parseMlsdLine(const QString &rawLine)
                 isFolder = true;
             } else if (type == u"cdir" || type == u"pdir") {
                 return std::nullopt; // the listed folder itself and its parent
-            } else if (type.startsWith(u"os.unix=slink")) {
-                // pure-ftpd: "OS.unix=slink:/target"; a link counts as a folder only when its
-                // target says so, as in a Unix listing.
-                isFolder = type.endsWith(u'/');
+            } else if (type.startsWith(u"os.unix=slink") || type == u"os.unix=symlink") {
+                // pure-ftpd: "OS.unix=slink:/target", proftpd: "OS.unix=symlink". A link counts
+                // as a folder only when its target says so, as in a Unix listing.
+                isLink = true;
+                if (type.startsWith(u"os.unix=slink:"))
+                    target = value.mid(value.indexOf(u':') + 1);
+                isFolder = target.endsWith(u'/');
             } else if (type.startsWith(u"os.")) {
                 isFolder = false; // devices, sockets and other system-specific kinds
             } else {
@@ -403,12 +422,18 @@ std::optional<RemoteEntry> parseMlsdLine(const QString &rawLine)
                 return std::nullopt;
         } else if (key == u"modify") {
             lastWrite = mlsdTime(value);
+        } else if (key == u"unique") {
+            unique = value;
         }
     }
     // Without a type fact there is no telling a folder from a file.
-    if (!isFolder || !isAcceptableName(name))
+    if (!isFolder)
         return std::nullopt;
-    return makeEntry(name, *isFolder, size.value_or(0), lastWrite);
+    RemoteEntry entry = makeEntry(name, *isFolder, size.value_or(-1), lastWrite);
+    entry.isLink = isLink;
+    entry.linkTarget = target;
+    entry.unique = unique;
+    return accepted(std::move(entry), refusedName);
 }
 
 } // namespace ListingParser

@@ -1,12 +1,15 @@
 // FtpConnection against a real server, every operation in passive and in active mode.
 #include "session/ftpconnection.h"
+#include "session/ftpdatachannel.h"
 #include "support/ftprelay.h"
 #include "support/ftptestserver.h"
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -250,6 +253,59 @@ TEST_P(FtpConnectionTest, UploadIntoMissingFolderFails)
     EXPECT_FALSE(m_connection.writeFile("data"));
     EXPECT_FALSE(m_connection.closeFile());
     EXPECT_TRUE(m_connection.noop());
+}
+
+// The window runs transfers from inside its event loop, where a deferred delete waits for the
+// whole run: each data connection's megabyte buffer must go when its transfer ends.
+TEST_P(FtpConnectionTest, DataConnectionsGoWhenTheirTransferEndsInsideARunningEventLoop)
+{
+    ASSERT_TRUE(m_server.writeFile(QStringLiteral("one.bin"), randomBytes(100000)));
+    QEventLoop loop;
+    bool transferred = true;
+    int mostAlive = 0;
+    QTimer::singleShot(0, &loop, [&] {
+        for (int i = 0; i < 20 && transferred; ++i) {
+            transferred = m_connection.getFile(QStringLiteral("one.bin"), localPath(QStringLiteral("one.bin")))
+                && m_connection.list().has_value()
+                && upload(m_connection, QStringLiteral("up.bin"), QByteArray(1000, 'u'));
+            mostAlive = std::max(mostAlive, FtpDataChannel::liveCount());
+        }
+        loop.quit();
+    });
+    loop.exec();
+    EXPECT_TRUE(transferred) << m_connection.lastError().toStdString();
+    EXPECT_EQ(mostAlive, 0);
+}
+
+TEST_P(FtpConnectionTest, FileSizeIsTheStoredByteCount)
+{
+    const QByteArray data = randomBytes(123457);
+    ASSERT_TRUE(upload(m_connection, QStringLiteral("sized.bin"), data));
+    EXPECT_EQ(m_connection.fileSize(QStringLiteral("sized.bin")), data.size());
+    EXPECT_EQ(m_connection.fileSize(QStringLiteral("missing.bin")), std::nullopt);
+    EXPECT_FALSE(m_connection.lastError().isEmpty());
+    EXPECT_TRUE(m_connection.noop());
+}
+
+// A local read error or a Stop in the middle of an upload: ABOR, then the connection is usable,
+// or cleanly gone where the server ends the session instead.
+TEST_P(FtpConnectionTest, AbortFileEndsAnOpenUploadAndTheConnectionGoesOn)
+{
+    ASSERT_TRUE(m_connection.openFileForWriting(QStringLiteral("cut.bin"), FtpConnection::TransferType::Binary));
+    ASSERT_TRUE(m_connection.writeFile(randomBytes(1024 * 1024)));
+    const bool usable = m_connection.abortFile();
+    EXPECT_TRUE(m_commands.contains(QStringLiteral("ABOR")));
+    EXPECT_EQ(usable, m_connection.isConnected());
+    EXPECT_FALSE(m_connection.isBusy());
+    if (!usable) {
+        const qsizetype sent = m_commands.size();
+        EXPECT_FALSE(m_connection.noop());
+        EXPECT_EQ(m_commands.size(), sent);
+        ASSERT_TRUE(connectToServer(m_connection)) << m_connection.lastError().toStdString();
+    }
+    const QByteArray data = randomBytes(300000);
+    ASSERT_TRUE(upload(m_connection, QStringLiteral("cut.bin"), data)) << m_connection.lastError().toStdString();
+    EXPECT_EQ(m_connection.fileSize(QStringLiteral("cut.bin")), data.size());
 }
 
 TEST_P(FtpConnectionTest, OpenUploadRefusesOtherCommands)

@@ -135,6 +135,7 @@ const FaultCase faultCases[] = {
     { "download_stalls", Call::Download, {}, [](FtpRelay &) {} },
     { "upload_stalls", Call::Upload, {}, [](FtpRelay &) {} },
     { "download_cut", Call::Download, [](FtpRelay &relay) { relay.setDataLimit(100 * 1024); }, {} },
+    { "upload_cut", Call::Upload, [](FtpRelay &relay) { relay.setDataLimit(100 * 1024); }, {} },
 };
 
 INSTANTIATE_TEST_SUITE_P(Faults, FtpConnectionFaultTest, ::testing::ValuesIn(faultCases),

@@ -2,12 +2,16 @@
 // names a third host, MLST announced but MLSD refused, replies too long to keep, a password
 // repeated in the reply. Real servers cannot be told to do these things.
 #include "app/textcatalogue.h"
+#include "session/certificatetrust.h"
 #include "session/ftpconnection.h"
 #include "session/ftpreplyreader.h"
+#include "session/listingreader.h"
 #include "support/englishcatalogue.h"
 #include "support/scriptedftpserver.h"
 
+#include <QLocale>
 #include <QTcpServer>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -162,5 +166,258 @@ TEST(FtpFailureReasons, ComeFromTheCatalogueInTheChosenLanguage)
     EXPECT_EQ(connection.lastError(), QStringLiteral("530 Login incorrect."));
     catalogue.close();
 }
+
+// ---- Numbers, sizes and ends a server may get wrong ---------------------------------------------
+
+// Real texts, so that one reason cannot pass for another.
+class FtpHostileCaseTest : public FtpHostileServerTest {
+protected:
+    void SetUp() override
+    {
+        FtpHostileServerTest::SetUp();
+        ASSERT_TRUE(useEnglishCatalogue());
+        ASSERT_TRUE(m_local.isValid());
+    }
+    void TearDown() override { TextCatalogue::instance().close(); }
+
+    // Usable, or cleanly gone: then a call fails at once without a word on the wire.
+    void expectUsableOrGone()
+    {
+        if (m_connection.isConnected()) {
+            EXPECT_TRUE(m_connection.noop()) << m_connection.lastError().toStdString();
+            EXPECT_EQ(m_server.received.constLast(), QStringLiteral("NOOP"));
+            return;
+        }
+        const qsizetype sent = m_server.received.size();
+        EXPECT_FALSE(m_connection.noop());
+        EXPECT_EQ(m_server.received.size(), sent);
+    }
+
+    QTemporaryDir m_local;
+};
+
+template <typename Case> class FtpHostileTable : public FtpHostileCaseTest, public ::testing::WithParamInterface<Case> {
+};
+
+template <typename Case> std::string labelOf(const ::testing::TestParamInfo<Case> &info)
+{
+    return info.param.label;
+}
+
+struct PasvCase {
+    const char *label;
+    std::function<QByteArray(quint16 port)> numbers; // h1,h2,h3,h4,p1,p2
+};
+
+const PasvCase PasvCases[] = {
+    // Each of these wraps to the real port when taken modulo 256 or 65536.
+    { "p1_over_255",
+        [](quint16 port) {
+            return "127,0,0,1," + QByteArray::number((port >> 8) + 256) + ',' + QByteArray::number(port & 0xff);
+        } },
+    { "p2_over_255",
+        [](quint16 port) {
+            return "127,0,0,1," + QByteArray::number((port >> 8) - 1) + ',' + QByteArray::number((port & 0xff) + 256);
+        } },
+    { "h1_over_255",
+        [](quint16 port) {
+            return "383,0,0,1," + QByteArray::number(port >> 8) + ',' + QByteArray::number(port & 0xff);
+        } },
+    { "port_zero", [](quint16) { return QByteArray("127,0,0,1,0,0"); } },
+};
+
+using FtpPasvReply = FtpHostileTable<PasvCase>;
+
+TEST_P(FtpPasvReply, OutOfRangeNumbersAreRefusedWithAReason)
+{
+    m_server.onCommand = [this](const QByteArray &verb, const QByteArray &) {
+        if (verb != "PASV")
+            return false;
+        m_server.reply("227 Entering Passive Mode (" + GetParam().numbers(m_server.dataPort()) + ")\r\n");
+        return true;
+    };
+    ASSERT_TRUE(connectToServer()) << m_connection.lastError().toStdString();
+    EXPECT_FALSE(m_connection.list().has_value());
+    EXPECT_TRUE(m_connection.lastError().startsWith(text("FTP_UNEXPECTED").arg(QStringLiteral("PASV"))))
+        << m_connection.lastError().toStdString();
+    EXPECT_FALSE(m_server.hasDataConnection());
+}
+
+INSTANTIATE_TEST_SUITE_P(Numbers, FtpPasvReply, ::testing::ValuesIn(PasvCases), labelOf<PasvCase>);
+
+struct DownloadCase {
+    const char *label;
+    QByteArray sizeReply;
+    QByteArray preliminary;
+    std::optional<qint64> fileSize;
+    bool completes; // else it fails as 12 of 4096 bytes
+};
+
+const QByteArray Opening = "150 Opening BINARY mode data connection";
+const DownloadCase DownloadCases[] = {
+    { "size_not_a_number_is_unknown", "213 lots\r\n", Opening + "\r\n", std::nullopt, true },
+    { "no_size", "550 SIZE not allowed\r\n", Opening + "\r\n", std::nullopt, true },
+    { "size_matches", "213 12\r\n", Opening + "\r\n", 12, true },
+    { "short_of_size", "213 4096\r\n", Opening + "\r\n", 4096, false },
+    { "short_of_the_150_count", "502 no SIZE\r\n", Opening + " for a.bin (4096 bytes)\r\n", std::nullopt, false },
+    // The 150 tells the size when the transfer starts, SIZE an earlier one.
+    { "150_count_wins", "213 4096\r\n", Opening + " for a.bin (12 bytes)\r\n", 4096, true },
+};
+
+using FtpDownloadSize = FtpHostileTable<DownloadCase>;
+
+TEST_P(FtpDownloadSize, ADownloadShortOfTheAnnouncedSizeFails)
+{
+    const DownloadCase &c = GetParam();
+    m_server.onCommand = [&](const QByteArray &verb, const QByteArray &) {
+        if (verb == "SIZE")
+            m_server.reply(c.sizeReply);
+        else if (verb == "RETR")
+            m_server.sendData("hello world\n", "226 Transfer complete\r\n", c.preliminary);
+        return verb == "SIZE" || verb == "RETR";
+    };
+    ASSERT_TRUE(connectToServer()) << m_connection.lastError().toStdString();
+    EXPECT_EQ(m_connection.fileSize(QStringLiteral("a.bin")), c.fileSize);
+    EXPECT_EQ(m_connection.getFile(QStringLiteral("a.bin"), m_local.filePath(QStringLiteral("a.bin"))), c.completes);
+    if (!c.completes) {
+        EXPECT_EQ(m_connection.lastError(), text("FTP_DOWNLOADSHORT").arg(12).arg(4096));
+    }
+    expectUsableOrGone();
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, FtpDownloadSize, ::testing::ValuesIn(DownloadCases), labelOf<DownloadCase>);
+
+struct EndlessCase {
+    const char *label;
+    QByteArray chunk; // sent again and again
+};
+
+const EndlessCase EndlessCases[] = {
+    { "entries", QByteArray("type=file;size=1; a\r\n").repeated(3000) },
+    { "lines_that_are_no_entries", (QByteArray(1000, 'x') + "\r\n").repeated(64) },
+    { "one_line_that_never_ends", QByteArray(64 * 1024, 'y') },
+};
+
+using FtpEndlessListing = FtpHostileTable<EndlessCase>;
+
+TEST_P(FtpEndlessListing, StopsWithItsReason)
+{
+    m_server.onCommand = [this](const QByteArray &verb, const QByteArray &) {
+        if (verb == "MLSD")
+            m_server.sendEndlessData(GetParam().chunk);
+        else if (verb == "ABOR")
+            m_server.reply("426 Transfer aborted\r\n226 ABOR done\r\n");
+        return verb == "MLSD" || verb == "ABOR";
+    };
+    ASSERT_TRUE(connectToServer()) << m_connection.lastError().toStdString();
+    EXPECT_FALSE(m_connection.list().has_value());
+    EXPECT_EQ(m_connection.lastError(),
+        text("FTP_LISTINGTOOLONG")
+            .arg(QLocale().toString(qlonglong(ListingReader::MaxEntries)))
+            .arg(ListingReader::MaxBytes / (1024 * 1024)));
+    expectUsableOrGone();
+}
+
+INSTANTIATE_TEST_SUITE_P(Bounds, FtpEndlessListing, ::testing::ValuesIn(EndlessCases), labelOf<EndlessCase>);
+
+TEST_F(FtpHostileCaseTest, UploadTheServerStoppedReadingIsNotComplete)
+{
+    // Read 256 KiB, reset the data connection, 226: more than the socket buffers can hold is
+    // still on our side when the server gives up.
+    m_server.receiveLimit = 256 * 1024;
+    m_server.onCommand = [this](const QByteArray &verb, const QByteArray &) {
+        if (verb != "STOR")
+            return false;
+        m_server.receiveData();
+        return true;
+    };
+    ASSERT_TRUE(connectToServer()) << m_connection.lastError().toStdString();
+    ASSERT_TRUE(m_connection.openFileForWriting(QStringLiteral("up.bin"), FtpConnection::TransferType::Binary));
+    bool complete = true;
+    for (int i = 0; complete && i < 48; ++i)
+        complete = m_connection.writeFile(QByteArray(256 * 1024, 'u'));
+    complete = complete && m_connection.closeFile();
+    EXPECT_FALSE(complete);
+    EXPECT_FALSE(m_connection.lastError().isEmpty());
+    EXPECT_FALSE(m_connection.isBusy());
+    expectUsableOrGone();
+}
+
+struct AbortCase {
+    const char *label;
+    QByteArray replies; // to ABOR, after the data connection was cut
+    bool serverCloses;
+    bool usable;
+};
+
+const AbortCase AbortCases[] = {
+    { "aborted_then_abor_done", "426 Transfer aborted\r\n226 ABOR done\r\n", false, true },
+    { "no_transfer_to_abort", "426 Failure reading network stream\r\n225 No transfer to ABOR\r\n", false, true },
+    // vsftpd after a cut TLS transfer
+    { "oops_then_gone", "500 OOPS: SSL_read\r\n", true, false },
+    { "closing_421", "426 Transfer aborted\r\n421 Service closing\r\n", false, false },
+    // pure-ftpd, now and then
+    { "silently_gone", "", true, false },
+};
+
+using FtpAbortedUpload = FtpHostileTable<AbortCase>;
+
+TEST_P(FtpAbortedUpload, LeavesTheConnectionUsableOrCleanlyGone)
+{
+    const AbortCase &c = GetParam();
+    m_server.onCommand = [&](const QByteArray &verb, const QByteArray &) {
+        if (verb == "STOR") {
+            m_server.receiveData("");
+        } else if (verb == "ABOR") {
+            m_server.reply(c.replies);
+            if (c.serverCloses)
+                m_server.disconnectClient();
+        }
+        return verb == "STOR" || verb == "ABOR";
+    };
+    ASSERT_TRUE(connectToServer()) << m_connection.lastError().toStdString();
+    ASSERT_TRUE(m_connection.openFileForWriting(QStringLiteral("up.bin"), FtpConnection::TransferType::Binary));
+    ASSERT_TRUE(m_connection.writeFile(QByteArray(64 * 1024, 'u')));
+    EXPECT_EQ(m_connection.abortFile(), c.usable);
+    EXPECT_EQ(m_connection.isConnected(), c.usable);
+    EXPECT_FALSE(m_connection.isBusy());
+    expectUsableOrGone();
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, FtpAbortedUpload, ::testing::ValuesIn(AbortCases), labelOf<AbortCase>);
+
+struct AuthCase {
+    const char *label;
+    QByteArray reply; // to AUTH TLS, in one write
+};
+
+const AuthCase AuthCases[] = {
+    { "partial_line_after_234", "234 Proceed\r\n500 junk" },
+    { "partial_code_after_234", "234 Proceed\r\n5" },
+};
+
+using FtpClearTextAfterAuth = FtpHostileTable<AuthCase>;
+
+// RFC 4217, 4: after the 234 every byte is TLS; clear text that came with it must not become part
+// of, or stand in for, the first encrypted reply.
+TEST_P(FtpClearTextAfterAuth, IsDiscarded)
+{
+    m_server.onCommand = [this](const QByteArray &verb, const QByteArray &) {
+        if (verb == "AUTH")
+            m_server.replyAndStartTls(GetParam().reply);
+        else if (verb == "PBSZ" || verb == "PROT")
+            m_server.reply("200 OK\r\n");
+        return verb == "AUTH" || verb == "PBSZ" || verb == "PROT";
+    };
+    auto trust = std::make_shared<CertificateTrust>();
+    trust->setAsker([](const QString &) { return true; });
+    m_connection.setCertificateTrust(trust);
+    m_connection.setSecurity(FtpSecurity::RequireTls);
+    ASSERT_TRUE(connectToServer()) << m_connection.lastError().toStdString();
+    EXPECT_TRUE(m_connection.isEncrypted());
+    EXPECT_EQ(m_connection.currentDirectory(), QStringLiteral("/"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Tls, FtpClearTextAfterAuth, ::testing::ValuesIn(AuthCases), labelOf<AuthCase>);
 
 } // namespace

@@ -11,12 +11,16 @@ struct Expected {
     bool isFolder;
     qint64 size;
     const char *lastWrite; // "yyyy-MM-dd HH:mm:ss" UTC, "" for none
+    bool isLink = false;
+    const char *linkTarget = "";
+    const char *unique = "";
 };
 
 struct LineCase {
     const char *label;
     const char *line; // UTF-8, as the server sends it
     std::optional<Expected> expected;
+    const char *refusedName = ""; // what the parser reports as left out
 };
 
 // Shows the line itself in test output instead of the struct's bytes.
@@ -30,6 +34,7 @@ const QDateTime Now(QDate(2026, 6, 15), QTime(12, 0), Qt::UTC);
 
 void checkEntry(const std::optional<RemoteEntry> &entry, const std::optional<Expected> &expected)
 {
+    SCOPED_TRACE(expected ? expected->name : "no entry");
     if (!expected) {
         EXPECT_FALSE(entry.has_value()) << "accepted as " << entry->name.toStdString();
         return;
@@ -39,6 +44,9 @@ void checkEntry(const std::optional<RemoteEntry> &entry, const std::optional<Exp
     EXPECT_EQ(entry->isFolder, expected->isFolder);
     EXPECT_EQ(entry->attributes, expected->isFolder ? 0x10u : 0x80u);
     EXPECT_EQ(entry->size, expected->size);
+    EXPECT_EQ(entry->isLink, expected->isLink);
+    EXPECT_EQ(entry->linkTarget, QString::fromUtf8(expected->linkTarget));
+    EXPECT_EQ(entry->unique, QString::fromUtf8(expected->unique));
     EXPECT_EQ(entry->lastWrite.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toStdString(),
         std::string(expected->lastWrite));
     if (entry->lastWrite.isValid()) {
@@ -91,11 +99,18 @@ const LineCase ListCases[] = {
         Expected { "crlf.txt", false, 12, "2004-03-05 00:00:00" } },
     // pure-ftpd: symlinks with their targets
     { "pureftpd_link_to_file", "lrwxrwxrwx    1 0          0                 7 Mar  5 09:05 latest -> v1.2.3",
-        Expected { "latest", false, 7, "2026-03-05 09:05:00" } },
+        Expected { "latest", false, 7, "2026-03-05 09:05:00", true, "v1.2.3" } },
     { "link_to_folder", "lrwxrwxrwx    1 root       root              4 Mar 05  2004 docs -> pub/",
-        Expected { "docs", true, 4, "2004-03-05 00:00:00" } },
+        Expected { "docs", true, 4, "2004-03-05 00:00:00", true, "pub/" } },
     { "link_name_with_blanks", "lrwxrwxrwx    1 root       root             12 Mar 05  2004 my docs -> /srv/my docs/",
-        Expected { "my docs", true, 12, "2004-03-05 00:00:00" } },
+        Expected { "my docs", true, 12, "2004-03-05 00:00:00", true, "/srv/my docs/" } },
+    // vsftpd: links as ls shows them, a folder's target without its "/"
+    { "vsftpd_link_up", "lrwxrwxrwx    1 1000     1000            7 Mar 05 09:05 link -> ../real",
+        Expected { "link", false, 7, "2026-03-05 09:05:00", true, "../real" } },
+    { "vsftpd_link_loop", "lrwxrwxrwx    1 1000     1000            1 Mar 05 09:05 loop -> .",
+        Expected { "loop", false, 1, "2026-03-05 09:05:00", true, "." } },
+    { "link_without_arrow", "lrwxrwxrwx    1 1000     1000            1 Mar 05 09:05 bare",
+        Expected { "bare", false, 1, "2026-03-05 09:05:00", true } },
     // busybox and other small servers: missing group, missing link count, device files
     { "busybox_file", "-rw-r--r--    1 0        0               12 Mar  5 09:05 a.txt",
         Expected { "a.txt", false, 12, "2026-03-05 09:05:00" } },
@@ -117,7 +132,7 @@ const LineCase ListCases[] = {
     { "full_iso_zone_west_next_day", "-rw-r--r-- 1 ann ann 5 2005-06-07 21:22:33.000000000 -0430 late",
         Expected { "late", false, 5, "2005-06-08 01:52:33" } },
     { "full_iso_link", "lrwxrwxrwx 1 0 0 3 2005-06-07 21:22:33.000000000 +0000 www -> htdocs/",
-        Expected { "www", true, 3, "2005-06-07 21:22:33" } },
+        Expected { "www", true, 3, "2005-06-07 21:22:33", true, "htdocs/" } },
     { "iso_recent", "-rw-r--r--    1 admin    users          10 06-07 21:22 recent.log",
         Expected { "recent.log", false, 10, "2026-06-07 21:22:00" } },
     { "iso_old_padded", "-rw-r--r--    1 admin    users          10 2005-06-07  old.log",
@@ -144,7 +159,11 @@ const LineCase ListCases[] = {
     { "blank_line", "   \r\n", std::nullopt },
     { "dot", "drwxr-xr-x   2 test     test         4096 Mar 05 09:05 .", std::nullopt },
     { "dot_dot", "drwxr-xr-x   2 test     test         4096 Mar 05 09:05 ..", std::nullopt },
-    { "slash_in_name", "-rw-r--r--   1 test     test            1 Mar 05  2004 ../etc/passwd", std::nullopt },
+    { "slash_in_name", "-rw-r--r--   1 test     test            1 Mar 05  2004 ../etc/passwd", std::nullopt,
+        "../etc/passwd" },
+    { "absolute_name", "-rw-r--r--   1 test     test            1 Mar 05  2004 /etc/passwd", std::nullopt,
+        "/etc/passwd" },
+    { "link_named_with_slash", "lrwxrwxrwx   1 test     test            2 Mar 05  2004 a/b -> /", std::nullopt, "a/b" },
     { "link_to_dot_dot", "lrwxrwxrwx   1 test     test            2 Mar 05  2004 .. -> /", std::nullopt },
     { "no_name", "-rw-r--r--   1 test     test            1 Mar 05  2004", std::nullopt },
     { "size_with_letters", "-rw-r--r--   1 test     test          12k Mar 05  2004 x", std::nullopt },
@@ -174,6 +193,7 @@ const LineCase ListCases[] = {
     { "dos_bad_12h_hour", "03-07-04  13:05PM                    1 x", std::nullopt },
     { "dos_bad_24h_hour", "03-07-2004  24:05                    1 x", std::nullopt },
     { "dos_dot_dot", "03-07-04  09:05AM       <DIR>          ..", std::nullopt },
+    { "dos_slash_in_name", "03-07-04  09:05AM       <DIR>          sub/x", std::nullopt, "sub/x" },
     { "dos_no_name", "03-07-04  09:05AM                 1234", std::nullopt },
 };
 
@@ -181,7 +201,9 @@ class ListLine : public testing::TestWithParam<LineCase> { };
 
 TEST_P(ListLine, Parses)
 {
-    checkEntry(ListingParser::parseListLine(QString::fromUtf8(GetParam().line), Now), GetParam().expected);
+    QString refused;
+    checkEntry(ListingParser::parseListLine(QString::fromUtf8(GetParam().line), Now, &refused), GetParam().expected);
+    EXPECT_EQ(refused, QString::fromUtf8(GetParam().refusedName));
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, ListLine, testing::ValuesIn(ListCases), caseName);
@@ -190,8 +212,11 @@ TEST(ListingParser, RejectsNulInName)
 {
     const QString line
         = QStringLiteral("-rw-r--r--   1 test     test            1 Mar 05  2004 a") + QChar(0) + QStringLiteral("b");
-    EXPECT_FALSE(ListingParser::parseListLine(line, Now).has_value());
-    EXPECT_FALSE(ListingParser::parseMlsdLine(QStringLiteral("type=file;size=1; a") + QChar(0)).has_value());
+    QString refused;
+    EXPECT_FALSE(ListingParser::parseListLine(line, Now, &refused).has_value());
+    EXPECT_EQ(refused, QStringLiteral("a") + QChar(0) + QStringLiteral("b"));
+    EXPECT_FALSE(ListingParser::parseMlsdLine(QStringLiteral("type=file;size=1; a") + QChar(0), &refused).has_value());
+    EXPECT_EQ(refused, QStringLiteral("a") + QChar(0));
 }
 
 // ---- MLSD ------------------------------------------------------------------------------------
@@ -200,41 +225,47 @@ const LineCase MlsdCases[] = {
     // pure-ftpd: sizd for folders, UNIX facts
     { "pureftpd_folder_sizd",
         "type=dir;sizd=4096;modify=20040307090500;UNIX.mode=0755;UNIX.uid=1000;UNIX.gid=1000;unique=803g2; pub",
-        Expected { "pub", true, 4096, "2004-03-07 09:05:00" } },
+        Expected { "pub", true, 4096, "2004-03-07 09:05:00", false, "", "803g2" } },
     { "pureftpd_file",
         "type=file;size=12;modify=20040307090500;UNIX.mode=0644;UNIX.uid=1000;UNIX.gid=1000;unique=803g3; hello "
         "world.txt",
-        Expected { "hello world.txt", false, 12, "2004-03-07 09:05:00" } },
+        Expected { "hello world.txt", false, 12, "2004-03-07 09:05:00", false, "", "803g3" } },
     { "pureftpd_link_to_folder", "type=OS.unix=slink:/srv/ftp/pub/;modify=20040307090500; current",
-        Expected { "current", true, 0, "2004-03-07 09:05:00" } },
+        Expected { "current", true, -1, "2004-03-07 09:05:00", true, "/srv/ftp/pub/" } },
     { "pureftpd_link_to_file", "type=OS.unix=slink:notes.txt;size=9;modify=20040307090500; notes",
-        Expected { "notes", false, 9, "2004-03-07 09:05:00" } },
+        Expected { "notes", false, 9, "2004-03-07 09:05:00", true, "notes.txt" } },
+    { "slink_any_case_keeps_target_case", "TYPE=os.UNIX=SLINK:../Real;size=9; Up",
+        Expected { "Up", false, 9, "", true, "../Real" } },
     // pyftpdlib: perm and unique facts, lower-case unix facts
     { "pyftpdlib_file",
         "type=file;size=156;perm=radfw;modify=20071029155301;unix.mode=0644;unix.uid=1000;unix.gid=1000;unique="
         "801g4804045; music;mix.mp3",
-        Expected { "music;mix.mp3", false, 156, "2007-10-29 15:53:01" } },
+        Expected { "music;mix.mp3", false, 156, "2007-10-29 15:53:01", false, "", "801g4804045" } },
     { "pyftpdlib_folder", "type=dir;size=4096;perm=flcdmpe;modify=20071127230206;unique=801e33a; Übersicht 2007",
-        Expected { "Übersicht 2007", true, 4096, "2007-11-27 23:02:06" } },
+        Expected { "Übersicht 2007", true, 4096, "2007-11-27 23:02:06", false, "", "801e33a" } },
     // proftpd: symlinks as OS.unix=symlink, its own facts in any order
     { "proftpd_symlink",
         "modify=20040307090500;perm=adfr;size=11;type=OS.unix=symlink;unique=FD00U2;UNIX.group=0;UNIX.mode=0777;"
         "UNIX.owner=0; link",
-        Expected { "link", false, 11, "2004-03-07 09:05:00" } },
+        Expected { "link", false, 11, "2004-03-07 09:05:00", true, "", "FD00U2" } },
+    { "symlink_lower_case", "type=os.unix=symlink;Unique=ab; l2", Expected { "l2", false, -1, "", true, "", "ab" } },
     { "proftpd_file",
         "modify=20040307090500;perm=adfrw;size=5;type=file;unique=FD00U3;UNIX.group=1000;UNIX.groupname=ftp;"
         "UNIX.mode=0644;UNIX.owner=1000;UNIX.ownername=ftp; a b",
-        Expected { "a b", false, 5, "2004-03-07 09:05:00" } },
+        Expected { "a b", false, 5, "2004-03-07 09:05:00", false, "", "FD00U3" } },
     // vsftpd-like and IIS MLSD: unknown facts, create, lang, media-type, charset
     { "unknown_facts",
         "type=file;size=7;create=20040307090500;lang=en;media-type=text/plain;charset=UTF-8;x.foo=a=b; t",
         Expected { "t", false, 7, "" } },
-    { "iis_folder", "type=dir;modify=20040307090500;  padded", Expected { " padded", true, 0, "2004-03-07 09:05:00" } },
+    { "iis_folder", "type=dir;modify=20040307090500;  padded",
+        Expected { " padded", true, -1, "2004-03-07 09:05:00" } },
     { "sizd_only_folder", "type=dir;sizd=8192; data", Expected { "data", true, 8192, "" } },
     { "size_wins_over_sizd", "type=dir;sizd=1;size=2; both", Expected { "both", true, 2, "" } },
-    { "device_as_file", "type=OS.unix=chr-1/3;UNIX.mode=0666; null", Expected { "null", false, 0, "" } },
+    { "device_as_file", "type=OS.unix=chr-1/3;UNIX.mode=0666; null", Expected { "null", false, -1, "" } },
     { "facts_any_case_with_fraction", "Type=DIR;Modify=20040307090500.250; Backup",
-        Expected { "Backup", true, 0, "2004-03-07 09:05:00" } },
+        Expected { "Backup", true, -1, "2004-03-07 09:05:00" } },
+    { "file_without_size", "type=file;modify=20040307090500; nosize",
+        Expected { "nosize", false, -1, "2004-03-07 09:05:00" } },
     { "leading_blank_kept", "type=file;size=1;  lead", Expected { " lead", false, 1, "" } },
     { "big_size", "type=file;size=10737418240; huge.img", Expected { "huge.img", false, 10737418240LL, "" } },
     { "bad_modify_keeps_entry", "type=file;size=1;modify=2004; odd time", Expected { "odd time", false, 1, "" } },
@@ -247,7 +278,10 @@ const LineCase MlsdCases[] = {
     { "unknown_type", "type=weird;size=1; x", std::nullopt },
     { "bad_size", "type=file;size=abc; x", std::nullopt },
     { "fact_without_value", "type=file;size; x", std::nullopt },
-    { "slash_in_name", "type=file;size=1; a/b", std::nullopt },
+    { "slash_in_name", "type=file;size=1; a/b", std::nullopt, "a/b" },
+    { "parent_path", "type=dir; ../x", std::nullopt, "../x" },
+    { "absolute_path", "type=file;size=1; /etc/passwd", std::nullopt, "/etc/passwd" },
+    { "dot_as_file", "type=file;size=1; .", std::nullopt },
     { "dot_dot_as_dir", "type=dir; ..", std::nullopt },
     { "empty_name", "type=file;size=1; ", std::nullopt },
     { "empty_line", "", std::nullopt },
@@ -257,8 +291,10 @@ class MlsdLine : public testing::TestWithParam<LineCase> { };
 
 TEST_P(MlsdLine, Parses)
 {
-    const std::optional<RemoteEntry> entry = ListingParser::parseMlsdLine(QString::fromUtf8(GetParam().line));
+    QString refused;
+    const std::optional<RemoteEntry> entry = ListingParser::parseMlsdLine(QString::fromUtf8(GetParam().line), &refused);
     checkEntry(entry, GetParam().expected);
+    EXPECT_EQ(refused, QString::fromUtf8(GetParam().refusedName));
     if (entry && QByteArray(GetParam().label) == "facts_any_case_with_fraction") {
         EXPECT_EQ(entry->lastWrite.time().msec(), 250);
     }

@@ -56,7 +56,7 @@ void checkEntry(const std::optional<RemoteEntry> &entry, const QByteArray &line)
     if (!entry)
         return;
     ASSERT_TRUE(ListingParser::isAcceptableName(entry->name)) << line.toStdString();
-    EXPECT_GE(entry->size, 0) << line.toStdString();
+    EXPECT_GE(entry->size, -1) << line.toStdString();
     EXPECT_EQ(entry->attributes, entry->isFolder ? quint32(RemoteEntry::Folder) : quint32(RemoteEntry::Normal));
     if (entry->lastWrite.isValid()) {
         EXPECT_EQ(entry->lastWrite.timeSpec(), Qt::UTC) << line.toStdString();

@@ -1,0 +1,52 @@
+#pragma once
+// Parses a LIST or MLSD listing line by line while it arrives over the data connection, so that
+// only the entries are kept, and stops a listing that goes past a generous bound: a hostile
+// server can send one that never ends. Written to as the data connection's sink.
+
+#include "session/remoteentry.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QIODevice>
+#include <QList>
+#include <QStringList>
+
+class ListingReader : public QIODevice
+{
+    Q_OBJECT
+public:
+    static constexpr qsizetype MaxEntries = 1'000'000;
+    static constexpr qint64 MaxBytes = 256 * 1024 * 1024;
+    // Longer lines cannot hold an entry and are skipped.
+    static constexpr qsizetype MaxLineLength = 64 * 1024;
+
+    enum class Format { List, Mlsd };
+
+    // Opened for writing; now decides the year of LIST lines that give a time of day.
+    explicit ListingReader(Format format, const QDateTime &now = QDateTime::currentDateTimeUtc());
+
+    // The data connection ended: a last line without its line end still counts.
+    void finish();
+    QList<RemoteEntry> takeEntries() { return std::exchange(m_entries, {}); }
+    // Names the server listed that cannot be an entry of this folder, in listing order.
+    QStringList refusedNames() const { return m_refusedNames; }
+
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override;
+    // Fails (-1, errorString() says why) once the listing passes MaxEntries or MaxBytes.
+    qint64 writeData(const char *data, qint64 size) override;
+
+private:
+    void parseLine(QByteArrayView line);
+    qint64 fail();
+
+    Format m_format;
+    QDateTime m_now;
+    QByteArray m_partialLine; // received after the last line end
+    bool m_skippingLine = false; // the line under way passed MaxLineLength
+    qint64 m_received = 0;
+    QList<RemoteEntry> m_entries;
+    QStringList m_refusedNames;
+};
