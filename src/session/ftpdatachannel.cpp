@@ -220,9 +220,16 @@ bool FtpDataChannel::flushToSink()
 {
     if (!m_sink || m_buffer.isEmpty())
         return true;
-    if (m_sink->write(m_buffer) != m_buffer.size()) {
-        fail(m_sink->errorString());
-        return false;
+    // A write that fills the disk comes back short without an error; only the next one names the
+    // reason (ENOSPC, EDQUOT, EIO), so the rest is written again until it fails.
+    qsizetype written = 0;
+    while (written < m_buffer.size()) {
+        const qint64 step = m_sink->write(m_buffer.constData() + written, m_buffer.size() - written);
+        if (step <= 0) {
+            fail(m_sink->errorString());
+            return false;
+        }
+        written += step;
     }
     m_buffer.resize(0);
     return true;

@@ -47,20 +47,6 @@ bool isWritable(const QString &path)
     return ::access(QFile::encodeName(path).constData(), W_OK) == 0 && (QFile::permissions(path) & anyWrite);
 }
 
-// Why the local file system refused the temporary file, or empty when it takes more bytes: a
-// write that fills the disk comes back short without an error, and only the next one names the
-// reason (ENOSPC, EDQUOT, EIO).
-QString localWriteError(const QString &temporary)
-{
-    const int descriptor = ::open(QFile::encodeName(temporary).constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
-    if (descriptor < 0)
-        return {};
-    const bool refused = ::write(descriptor, "", 1) < 0;
-    const int error = errno;
-    ::close(descriptor);
-    return refused ? QString::fromLocal8Bit(std::strerror(error)) : QString();
-}
-
 // The file's bytes are on the disk before the rename makes them the target: after a crash the
 // target is the old file or the whole new one. Empty when that worked, else the reason.
 QString syncToDisk(const QString &path)
@@ -257,10 +243,8 @@ bool DownloadEngine::DownloadFile(
         QFile::remove(temporary);
         return false;
     };
-    if (!received) {
-        const QString local = localWriteError(temporary);
-        return fail(!local.isEmpty() ? local : ftp ? ftp->lastError() : QString());
-    }
+    if (!received)
+        return fail(ftp ? ftp->lastError() : QString());
 
     // The server's SIZE answer describes the file as it is now (and follows links, unlike a
     // listing's size); the listing's size counts when the server gave no answer.

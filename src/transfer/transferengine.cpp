@@ -185,16 +185,21 @@ std::optional<std::vector<ServerFolder>> TransferEngine::listFolderInto(
     if (!folder.unique.isEmpty())
         m_walkedUniques.insert(folder.unique);
     // The last guard where the server names no link, no unique fact and no real path: a folder
-    // listed exactly like one of its ancestors is that ancestor, reached through a link.
-    const QByteArray fingerprint = listingFingerprint(*listing);
-    for (QString ancestor = path; ancestor.size() > 1;) {
-        ancestor = ancestor.left(ancestor.lastIndexOf(u'/', -2) + 1);
-        if (m_listingFingerprints.value(ancestor) == fingerprint) {
-            writeFailure("TRANSFER_LOOP", path);
-            return std::nullopt;
+    // listed exactly like one of its ancestors is that ancestor, reached through a link. Only
+    // for two entries or more: a single link back grows the walk by one folder a level, which
+    // the depth limit ends, while a real chain of single folders made in the same minute
+    // ("mkdir -p a/a/a") lists alike at every level.
+    if (listing->size() >= 2) {
+        const QByteArray fingerprint = listingFingerprint(*listing);
+        for (QString ancestor = path; ancestor.size() > 1;) {
+            ancestor = ancestor.left(ancestor.lastIndexOf(u'/', -2) + 1);
+            if (m_listingFingerprints.value(ancestor) == fingerprint) {
+                writeFailure("TRANSFER_LOOP", path);
+                return std::nullopt;
+            }
         }
+        m_listingFingerprints.insert(path, fingerprint);
     }
-    m_listingFingerprints.insert(path, fingerprint);
     for (const QString &name : std::as_const(refusedNames))
         writeFailure("TRANSFER_REFUSEDNAME", path + name);
     std::vector<ServerFolder> subfolders;
