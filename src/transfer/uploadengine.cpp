@@ -53,6 +53,7 @@ void UploadEngine::UploadSelection(const QList<TransferItem> &selection, const Q
     m_uploadList.clear();
     m_visitedLocalFolders.clear();
     m_knownServerFolders.clear();
+    m_createdServerFolders.clear();
     for (const TransferItem &item : selection) {
         if (item.isFolder)
             m_uploadList.push_back({ QString(), source + item.name + u'/', RemoteEntry::Folder, -1 });
@@ -113,7 +114,8 @@ void UploadEngine::UploadSelection(const QList<TransferItem> &selection, const Q
                 const QString localPath = withClosingSlash(entry.path) + entry.name;
                 writeLine(text("FRMPULOC_BEGUP") + u' ' + localPath);
                 status.startFile(entry.name, entry.size);
-                UploadFile(localPath, entry.name, &status);
+                UploadFile(localPath, entry.name, &status,
+                    !relative.isEmpty() && m_createdServerFolders.contains(withClosingSlash(relative)));
                 status.finishFile();
             }
             processPendingEvents();
@@ -141,6 +143,7 @@ bool UploadEngine::enterEntryFolder(const QStringList &names, const QString &sta
         // A folder this run has made or entered exists: asking the server to create it again
         // would only be refused.
         if (!m_knownServerFolders.contains(relative) && CreateServerFolder(connection(), name)) {
+            m_createdServerFolders.insert(relative);
             if (variant == Variant::Selection) {
                 writeLine(text("FRMPUSERVER_DIRNEW1") + u' ' + name + u' ' + text("FRMPUSERVER_DIRNEW2"));
                 writeLine(text("FRMPUSERVER_DIROK"), HistoryLog::Colour::Green);
@@ -186,7 +189,8 @@ void UploadEngine::CollectLocalFolder(const QString &folder)
         CollectLocalFolder(subfolder);
 }
 
-bool UploadEngine::UploadFile(const QString &localPath, const QString &remoteName, TransferStatus *status)
+bool UploadEngine::UploadFile(
+    const QString &localPath, const QString &remoteName, TransferStatus *status, bool inNewFolder)
 {
     if (localPath.isEmpty() || remoteName.isEmpty())
         return false;
@@ -214,7 +218,7 @@ bool UploadEngine::UploadFile(const QString &localPath, const QString &remoteNam
 
     // RFC 3659 SIZE answers only for a file that is there. A server's copy must survive a Stop or
     // a cut: the new bytes go to a temporary name and replace it only once they all arrived.
-    const bool exists = ftp->fileSize(remoteName).has_value();
+    const bool exists = !inNewFolder && ftp->fileSize(remoteName).has_value();
     if (exists) {
         const QString temporary = temporaryName(remoteName, QString());
         const Sent sent = sendFile(file, size, temporary, type, status);

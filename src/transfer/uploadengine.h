@@ -32,8 +32,10 @@ public:
     // result line; false when the file could not be read, sent or completed, or the server
     // stored another size. A file of that name on the server is replaced only by a complete
     // upload (through a temporary name and a rename), where the server allows it; what a failed
-    // upload of a new file left is removed.
-    bool UploadFile(const QString &localPath, const QString &remoteName, TransferStatus *status = nullptr);
+    // upload of a new file left is removed. inNewFolder: the server's current folder was made
+    // by this run, so no file can be in the way and the server is not asked for one.
+    bool UploadFile(const QString &localPath, const QString &remoteName, TransferStatus *status = nullptr,
+        bool inNewFolder = false);
 
     // The work list of the last run, in order (folders before their contents).
     const std::vector<TransferEntry> &uploadList() const { return m_uploadList; }
@@ -65,4 +67,5 @@ private:
     std::vector<TransferEntry> m_uploadList;
     QSet<QString> m_visitedLocalFolders; // canonical paths: a link back up must not loop forever
     QSet<QString> m_knownServerFolders; // relative paths this run created or entered
+    QSet<QString> m_createdServerFolders; // relative paths this run created, empty when made
 };
