@@ -6,6 +6,7 @@
 #include "app/textcatalogue.h"
 #include "server/serverlisting.h"
 #include "session/ftpconnection.h"
+#include "session/listingparser.h"
 #include "transfer/serverpath.h"
 #include "transfer/temporaryname.h"
 #include "transfer/transferhost.h"
@@ -27,18 +28,12 @@ namespace {
 
 const QString FileMarker = QStringLiteral("*");
 
-// A name the server listed may only ever become one local path component: "..", a slash or a
+// Each name the server listed may only ever become one local path component: "..", a slash or a
 // NUL would put the file outside the target folder.
-bool isSafeComponent(const QString &name)
-{
-    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") && !name.contains(u'/')
-        && !name.contains(QChar(0));
-}
-
 bool isSafeRelativeFolder(const QString &relative)
 {
     const QStringList parts = relative.split(u'/');
-    return std::all_of(parts.cbegin(), parts.cend(), isSafeComponent);
+    return std::all_of(parts.cbegin(), parts.cend(), ListingParser::isAcceptableName);
 }
 
 bool isWritable(const QString &path)
@@ -122,7 +117,7 @@ void DownloadEngine::DownloadSelection(const QList<TransferItem> &selection, con
             if (entry.path != FileMarker)
                 continue;
             writeLine(text("MDOWN_DOWNSTART") + u' ' + entry.name);
-            if (!isSafeComponent(entry.name)) {
+            if (!ListingParser::isAcceptableName(entry.name)) {
                 writeFailure("TRANSFER_BADNAME", entry.name);
                 continue;
             }
@@ -157,7 +152,7 @@ void DownloadEngine::DownloadSelection(const QList<TransferItem> &selection, con
             if (entry.isFolder())
                 continue;
             writeLine(text("MDOWN_DOWNSTART") + u' ' + entry.path + entry.name);
-            if (!isSafeComponent(entry.name)) {
+            if (!ListingParser::isAcceptableName(entry.name)) {
                 writeFailure("TRANSFER_BADNAME", entry.name);
                 continue;
             }

@@ -2,6 +2,7 @@
 
 #include "app/textcatalogue.h"
 #include "transfer/downloadengine.h"
+#include "transfer/serverpath.h"
 #include "transfer/transferhost.h"
 #include "transfer/transferstatus.h"
 #include "transfer/uploadengine.h"
@@ -12,11 +13,6 @@ namespace {
 
 // The joint of both start lines; the program has always written it in German.
 const QString asWord = QStringLiteral(" als ");
-
-QString withClosingSlash(const QString &path)
-{
-    return path.endsWith(u'/') ? path : path + u'/';
-}
 
 } // namespace
 

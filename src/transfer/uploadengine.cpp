@@ -9,6 +9,7 @@
 #include "session/asciilist.h"
 #include "session/ftpconnection.h"
 #include "session/session.h"
+#include "transfer/serverpath.h"
 #include "transfer/temporaryname.h"
 #include "transfer/transferhost.h"
 #include "transfer/transferstatus.h"
@@ -25,11 +26,6 @@ namespace {
 // the cache.
 constexpr qint64 blockSize = 256 * 1024;
 constexpr qint64 pumpIntervalMs = 50;
-
-QString withClosingSlash(const QString &path)
-{
-    return path.endsWith(u'/') ? path : path + u'/';
-}
 
 // Pauses the connection watch while a file is sent and always switches it on again.
 class WatchPause
