@@ -102,7 +102,8 @@ void ConnectionController::connectCommand()
     if (connected) {
         emit serverListRequested();
     } else if (!cancelled) {
-        prompts.message(text("NOT_ESTABLISHED") + LineEnd + text("SPELLING") + LineEnd + text("PROVIDER"),
+        prompts.message(
+            withFailureReason(text("NOT_ESTABLISHED") + LineEnd + text("SPELLING") + LineEnd + text("PROVIDER")),
             Prompts::Icon::Exclamation);
     }
     setFieldsEnabled(true, true);
@@ -145,7 +146,7 @@ void ConnectionController::QuickConnect()
         emit serverListRequested();
     } else if (!cancelled) {
         m_services.prompts.message(
-            text("NO_CONNECTION") + LineEnd + text("CHECK_PROVIDER"), Prompts::Icon::Exclamation);
+            withFailureReason(text("NO_CONNECTION") + LineEnd + text("CHECK_PROVIDER")), Prompts::Icon::Exclamation);
     }
     setFieldsEnabled(true, false);
 }
@@ -257,11 +258,24 @@ void ConnectionController::appendIfInClear()
     m_services.history.appendLine(text("CONNECTION_PLAIN") + LineEnd, HistoryLog::Colour::Blue);
 }
 
+QString ConnectionController::failureReasonLine() const
+{
+    return m_failureReason.isEmpty() ? QString() : text("CONNECT_REASON") + u' ' + m_failureReason;
+}
+
 void ConnectionController::appendFailureReason()
 {
     if (!m_failureReason.isEmpty())
-        m_services.history.appendLine(
-            text("CONNECT_REASON") + u' ' + m_failureReason + LineEnd, HistoryLog::Colour::Red);
+        m_services.history.appendLine(failureReasonLine() + LineEnd, HistoryLog::Colour::Red);
+}
+
+QString ConnectionController::withFailureReason(const QString &message) const
+{
+    // The box's advice fits any failure; the known reason (530 Login incorrect, a refused
+    // certificate) is what the user can act on, so it stands under it, as the log says it.
+    if (m_failureReason.isEmpty())
+        return message;
+    return message + (message.endsWith(LineEnd) ? LineEnd : LineEnd + LineEnd) + failureReasonLine();
 }
 
 bool ConnectionController::dropIfCancelled()
@@ -303,8 +317,8 @@ bool ConnectionController::ReconnectFtp()
     // knows why it failed.
     if (!connected && portValid && !cancelled) {
         appendFailureReason();
-        m_services.prompts.message(
-            text("MPUB_NOCONN1") + LineEnd + text("MPUB_NOCONN2") + LineEnd + text("MPUB_NOCONN3") + LineEnd,
+        m_services.prompts.message(withFailureReason(text("MPUB_NOCONN1") + LineEnd + text("MPUB_NOCONN2") + LineEnd
+                                       + text("MPUB_NOCONN3") + LineEnd),
             Prompts::Icon::Exclamation);
         m_bar.focusField(ConnectionBar::Field::Address);
     }

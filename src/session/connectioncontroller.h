@@ -58,6 +58,10 @@ private:
     void appendEncryption();
     // The red line that says why the last connect attempt failed, the server's words or ours.
     void appendFailureReason();
+    // "Reason: ..." of the last failed attempt; empty when there is none.
+    QString failureReasonLine() const;
+    // A failure message box's text with the reason line under it, when the reason is known.
+    QString withFailureReason(const QString &message) const;
     // The blue line that says the session's connection is not encrypted; nothing when it is.
     void appendIfInClear();
     void timIsConnected_Timer();

@@ -173,6 +173,19 @@ protected:
         EXPECT_EQ(prompts.asked().first().icon, icon);
     }
 
+    // The box's own text, then the reason the log gave, under it.
+    void expectFailureMessage(const QString &box, Prompts::Icon icon) const
+    {
+        const auto reason = std::find_if(history.lines().rbegin(), history.lines().rend(),
+            [](const RecordingHistoryLog::Line &line) { return line.text.startsWith(text("CONNECT_REASON")); });
+        ASSERT_NE(reason, history.lines().rend());
+        ASSERT_FALSE(prompts.asked().isEmpty());
+        const QString shown = prompts.asked().last().text;
+        EXPECT_TRUE(shown.startsWith(box)) << shown.toStdString();
+        EXPECT_TRUE(shown.endsWith(QStringLiteral("\r\n\r\n") + reason->text.chopped(2))) << shown.toStdString();
+        EXPECT_EQ(prompts.asked().last().icon, icon);
+    }
+
     bool waitForQuestion(int ms)
     {
         return QTest::qWaitFor(
@@ -287,8 +300,9 @@ TEST_F(ConnectionControllerTest, ConnectCommandFailures)
             (QList<Line> { { connectWithLine(), Colour::Black },
                 { text("NOT_ESTABLISHED") + QStringLiteral("\r\n"), Colour::Red } }));
         expectReasonLine(history.lines().last(), failure);
-        expectOneMessage(text("NOT_ESTABLISHED") + QStringLiteral("\r\n") + text("SPELLING") + QStringLiteral("\r\n")
-                + text("PROVIDER"),
+        ASSERT_EQ(prompts.asked().size(), 1);
+        expectFailureMessage(text("NOT_ESTABLISHED") + QStringLiteral("\r\n") + text("SPELLING")
+                + QStringLiteral("\r\n") + text("PROVIDER"),
             Prompts::Icon::Exclamation);
         EXPECT_EQ(session.connection(), nullptr);
         EXPECT_FALSE(controller.watchTimer()->isActive());
@@ -329,7 +343,8 @@ TEST_F(ConnectionControllerTest, QuickConnectFailures)
         // The earlier line is gone; the reason is all the log holds.
         ASSERT_EQ(history.lines().size(), 1);
         expectReasonLine(history.lines().first(), failure);
-        expectOneMessage(
+        ASSERT_EQ(prompts.asked().size(), 1);
+        expectFailureMessage(
             text("NO_CONNECTION") + QStringLiteral("\r\n") + text("CHECK_PROVIDER"), Prompts::Icon::Exclamation);
         EXPECT_EQ(session.connection(), nullptr);
         EXPECT_FALSE(controller.watchTimer()->isActive());
@@ -524,7 +539,8 @@ TEST_F(ConnectionControllerTest, ReconnectFtp)
     EXPECT_EQ(lines().last().colour, Colour::Red);
     EXPECT_TRUE(lines().last().text.startsWith(text("CONNECT_REASON") + QStringLiteral(" 5")))
         << lines().last().text.toStdString();
-    expectOneMessage(text("MPUB_NOCONN1") + QStringLiteral("\r\n") + text("MPUB_NOCONN2") + QStringLiteral("\r\n")
+    ASSERT_EQ(prompts.asked().size(), 1);
+    expectFailureMessage(text("MPUB_NOCONN1") + QStringLiteral("\r\n") + text("MPUB_NOCONN2") + QStringLiteral("\r\n")
             + text("MPUB_NOCONN3") + QStringLiteral("\r\n"),
         Prompts::Icon::Exclamation);
     EXPECT_EQ(bar.focused, QList<Field> { Field::Address });
@@ -587,9 +603,9 @@ TEST_F(ConnectionControllerTest, WatchYesReconnectsWithTheFields)
     // The fields still name the stopped server, so the reconnect fails with its own message.
     ASSERT_EQ(prompts.asked().size(), 2);
     EXPECT_EQ(prompts.asked().at(1).kind, Kind::Message);
-    EXPECT_EQ(prompts.asked().at(1).text,
-        text("MPUB_NOCONN1") + QStringLiteral("\r\n") + text("MPUB_NOCONN2") + QStringLiteral("\r\n")
-            + text("MPUB_NOCONN3") + QStringLiteral("\r\n"));
+    expectFailureMessage(text("MPUB_NOCONN1") + QStringLiteral("\r\n") + text("MPUB_NOCONN2") + QStringLiteral("\r\n")
+            + text("MPUB_NOCONN3") + QStringLiteral("\r\n"),
+        Prompts::Icon::Exclamation);
     EXPECT_EQ(bar.focused, QList<Field> { Field::Address });
     EXPECT_EQ(session.connection(), nullptr);
     EXPECT_FALSE(controller.watchTimer()->isActive());
