@@ -95,7 +95,8 @@ MainWindow::MainWindow(Prompts *prompts, QWidget *parent)
     m_controller = new ConnectionController(m_services, *m_bar, this);
     m_transferStatus = new QLabel;
     m_transferStatus->setObjectName(QStringLiteral("lblTransferStatus"));
-    statusBar()->addWidget(m_transferStatus, 1);
+    // Permanent: a toolbar button's status tip would otherwise hide a transfer's progress.
+    statusBar()->addPermanentWidget(m_transferStatus, 1);
     m_transfers = new TransferCommands(m_services, *m_controller, *m_local, *m_server, *m_transferStatus, this);
     m_server->setTransferHost(m_transfers);
     m_transferMode = new TransferModeController(*m_menu, *m_bar, *m_history, m_session, m_prompts, this);

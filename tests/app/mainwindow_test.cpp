@@ -13,6 +13,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStatusBar>
 #include <QMenu>
 #include <QTabBar>
 #include <QTcpServer>
@@ -115,6 +116,17 @@ TEST_F(MainWindowTest, LoadsWithCaptionWelcomeLineAndAutomaticMode)
     EXPECT_TRUE(log.startsWith(TextCatalogue::instance().text(QStringLiteral("WELCOME1")) + QLatin1Char('\n')));
     EXPECT_TRUE(log.contains(QLocale().toString(QDate::currentDate(), QLocale::ShortFormat)));
     EXPECT_TRUE(log.endsWith(TextCatalogue::instance().text(QStringLiteral("WELCOME4")) + QLatin1Char('\n')));
+}
+
+// Resting the pointer on a toolbar button shows its status tip; the transfer status stays.
+TEST_F(MainWindowTest, AStatusTipLeavesTheTransferStatusInView)
+{
+    MainWindow window(m_prompts);
+    showActive(window);
+    auto *status = child<QLabel>(window, "lblTransferStatus");
+    status->setText(QStringLiteral("big.bin 1 MiB of 3 MiB"));
+    window.statusBar()->showMessage(QStringLiteral("Connects to the server"));
+    EXPECT_TRUE(status->isVisible());
 }
 
 TEST_F(MainWindowTest, FieldsAreEnabledAfterAnyToolbarClick)
