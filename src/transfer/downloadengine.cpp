@@ -162,6 +162,7 @@ void DownloadEngine::DownloadSelection(const QList<TransferItem> &selection, con
             }
             downloadAndReport(localFolder + u'/' + entry.name, entry, status);
         }
+        writeSummary(status);
     }
 
     // Every entry used to return to the start folder; once at the end leaves the same place.
@@ -195,7 +196,7 @@ void DownloadEngine::downloadAndReport(const QString &localPath, const TransferE
     status.startFile(entry.name, entry.size);
     const bool done = DownloadFile(localPath, entry.name, entry.size, &status);
     processPendingEvents();
-    status.finishFile();
+    status.finishFile(done);
     if (done)
         writeLine(text("MDOWN_DOWNOK"), HistoryLog::Colour::Green);
     else if (!isCancelled()) // the Stop's own line says what happened

@@ -31,17 +31,15 @@ bool RenamingTransfer::downloadAs(
     writeLine(text("MDOWN_DOWNSTART") + u' ' + remoteName + asWord + localPath);
 
     DownloadEngine engine(m_services, m_host);
-    bool done = false;
-    {
-        TransferStatus status(m_host, 1);
-        status.startFile(remoteName, expectedSize);
-        done = engine.DownloadFile(localPath, remoteName, expectedSize, &status);
-        status.finishFile();
-    }
+    TransferStatus status(m_host, 1);
+    status.startFile(remoteName, expectedSize);
+    const bool done = engine.DownloadFile(localPath, remoteName, expectedSize, &status);
+    status.finishFile(done);
     if (done)
         writeLine(text("MDOWN_DOWNOK"), HistoryLog::Colour::Green);
     else if (!isCancelled()) // the Stop's own line says what happened
         writeFailure("MDOWN_DOWNFAILED", engine.lastError());
+    writeSummary(status);
     return done;
 }
 
@@ -66,7 +64,8 @@ bool RenamingTransfer::uploadAs(const QString &sourceFolder, const QString &loca
         TransferStatus status(m_host, 1);
         status.startFile(localName, file.size());
         done = engine.UploadFile(localPath, name, &status);
-        status.finishFile();
+        status.finishFile(done);
+        writeSummary(status);
     }
     m_host.refreshServerList();
     return done;

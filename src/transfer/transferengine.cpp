@@ -7,6 +7,7 @@
 #include "session/session.h"
 #include "transfer/serverpath.h"
 #include "transfer/transferhost.h"
+#include "transfer/transferstatus.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -75,6 +76,11 @@ void TransferEngine::writeFailure(const char *key, const QString &reason)
     if (!reason.isEmpty())
         line += u' ' + reason;
     writeLine(line, HistoryLog::Colour::Red);
+}
+
+void TransferEngine::writeSummary(const TransferStatus &status)
+{
+    writeLine(status.summaryText());
 }
 
 bool TransferEngine::enterFolder(const QString &folder)

@@ -16,6 +16,7 @@
 
 class FtpConnection;
 class TransferHost;
+class TransferStatus;
 struct AppServices;
 
 // A server folder a download or delete walk may enter, as the listing of its parent gave it.
@@ -47,6 +48,9 @@ protected:
     void writeLine(const QString &text, HistoryLog::Colour colour = HistoryLog::Colour::Black);
     // The red result line of key, followed by the reason when there is one.
     void writeFailure(const char *key, const QString &reason);
+    // The run's summary as its last line, in black: each file's own line already says in colour
+    // how it went.
+    void writeSummary(const TransferStatus &status);
 
     // Moves the server into folder ("/a/b/") unless it is there already.
     bool enterFolder(const QString &folder);

@@ -26,6 +26,7 @@ TransferStatus::TransferStatus(TransferHost &host, int filesTotal)
     : m_host(host)
     , m_filesTotal(filesTotal)
 {
+    m_runClock.start();
 }
 
 TransferStatus::~TransferStatus()
@@ -50,9 +51,16 @@ void TransferStatus::setFileProgress(qint64 done, qint64 total)
     show(false);
 }
 
-void TransferStatus::finishFile()
+void TransferStatus::finishFile(bool transferred)
 {
     ++m_filesDone;
+    if (transferred) {
+        ++m_filesTransferred;
+        // Progress is reported a few times a second, so the last report may fall short.
+        m_bytesTransferred += qMax(m_done, m_total);
+    } else {
+        ++m_filesFailed;
+    }
     show(false);
 }
 
@@ -68,6 +76,17 @@ QString TransferStatus::statusText() const
     return text("TRANSFER_STATUS")
         .arg(m_name, locale.formattedDataSize(m_done), total, locale.formattedDataSize(bytesPerSecond), left,
             QString::number(qMin(m_filesDone + 1, m_filesTotal)), QString::number(m_filesTotal));
+}
+
+QString TransferStatus::summaryText() const
+{
+    const QLocale locale;
+    const qint64 elapsedMs = m_runClock.elapsed();
+    const qint64 bytesPerSecond = elapsedMs > 0 ? m_bytesTransferred * 1000 / elapsedMs : 0;
+    return text("TRANSFER_SUMMARY")
+        .arg(QString::number(m_filesTransferred), QString::number(m_filesFailed),
+            locale.formattedDataSize(m_bytesTransferred), formatDuration(elapsedMs / 1000),
+            locale.formattedDataSize(bytesPerSecond));
 }
 
 void TransferStatus::show(bool force)

@@ -19,17 +19,24 @@ public:
     void startFile(const QString &name, qint64 total);
     // total -1 keeps the size given to startFile().
     void setFileProgress(qint64 done, qint64 total = -1);
-    void finishFile();
+    // transferred: the file arrived whole; otherwise it counts as failed.
+    void finishFile(bool transferred);
 
     // The text for the current state; public so that its form can be checked.
     QString statusText() const;
+    // The run's end in one line: files done and failed, bytes, time and average speed.
+    QString summaryText() const;
 
 private:
     void show(bool force);
 
     TransferHost &m_host;
     int m_filesTotal;
-    int m_filesDone = 0;
+    int m_filesDone = 0; // finished, whole or not
+    int m_filesTransferred = 0;
+    int m_filesFailed = 0;
+    qint64 m_bytesTransferred = 0; // of the files that arrived whole
+    QElapsedTimer m_runClock;
     QString m_name;
     qint64 m_done = 0;
     qint64 m_total = -1;

@@ -110,12 +110,12 @@ void UploadEngine::UploadSelection(const QList<TransferItem> &selection, const Q
                 const QString localPath = withClosingSlash(entry.path) + entry.name;
                 writeLine(text("FRMPULOC_BEGUP") + u' ' + localPath);
                 status.startFile(entry.name, entry.size);
-                UploadFile(localPath, entry.name, &status,
-                    !relative.isEmpty() && m_createdServerFolders.contains(withClosingSlash(relative)));
-                status.finishFile();
+                status.finishFile(UploadFile(localPath, entry.name, &status,
+                    !relative.isEmpty() && m_createdServerFolders.contains(withClosingSlash(relative))));
             }
             processPendingEvents();
         }
+        writeSummary(status);
     }
 
     if (variant == Variant::Selection)
