@@ -159,7 +159,7 @@ TEST_F(TransferTest, DeleteWhoseStartFolderWentEndsInItsParent)
 // is listed or deleted. The servers list in their own order, so the lines are compared as a set.
 struct LinkCase {
     const char *name;
-    std::vector<std::pair<const char *, const char *>> links; // path, target
+    TransferTest::Links links;
     QList<TransferItem> selection;
     QStringList deleted; // the "Deleting" lines, each followed by "Deleted."
     std::vector<const char *> gone;
@@ -184,15 +184,12 @@ class DeleteLinkTest : public DeleteTest, public ::testing::WithParamInterface<L
 
 TEST_P(DeleteLinkTest, RemovesLinksButNeverWhatTheyPointTo)
 {
-    ASSERT_TRUE(m_server.start());
-    m_started = true;
-    if (!m_server.canMakeLinks())
+    if (!startWhereLinksCanBeMade())
         GTEST_SKIP() << "needs FERROLINK_TEST_FTP_ROOT to make links on this server";
     ASSERT_TRUE(m_server.writeFile(QStringLiteral("real/keep1.txt"), "1"));
     ASSERT_TRUE(m_server.writeFile(QStringLiteral("real/sub/keep2.txt"), "2"));
     ASSERT_TRUE(m_server.makeFolder(QStringLiteral("sel")));
-    for (const auto &[path, target] : GetParam().links)
-        ASSERT_TRUE(m_server.makeLink(QString::fromUtf8(path), QString::fromUtf8(target)));
+    makeLinks(GetParam().links);
     connectTo();
 
     m_engine.DeleteSelection(GetParam().selection);

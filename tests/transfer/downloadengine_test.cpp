@@ -250,7 +250,7 @@ TEST_F(DownloadEngineTest, StopBetweenTwoFilesFetchesNothingMore)
 // lists it as a file, fails as one), the real files all arrive, and the run ends.
 struct LoopCase {
     const char *name;
-    std::vector<std::pair<const char *, const char *>> links; // path, target
+    TransferTest::Links links;
 };
 
 void PrintTo(const LoopCase &c, std::ostream *out)
@@ -262,14 +262,11 @@ class DownloadLoopTest : public DownloadEngineTest, public ::testing::WithParamI
 
 TEST_P(DownloadLoopTest, EntersNoFolderTwiceAndNoAncestor)
 {
-    ASSERT_TRUE(m_server.start());
-    m_started = true;
-    if (!m_server.canMakeLinks())
+    if (!startWhereLinksCanBeMade())
         GTEST_SKIP() << "needs FERROLINK_TEST_FTP_ROOT to make links on this server";
     ASSERT_TRUE(m_server.writeFile(QStringLiteral("tree/f.txt"), "f"));
     ASSERT_TRUE(m_server.writeFile(QStringLiteral("tree/sub/g.txt"), "g"));
-    for (const auto &[path, target] : GetParam().links)
-        ASSERT_TRUE(m_server.makeLink(QString::fromUtf8(path), QString::fromUtf8(target)));
+    makeLinks(GetParam().links);
     connectTo();
 
     download({ folder(QStringLiteral("tree")) });

@@ -21,7 +21,14 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 class TransferTest : public ::testing::Test {
+public:
+    // Server links as {path, target}, the target kept as given ("..", "../real").
+    using Links = std::vector<std::pair<const char *, const char *>>;
+
 protected:
     static void SetUpTestSuite()
     {
@@ -29,6 +36,19 @@ protected:
     }
 
     // Starts the server (after the test's own settings), connects and enters folder.
+    // Starts the server; false when links cannot be made on it (the test then skips).
+    bool startWhereLinksCanBeMade()
+    {
+        m_started = m_server.start();
+        EXPECT_TRUE(m_started);
+        return m_started && m_server.canMakeLinks();
+    }
+    void makeLinks(const Links &links)
+    {
+        for (const auto &[path, target] : links)
+            ASSERT_TRUE(m_server.makeLink(QString::fromUtf8(path), QString::fromUtf8(target))) << path;
+    }
+
     void connectTo(const QString &folder = QStringLiteral("/"))
     {
         if (!m_started) {
