@@ -2,7 +2,7 @@
 // What the tree benchmarks share: the same tree of small random files, and the server they run
 // against (the test suite's pyftpdlib, or the one a URL names).
 
-#include "app/textcatalogue.h"
+#include "core/textcatalogue.h"
 #include "support/ftptestserver.h"
 
 #include <QByteArray>

@@ -5,7 +5,7 @@
 // on a temporary root; an ftpes:// server is measured over TLS only, with the certificate named by
 // FERROLINK_TEST_FTP_CAFILE. Downloads go to /dev/null, as curl's do, so both sides pay for the
 // network path only; a second download into a real file shows the cost of the disk.
-#include "app/textcatalogue.h"
+#include "core/textcatalogue.h"
 #include "session/ftpconnection.h"
 #include "support/ftptestserver.h"
 

@@ -2,13 +2,13 @@
 // Lists a local folder of N empty files (default 100,000) of mixed extensions into a real local
 // pane, offscreen, and times the request up to the painted list; then times `ls -l` on the same
 // folder. The best of three rounds counts on both sides, so a cold cache does not decide.
-#include "app/appservices.h"
+#include "core/appservices.h"
 #include "app/historywindow.h"
-#include "app/progressbar.h"
-#include "app/textcatalogue.h"
-#include "app/widgetprompts.h"
+#include "core/textcatalogue.h"
 #include "local/localpane.h"
 #include "session/session.h"
+#include "widgets/progressbar.h"
+#include "widgets/widgetprompts.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -5,14 +5,14 @@
 //   subfolder, each until the tree knows one level beyond what is open;
 // - 40 arrow-key moves down the tree over folders of 500 files, until the list shows the last;
 // - deleting a selection of 2,000 files, question answered Yes.
-#include "app/appservices.h"
+#include "core/appservices.h"
 #include "app/historywindow.h"
-#include "app/progressbar.h"
-#include "app/prompts.h"
-#include "app/textcatalogue.h"
+#include "core/prompts.h"
+#include "core/textcatalogue.h"
 #include "local/localfoldertree.h"
 #include "local/localpane.h"
 #include "session/session.h"
+#include "widgets/progressbar.h"
 
 #include <QApplication>
 #include <QDir>

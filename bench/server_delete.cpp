@@ -4,9 +4,9 @@
 // (offscreen) and prints the time, the entries and the log's lines; then once more into a log
 // that only records, which shows what the window's log costs. The host keeps a connection that
 // still works and only sends it back to "/", as the window does.
-#include "app/appservices.h"
+#include "core/appservices.h"
 #include "app/historywindow.h"
-#include "app/textcatalogue.h"
+#include "core/textcatalogue.h"
 #include "server/serverlisting.h"
 #include "session/session.h"
 #include "support/ftptestserver.h"

@@ -3,9 +3,9 @@
 // times the request up to the painted list; then times curl fetching the raw listing of the same
 // folder from the same server. Without a URL it starts the test suite's pyftpdlib on a temporary
 // root. The best of three rounds counts on both sides, so a cold cache does not decide.
-#include "app/appservices.h"
-#include "app/progresssink.h"
-#include "app/textcatalogue.h"
+#include "core/appservices.h"
+#include "core/progresssink.h"
+#include "core/textcatalogue.h"
 #include "server/serverlisting.h"
 #include "server/serverlistmodel.h"
 #include "server/serverpane.h"

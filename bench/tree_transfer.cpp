@@ -10,8 +10,8 @@
 // loop, as the window runs them, and the last line ends with the process's peak memory.
 #include "benchtree.h"
 
-#include "app/appservices.h"
-#include "app/textcatalogue.h"
+#include "core/appservices.h"
+#include "core/textcatalogue.h"
 #include "server/serverlisting.h"
 #include "session/ftpconnection.h"
 #include "session/session.h"

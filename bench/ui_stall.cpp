@@ -7,8 +7,8 @@
 // Without a URL it starts the test suite's pyftpdlib on a temporary root.
 #include "benchtree.h"
 
-#include "app/appservices.h"
-#include "app/textcatalogue.h"
+#include "core/appservices.h"
+#include "core/textcatalogue.h"
 #include "local/locallisting.h"
 #include "server/serverentries.h"
 #include "server/serverlisting.h"

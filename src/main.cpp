@@ -2,7 +2,7 @@
 #include "app/mainwindow.h"
 #include "app/snapshot.h"
 #include "app/startdialog.h"
-#include "app/textcatalogue.h"
+#include "core/textcatalogue.h"
 
 #include <QApplication>
 

@@ -1,7 +1,7 @@
 #include "app/applicationsetup.h"
 
-#include "app/productinfo.h"
-#include "app/toolbaricons.h"
+#include "core/productinfo.h"
+#include "widgets/toolbaricons.h"
 
 #include <QApplication>
 #include <QIcon>

@@ -1,8 +1,8 @@
 #include "app/asciilistdialog.h"
 
-#include "app/prompts.h"
-#include "app/textcatalogue.h"
-#include "session/asciilist.h"
+#include "core/prompts.h"
+#include "core/textcatalogue.h"
+#include "transfer/asciilist.h"
 
 #include <QDir>
 #include <QGridLayout>

@@ -1,7 +1,7 @@
 #include "app/connectionbarwidget.h"
 
-#include "app/textcatalogue.h"
-#include "app/toolbaricons.h"
+#include "core/textcatalogue.h"
+#include "widgets/toolbaricons.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -3,7 +3,7 @@
 // the connect toolbar, the passive check box, the transfer mode box and the padlock of an
 // encrypted connection.
 
-#include "session/connectionbar.h"
+#include "connection/connectionbar.h"
 
 #include <QWidget>
 

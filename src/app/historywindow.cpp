@@ -1,7 +1,7 @@
 #include "app/historywindow.h"
 
-#include "app/rtfwriter.h"
-#include "app/textcatalogue.h"
+#include "core/textcatalogue.h"
+#include "widgets/rtfwriter.h"
 
 #include <QAction>
 #include <QApplication>

@@ -2,7 +2,7 @@
 // The history window frmTransferHistory: the coloured, append-only log along the bottom of the
 // main window, with its copy/clear pop-up menu.
 
-#include "app/historylog.h"
+#include "core/historylog.h"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
 #include "app/mainmenu.h"
 
-#include "app/textcatalogue.h"
+#include "core/textcatalogue.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -2,19 +2,19 @@
 
 #include "app/connectionbarwidget.h"
 #include "app/historywindow.h"
-#include "app/infodialog.h"
 #include "app/mainmenu.h"
-#include "app/productinfo.h"
-#include "app/progressbar.h"
-#include "app/textcatalogue.h"
 #include "app/transfermodecontroller.h"
-#include "app/widgetprompts.h"
+#include "connection/connectioncontroller.h"
+#include "core/productinfo.h"
+#include "core/textcatalogue.h"
+#include "info/infodialog.h"
 #include "local/localpane.h"
 #include "local/shelllauncher.h"
 #include "server/serverpane.h"
-#include "session/connectioncontroller.h"
 #include "transfer/transfercommands.h"
 #include "transfer/uploaddownloadwindow.h"
+#include "widgets/progressbar.h"
+#include "widgets/widgetprompts.h"
 
 #include <QAction>
 #include <QCloseEvent>

@@ -2,9 +2,9 @@
 // The main window mdiMain: connection bar, menus, progress bar and the four child windows it
 // places itself (local pane left, button strip, server pane right, history log at the bottom).
 
-#include "app/appservices.h"
-#include "app/busycursor.h"
+#include "core/appservices.h"
 #include "session/session.h"
+#include "widgets/busycursor.h"
 
 #include <QMainWindow>
 

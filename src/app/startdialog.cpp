@@ -1,8 +1,8 @@
 #include "app/startdialog.h"
 
-#include "app/productinfo.h"
-#include "app/rtfreader.h"
-#include "app/textcatalogue.h"
+#include "core/productinfo.h"
+#include "core/textcatalogue.h"
+#include "widgets/rtfreader.h"
 
 #include <QComboBox>
 #include <QCoreApplication>

@@ -4,8 +4,8 @@
 #include "app/connectionbarwidget.h"
 #include "app/historywindow.h"
 #include "app/mainmenu.h"
-#include "session/asciilist.h"
 #include "session/session.h"
+#include "transfer/asciilist.h"
 
 #include <QAction>
 #include <QComboBox>

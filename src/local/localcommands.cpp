@@ -1,11 +1,9 @@
 #include "local/localcommands.h"
 
-#include "app/appservices.h"
-#include "app/busycursor.h"
-#include "app/historylog.h"
-#include "app/inputbox.h"
-#include "app/prompts.h"
-#include "app/textcatalogue.h"
+#include "core/appservices.h"
+#include "core/historylog.h"
+#include "core/prompts.h"
+#include "core/textcatalogue.h"
 #include "local/localdelete.h"
 #include "local/localentry.h"
 #include "local/localfileoperations.h"
@@ -13,6 +11,8 @@
 #include "local/openwithdialog.h"
 #include "local/propertiesdialog.h"
 #include "local/shelllauncher.h"
+#include "widgets/busycursor.h"
+#include "widgets/inputbox.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include "local/localdelete.h"
 
-#include "app/eventpump.h"
-#include "app/historylog.h"
-#include "app/progresssink.h"
-#include "app/prompts.h"
-#include "app/textcatalogue.h"
+#include "core/eventpump.h"
+#include "core/historylog.h"
+#include "core/progresssink.h"
+#include "core/prompts.h"
+#include "core/textcatalogue.h"
 
 #include <QFile>
 

@@ -1,5 +1,6 @@
 #include "local/localfoldertree.h"
 
+#include "core/paths.h"
 #include "local/locallisting.h"
 
 #include <QDir>
@@ -66,7 +67,7 @@ void LocalFolderTree::setRoot(const QString &root)
     m_pending.clear();
     m_pendingReader->stop();
     m_foldersRead = 0;
-    m_root = WithClosingSlash(root);
+    m_root = withClosingSlash(root);
     QTreeWidgetItem *drive = new FolderNode(this, { QDir::toNativeSeparators(root) });
     drive->setIcon(0, m_driveIcon);
     drive->setData(0, KeyRole, m_root);

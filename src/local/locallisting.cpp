@@ -1,5 +1,7 @@
 #include "local/locallisting.h"
 
+#include "core/fileattributes.h"
+#include "core/paths.h"
 #include "local/filetypename.h"
 
 #include <QCollator>
@@ -47,12 +49,12 @@ quint32 attributesOf(const QString &name, const struct stat &status)
 {
     quint32 attributes = 0;
     if (S_ISDIR(status.st_mode))
-        attributes |= LocalEntry::Directory;
+        attributes |= FileAttribute::Directory;
     if (isReadOnly(status))
-        attributes |= LocalEntry::ReadOnly;
+        attributes |= FileAttribute::ReadOnly;
     if (name.startsWith(u'.'))
-        attributes |= LocalEntry::Hidden;
-    return attributes == 0 ? quint32(LocalEntry::Normal) : attributes;
+        attributes |= FileAttribute::Hidden;
+    return attributes == 0 ? quint32(FileAttribute::Normal) : attributes;
 }
 
 QCollator localeCollator()
@@ -103,14 +105,9 @@ void sortByName(std::vector<Item> &items, ListingVariant variant, NameOf nameOf,
 
 } // namespace
 
-QString WithClosingSlash(const QString &folder)
-{
-    return folder.endsWith(u'/') ? folder : folder + u'/';
-}
-
 std::optional<std::vector<LocalEntry>> ListFolderEntries(const QString &folder, ListingVariant variant)
 {
-    const QString path = WithClosingSlash(folder);
+    const QString path = withClosingSlash(folder);
     // One readdir and one stat per entry, as the platform's find-first/find-next give: going
     // through QFileInfo costs several times as much on a folder of 100,000 files.
     const std::unique_ptr<DIR, int (*)(DIR *)> dir(::opendir(QFile::encodeName(path).constData()), ::closedir);
@@ -164,7 +161,7 @@ QStringList ListSubfolderNames(const QString &folder)
 {
     QStringList names;
     const std::unique_ptr<DIR, int (*)(DIR *)> dir(
-        ::opendir(QFile::encodeName(WithClosingSlash(folder)).constData()), ::closedir);
+        ::opendir(QFile::encodeName(withClosingSlash(folder)).constData()), ::closedir);
     if (!dir)
         return names;
     while (const dirent *found = ::readdir(dir.get())) {
@@ -209,30 +206,6 @@ QString FormatFileTime(const QDateTime &utc)
     const QTime time = utc.time();
     return QString::asprintf("%02d.%02d.%d %02d:%02d:%02d", date.day(), date.month(), date.year(), time.hour(),
         time.minute(), time.second());
-}
-
-QString AttributeLetters(quint32 attributes, QStringView order)
-{
-    using enum LocalEntry::Attribute;
-    const auto bitOf = [](QChar letter) -> quint32 {
-        switch (letter.unicode()) {
-        case u'T': return Temporary;
-        case u'R': return ReadOnly;
-        case u'H': return Hidden;
-        case u'S': return System;
-        case u'N': return Normal;
-        case u'D': return Directory;
-        case u'C': return Compressed;
-        case u'A': return Archive;
-        default: return 0;
-        }
-    };
-    QString letters;
-    for (const QChar letter : order) {
-        if (attributes & bitOf(letter))
-            letters += letter;
-    }
-    return letters;
 }
 
 QString FormatAttributes(quint32 attributes, ListingVariant variant)

@@ -37,12 +37,6 @@ QString FormatFileTime(const QDateTime &utc);
 
 // The attribute letters of the word in the variant's letter order ("RHD", "N").
 QString FormatAttributes(quint32 attributes, ListingVariant variant = ListingVariant::Pane);
-// The letters of the set attribute bits (T R H S D N C A) in the given letter order; the server
-// and the local listings show them in different orders.
-QString AttributeLetters(quint32 attributes, QStringView order);
 
 // The size column: whole KiB plus one, " KB" ("1 KB" for an empty file).
 QString FormatSize(qint64 size);
-
-// folder with exactly one closing "/".
-QString WithClosingSlash(const QString &folder);

@@ -1,18 +1,19 @@
 #include "local/localpane.h"
 
-#include "app/appservices.h"
-#include "app/busycursor.h"
-#include "app/eventpump.h"
-#include "app/listviewhelpers.h"
-#include "app/prompts.h"
-#include "app/textcatalogue.h"
-#include "app/toolbaricons.h"
+#include "core/appservices.h"
+#include "core/eventpump.h"
+#include "core/paths.h"
+#include "core/prompts.h"
+#include "core/textcatalogue.h"
 #include "local/localcommands.h"
 #include "local/localentrymodel.h"
 #include "local/localfoldertree.h"
 #include "local/locallisting.h"
 #include "local/localpopupmenu.h"
 #include "local/uservolumes.h"
+#include "widgets/busycursor.h"
+#include "widgets/listviewhelpers.h"
+#include "widgets/toolbaricons.h"
 
 #include <QActionGroup>
 #include <QComboBox>
@@ -42,7 +43,7 @@ QString visitedText(const QString &key, const QString &driveRoot)
 
 QString folderKey(const QString &path)
 {
-    return WithClosingSlash(QDir::cleanPath(path));
+    return withClosingSlash(QDir::cleanPath(path));
 }
 
 // A toolbar button found by its key.
@@ -208,7 +209,7 @@ void LocalPane::fillDriveList()
     roots.sort();
     roots.removeDuplicates();
     for (const QString &root : std::as_const(roots))
-        m_drvDrive->addItem(root, WithClosingSlash(root));
+        m_drvDrive->addItem(root, withClosingSlash(root));
     m_drvDrive->setCurrentIndex(std::max(0, m_drvDrive->findData(current)));
 }
 
@@ -293,7 +294,7 @@ void LocalPane::ReadDrive(const QString &root)
     const QScopedValueRollback guard(m_selectingNode, true);
     m_trwPaths->setRoot(root);
     const QSignalBlocker blocker(m_drvDrive);
-    const int index = m_drvDrive->findData(WithClosingSlash(root));
+    const int index = m_drvDrive->findData(withClosingSlash(root));
     if (index >= 0)
         m_drvDrive->setCurrentIndex(index);
 }

@@ -1,6 +1,6 @@
 #include "local/localpopupmenu.h"
 
-#include "app/textcatalogue.h"
+#include "core/textcatalogue.h"
 #include "local/localpane.h"
 
 LocalPopupMenu::LocalPopupMenu(LocalPane &pane)

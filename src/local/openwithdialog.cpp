@@ -1,6 +1,6 @@
 #include "local/openwithdialog.h"
 
-#include "app/textcatalogue.h"
+#include "core/textcatalogue.h"
 #include "local/shelllauncher.h"
 
 #include <QDialogButtonBox>

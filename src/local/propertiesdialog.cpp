@@ -1,6 +1,6 @@
 #include "local/propertiesdialog.h"
 
-#include "app/textcatalogue.h"
+#include "core/textcatalogue.h"
 #include "local/filetypes.h"
 
 #include <QDialogButtonBox>

@@ -1,9 +1,8 @@
 #include "server/servercommands.h"
 
-#include "app/appservices.h"
-#include "app/inputbox.h"
-#include "app/prompts.h"
-#include "app/textcatalogue.h"
+#include "core/appservices.h"
+#include "core/prompts.h"
+#include "core/textcatalogue.h"
 #include "local/openwithdialog.h"
 #include "local/shelllauncher.h"
 #include "server/serverlisting.h"
@@ -12,6 +11,7 @@
 #include "server/serverpane.h"
 #include "session/session.h"
 #include "transfer/downloadengine.h"
+#include "widgets/inputbox.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // The commands on one item of the server pane: open, open with, rename and new folder. Open and
 // open with fetch the file into the private scratch folder and hand that copy to the desktop.
 
-#include "app/historylog.h"
+#include "core/historylog.h"
 
 #include <QObject>
 #include <QString>

@@ -1,5 +1,6 @@
 #include "server/serverentries.h"
 
+#include "core/fileattributes.h"
 #include "local/filetypename.h"
 
 #include "server/serverlisting.h"
@@ -23,7 +24,7 @@ std::vector<ServerEntry> BuildServerEntries(const QList<RemoteEntry> &entries, c
             key += QString::number(ownIconCount++);
         } else if (const auto cached = typeCache.constFind(key); cached != typeCache.cend()) {
             typeName = cached.value();
-        } else if (entry.attributes == RemoteEntry::Folder) {
+        } else if (entry.attributes == FileAttribute::Directory) {
             // A folder row shows its own type text, and folder names rarely share an extension:
             // asking for every one would cost a type question per folder in a folder of folders.
         } else {

@@ -1,6 +1,7 @@
 #pragma once
 // One entry of the server's current folder as the server pane shows it: the texts of its columns.
 
+#include "core/fileattributes.h"
 #include "session/remoteentry.h"
 
 #include <QString>
@@ -17,5 +18,5 @@ struct ServerEntry {
     quint32 attributes() const { return attributesText.toUInt(); }
     // Only the plain folder word makes a folder row; a folder with further bits (read-only 0x11)
     // is listed like a file.
-    bool isFolderRow() const { return attributes() == RemoteEntry::Folder; }
+    bool isFolderRow() const { return attributes() == FileAttribute::Directory; }
 };

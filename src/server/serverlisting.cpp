@@ -1,6 +1,6 @@
 #include "server/serverlisting.h"
 
-#include "local/locallisting.h"
+#include "core/fileattributes.h"
 
 #include "session/ftpconnection.h"
 #include "session/listingparser.h"

@@ -1,6 +1,6 @@
 #include "server/serverlistmodel.h"
 
-#include "app/textcatalogue.h"
+#include "core/textcatalogue.h"
 #include "local/filetypes.h"
 #include "local/localentrymodel.h"
 #include "server/serverlisting.h"

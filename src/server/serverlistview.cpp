@@ -1,6 +1,6 @@
 #include "server/serverlistview.h"
 
-#include "app/listviewhelpers.h"
+#include "widgets/listviewhelpers.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>

@@ -1,12 +1,10 @@
 #include "server/serverpane.h"
 
-#include "app/appservices.h"
-#include "app/busycursor.h"
-#include "app/eventpump.h"
-#include "app/historylog.h"
-#include "app/prompts.h"
-#include "app/textcatalogue.h"
-#include "app/toolbaricons.h"
+#include "core/appservices.h"
+#include "core/eventpump.h"
+#include "core/historylog.h"
+#include "core/prompts.h"
+#include "core/textcatalogue.h"
 #include "server/servercommands.h"
 #include "server/serverentries.h"
 #include "server/serverlisting.h"
@@ -14,6 +12,8 @@
 #include "server/serverlistview.h"
 #include "session/session.h"
 #include "transfer/deleteengine.h"
+#include "widgets/busycursor.h"
+#include "widgets/toolbaricons.h"
 
 #include <QActionGroup>
 #include <QBoxLayout>

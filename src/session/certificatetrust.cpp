@@ -1,6 +1,6 @@
 #include "session/certificatetrust.h"
 
-#include "app/textcatalogue.h"
+#include "core/textcatalogue.h"
 
 #include <QCryptographicHash>
 #include <QLocale>

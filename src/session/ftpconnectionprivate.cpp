@@ -1,6 +1,6 @@
 #include "session/ftpconnectionprivate.h"
 
-#include "app/textcatalogue.h"
+#include "core/textcatalogue.h"
 #include "session/ftpfailure.h"
 #include "session/listingreader.h"
 

@@ -1,6 +1,6 @@
 #include "session/ftpdatachannel.h"
 
-#include "app/textcatalogue.h"
+#include "core/textcatalogue.h"
 #include "session/ftpfailure.h"
 
 #include <QIODevice>

@@ -1,6 +1,6 @@
 #include "session/ftpfailure.h"
 
-#include "app/textcatalogue.h"
+#include "core/textcatalogue.h"
 
 #include <QAbstractSocket>
 

@@ -1,5 +1,7 @@
 #include "session/listingparser.h"
 
+#include "core/fileattributes.h"
+
 #include <QList>
 #include <QRegularExpression>
 #include <QStringView>
@@ -67,7 +69,7 @@ RemoteEntry makeEntry(const QString &name, bool isFolder, qint64 size, const QDa
     entry.isFolder = isFolder;
     entry.size = size;
     entry.lastWrite = lastWrite;
-    entry.attributes = isFolder ? RemoteEntry::Folder : RemoteEntry::Normal;
+    entry.attributes = isFolder ? FileAttribute::Directory : FileAttribute::Normal;
     return entry;
 }
 

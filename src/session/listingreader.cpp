@@ -1,6 +1,6 @@
 #include "session/listingreader.h"
 
-#include "app/textcatalogue.h"
+#include "core/textcatalogue.h"
 #include "session/listingparser.h"
 
 #include <QLocale>

@@ -1,17 +1,17 @@
 #pragma once
 // One entry of a server folder listing, as the FTP layer parsed it.
 
+#include "core/fileattributes.h"
+
 #include <QDateTime>
 #include <QString>
 
 struct RemoteEntry {
-    enum Attribute : quint32 { ReadOnly = 0x1, Hidden = 0x2, Folder = 0x10, Normal = 0x80 };
-
     QString name;
     bool isFolder = false;
     qint64 size = -1; // bytes; -1 when the listing gave none
     QDateTime lastWrite; // UTC
-    quint32 attributes = Normal;
+    quint32 attributes = FileAttribute::Normal;
     // A symbolic link ("l" in ls -l, OS.unix=symlink or slink in MLSD). Servers that follow
     // links list one to a folder as a plain folder: isLink false does not prove there is none.
     bool isLink = false;

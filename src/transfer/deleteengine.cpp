@@ -1,9 +1,11 @@
 #include "transfer/deleteengine.h"
 
-#include "app/appservices.h"
-#include "app/eventpump.h"
-#include "app/progresssink.h"
-#include "app/textcatalogue.h"
+#include "core/appservices.h"
+#include "core/eventpump.h"
+#include "core/fileattributes.h"
+#include "core/paths.h"
+#include "core/progresssink.h"
+#include "core/textcatalogue.h"
 #include "server/serverlisting.h"
 #include "session/ftpconnection.h"
 #include "transfer/serverpath.h"
@@ -40,9 +42,9 @@ void DeleteEngine::DeleteSelection(const QList<TransferItem> &selection)
             if (item.name.contains(QLatin1String("..")))
                 continue;
             if (item.isFolder)
-                m_deleteList.push_back({ QString(), base + item.name + u'/', RemoteEntry::Folder, -1 });
+                m_deleteList.push_back({ QString(), base + item.name + u'/', FileAttribute::Directory, -1 });
             else
-                m_deleteList.push_back({ item.name, base, RemoteEntry::Normal, item.size });
+                m_deleteList.push_back({ item.name, base, FileAttribute::Normal, item.size });
         }
     } else if (connection() && !selection.isEmpty()) {
         writeFailure("FRMSERVER_CDFAILED", connection()->lastError());

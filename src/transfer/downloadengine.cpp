@@ -1,9 +1,11 @@
 #include "transfer/downloadengine.h"
 
-#include "app/appservices.h"
-#include "app/eventpump.h"
-#include "app/progresssink.h"
-#include "app/textcatalogue.h"
+#include "core/appservices.h"
+#include "core/eventpump.h"
+#include "core/fileattributes.h"
+#include "core/paths.h"
+#include "core/progresssink.h"
+#include "core/textcatalogue.h"
 #include "server/serverlisting.h"
 #include "session/ftpconnection.h"
 #include "session/listingparser.h"
@@ -74,9 +76,9 @@ void DownloadEngine::DownloadSelection(const QList<TransferItem> &selection, con
         if (item.name == QLatin1String(".."))
             continue;
         if (item.isFolder)
-            m_downloadList.push_back({ QString(), base + item.name + u'/', RemoteEntry::Folder, -1 });
+            m_downloadList.push_back({ QString(), base + item.name + u'/', FileAttribute::Directory, -1 });
         else
-            m_downloadList.push_back({ item.name, FileMarker, RemoteEntry::Normal, item.size });
+            m_downloadList.push_back({ item.name, FileMarker, FileAttribute::Normal, item.size });
     }
     if (!connection())
         return;

@@ -1,6 +1,7 @@
 #include "transfer/renamingtransfer.h"
 
-#include "app/textcatalogue.h"
+#include "core/paths.h"
+#include "core/textcatalogue.h"
 #include "transfer/downloadengine.h"
 #include "transfer/serverpath.h"
 #include "transfer/transferhost.h"

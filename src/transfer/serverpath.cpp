@@ -1,6 +1,6 @@
 #include "transfer/serverpath.h"
 
-#include "app/eventpump.h"
+#include "core/eventpump.h"
 #include "server/serverlisting.h"
 
 QStringList SplitServerPath(const QString &path)
@@ -26,9 +26,4 @@ bool EnterServerPath(FtpConnection *connection, const QStringList &names)
             return false;
     }
     return true;
-}
-
-QString withClosingSlash(const QString &path)
-{
-    return path.endsWith(u'/') ? path : path + u'/';
 }

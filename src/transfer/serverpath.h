@@ -14,6 +14,3 @@ QStringList SplitServerPath(const QString &path);
 // Changes to "/" and then into each name in turn; false as soon as a step is refused, so that
 // nobody works on in whatever folder the server happens to be in.
 bool EnterServerPath(FtpConnection *connection, const QStringList &names);
-
-// "/a/b" as the folder "/a/b/"; a path that ends in "/" stays as it is.
-QString withClosingSlash(const QString &path);

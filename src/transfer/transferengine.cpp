@@ -1,7 +1,8 @@
 #include "transfer/transferengine.h"
 
-#include "app/appservices.h"
-#include "app/textcatalogue.h"
+#include "core/appservices.h"
+#include "core/paths.h"
+#include "core/textcatalogue.h"
 #include "server/serverlisting.h"
 #include "session/ftpconnection.h"
 #include "session/session.h"

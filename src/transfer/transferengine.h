@@ -2,7 +2,7 @@
 // What the download and upload engines share: the window's services, the host, and the way a
 // run writes its lines and notices a Stop.
 
-#include "app/historylog.h"
+#include "core/historylog.h"
 #include "transfer/transferitem.h"
 
 #include <QByteArray>

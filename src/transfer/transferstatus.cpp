@@ -1,6 +1,6 @@
 #include "transfer/transferstatus.h"
 
-#include "app/textcatalogue.h"
+#include "core/textcatalogue.h"
 #include "transfer/transferhost.h"
 
 #include <QLocale>

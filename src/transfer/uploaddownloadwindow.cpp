@@ -1,6 +1,6 @@
 #include "transfer/uploaddownloadwindow.h"
 
-#include "app/textcatalogue.h"
+#include "core/textcatalogue.h"
 
 #include <QAction>
 #include <QStyle>

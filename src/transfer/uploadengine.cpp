@@ -1,14 +1,16 @@
 #include "transfer/uploadengine.h"
 
-#include "app/appservices.h"
-#include "app/eventpump.h"
-#include "app/prompts.h"
-#include "app/progresssink.h"
-#include "app/textcatalogue.h"
+#include "core/appservices.h"
+#include "core/eventpump.h"
+#include "core/fileattributes.h"
+#include "core/paths.h"
+#include "core/progresssink.h"
+#include "core/prompts.h"
+#include "core/textcatalogue.h"
 #include "server/serverlisting.h"
-#include "session/asciilist.h"
 #include "session/ftpconnection.h"
 #include "session/session.h"
+#include "transfer/asciilist.h"
 #include "transfer/serverpath.h"
 #include "transfer/temporaryname.h"
 #include "transfer/transferhost.h"
@@ -52,9 +54,9 @@ void UploadEngine::UploadSelection(const QList<TransferItem> &selection, const Q
     m_createdServerFolders.clear();
     for (const TransferItem &item : selection) {
         if (item.isFolder)
-            m_uploadList.push_back({ QString(), source + item.name + u'/', RemoteEntry::Folder, -1 });
+            m_uploadList.push_back({ QString(), source + item.name + u'/', FileAttribute::Directory, -1 });
         else
-            m_uploadList.push_back({ item.name, source, RemoteEntry::Normal, item.size });
+            m_uploadList.push_back({ item.name, source, FileAttribute::Normal, item.size });
     }
     if (!connection()) {
         m_services.prompts.message(
@@ -175,10 +177,10 @@ void UploadEngine::CollectLocalFolder(const QString &folder)
     std::vector<QString> subfolders;
     for (const QFileInfo &entry : entries) {
         if (entry.isDir()) {
-            m_uploadList.push_back({ QString(), folder + u'/' + entry.fileName() + u'/', RemoteEntry::Folder, -1 });
+            m_uploadList.push_back({ QString(), folder + u'/' + entry.fileName() + u'/', FileAttribute::Directory, -1 });
             subfolders.push_back(folder + u'/' + entry.fileName());
         } else {
-            m_uploadList.push_back({ entry.fileName(), folder, RemoteEntry::Normal, entry.size() });
+            m_uploadList.push_back({ entry.fileName(), folder, FileAttribute::Normal, entry.size() });
         }
     }
     for (const QString &subfolder : subfolders)

@@ -3,9 +3,9 @@
 
 #include "app/applicationsetup.h"
 #include "app/mainwindow.h"
-#include "app/textcatalogue.h"
-#include "support/scriptedprompts.h"
+#include "core/textcatalogue.h"
 #include "support/englishcatalogue.h"
+#include "support/scriptedprompts.h"
 
 #include <QApplication>
 

@@ -1,9 +1,9 @@
 #include "app/asciilistdialog.h"
-#include "app/textcatalogue.h"
-#include "session/asciilist.h"
+#include "core/textcatalogue.h"
+#include "support/englishcatalogue.h"
 #include "support/localfiles.h"
 #include "support/scriptedprompts.h"
-#include "support/englishcatalogue.h"
+#include "transfer/asciilist.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 // The connection bar's padlock: there while the connection is encrypted, and never in the way.
 
 #include "app/connectionbarwidget.h"
-#include "app/textcatalogue.h"
+#include "core/textcatalogue.h"
 #include "support/englishcatalogue.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "app/historywindow.h"
-#include "app/rtfreader.h"
-#include "app/textcatalogue.h"
+#include "core/textcatalogue.h"
 #include "support/englishcatalogue.h"
+#include "widgets/rtfreader.h"
 
 #include <QAction>
 #include <QApplication>

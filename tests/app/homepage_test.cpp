@@ -1,6 +1,6 @@
 #include "app/historywindow.h"
 #include "app/mainwindow.h"
-#include "app/textcatalogue.h"
+#include "core/textcatalogue.h"
 #include "support/scriptedprompts.h"
 
 #include <QAction>

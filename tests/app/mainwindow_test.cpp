@@ -1,8 +1,8 @@
 #include "app/historywindow.h"
 #include "app/mainwindow.h"
-#include "app/textcatalogue.h"
-#include "support/scriptedprompts.h"
+#include "core/textcatalogue.h"
 #include "support/englishcatalogue.h"
+#include "support/scriptedprompts.h"
 
 #include <QAbstractButton>
 #include <QAction>

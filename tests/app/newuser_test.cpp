@@ -3,10 +3,10 @@
 
 #include "app/mainwindow.h"
 #include "app/startdialog.h"
-#include "app/textcatalogue.h"
-#include "app/toolbaricons.h"
+#include "core/textcatalogue.h"
 #include "local/filetypename.h"
 #include "support/scriptedprompts.h"
+#include "widgets/toolbaricons.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,5 +1,5 @@
 #include "app/startdialog.h"
-#include "app/textcatalogue.h"
+#include "core/textcatalogue.h"
 
 #include <QApplication>
 #include <QComboBox>

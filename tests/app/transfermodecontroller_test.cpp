@@ -1,11 +1,11 @@
 #include "app/connectionbarwidget.h"
 #include "app/historywindow.h"
 #include "app/mainmenu.h"
-#include "app/textcatalogue.h"
 #include "app/transfermodecontroller.h"
+#include "core/textcatalogue.h"
 #include "session/session.h"
-#include "support/scriptedprompts.h"
 #include "support/englishcatalogue.h"
+#include "support/scriptedprompts.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,5 +1,5 @@
-#include "app/appservices.h"
-#include "app/textcatalogue.h"
+#include "core/appservices.h"
+#include "core/textcatalogue.h"
 #include "local/localcommands.h"
 #include "local/localfoldertree.h"
 #include "local/localpane.h"
@@ -7,11 +7,11 @@
 #include "local/privatedesktop.h"
 #include "local/propertiesdialog.h"
 #include "session/session.h"
+#include "support/englishcatalogue.h"
 #include "support/localfiles.h"
 #include "support/recordinghistorylog.h"
 #include "support/recordingprogress.h"
 #include "support/scriptedprompts.h"
-#include "support/englishcatalogue.h"
 
 #include <QComboBox>
 #include <QCoreApplication>

@@ -1,10 +1,10 @@
-#include "app/textcatalogue.h"
+#include "core/textcatalogue.h"
 #include "local/localdelete.h"
+#include "support/englishcatalogue.h"
 #include "support/localfiles.h"
 #include "support/recordinghistorylog.h"
 #include "support/recordingprogress.h"
 #include "support/scriptedprompts.h"
-#include "support/englishcatalogue.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,15 +1,15 @@
 // frmLocal as real widgets on real folders: start, navigation, views, keys, menu and repairs.
 
-#include "app/appservices.h"
-#include "app/progressbar.h"
-#include "app/textcatalogue.h"
+#include "core/appservices.h"
+#include "core/textcatalogue.h"
 #include "local/localentrymodel.h"
 #include "local/localfoldertree.h"
 #include "local/localpane.h"
 #include "session/session.h"
+#include "support/englishcatalogue.h"
 #include "support/recordinghistorylog.h"
 #include "support/scriptedprompts.h"
-#include "support/englishcatalogue.h"
+#include "widgets/progressbar.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -1,14 +1,15 @@
 // Sorting the local list by a header click, and Enter and Backspace in the local pane.
 
-#include "app/appservices.h"
-#include "app/progressbar.h"
-#include "app/textcatalogue.h"
+#include "core/appservices.h"
+#include "core/fileattributes.h"
+#include "core/textcatalogue.h"
 #include "local/localentrymodel.h"
 #include "local/localpane.h"
 #include "session/session.h"
+#include "support/englishcatalogue.h"
 #include "support/recordinghistorylog.h"
 #include "support/scriptedprompts.h"
-#include "support/englishcatalogue.h"
+#include "widgets/progressbar.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,7 +29,7 @@ LocalEntry entry(const char *name, qint64 size, QDate day, bool folder = false)
     result.isFolder = folder;
     result.size = folder ? 0 : size;
     result.lastWrite = QDateTime(day, QTime(12, 0), Qt::UTC);
-    result.attributes = folder ? LocalEntry::Directory : LocalEntry::Normal;
+    result.attributes = folder ? FileAttribute::Directory : FileAttribute::Normal;
     result.typeName = folder ? QStringLiteral("Dateiordner") : QString::fromLatin1(name).section(u'.', -1).toUpper();
     result.imageKey = folder ? QStringLiteral("Folder") : QStringLiteral("z") + result.typeName.toLower();
     return result;

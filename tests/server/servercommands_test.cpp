@@ -1,8 +1,8 @@
 // The server pane's item commands against a real FTP server: rename, new folder, the one-file
 // rule, the connection test of the main menu, open and open with through a private desktop, and
 // the delete with its path-box prune.
-#include "app/appservices.h"
-#include "app/textcatalogue.h"
+#include "core/appservices.h"
+#include "core/textcatalogue.h"
 #include "local/openwithdialog.h"
 #include "local/privatedesktop.h"
 #include "server/servercommands.h"
@@ -12,12 +12,12 @@
 #include "server/serverpane.h"
 #include "server/serverpanerows.h"
 #include "session/session.h"
+#include "support/englishcatalogue.h"
 #include "support/ftptestserver.h"
 #include "support/recordinghistorylog.h"
 #include "support/recordingprogress.h"
 #include "support/scriptedprompts.h"
 #include "support/testtransferhost.h"
-#include "support/englishcatalogue.h"
 
 #include <QAbstractItemView>
 #include <QAction>

@@ -1,5 +1,6 @@
 // Building the server list from plain entries: picture keys, the type cache, and the row order.
-#include "app/textcatalogue.h"
+#include "core/fileattributes.h"
+#include "core/textcatalogue.h"
 #include "server/serverentries.h"
 #include "server/serverlistmodel.h"
 #include "support/englishcatalogue.h"
@@ -19,7 +20,7 @@ RemoteEntry fileEntry(const QString &name, qint64 size = 0)
     return entry;
 }
 
-RemoteEntry folderEntry(const QString &name, quint32 attributes = RemoteEntry::Folder)
+RemoteEntry folderEntry(const QString &name, quint32 attributes = FileAttribute::Directory)
 {
     RemoteEntry entry = fileEntry(name, 4096);
     entry.isFolder = true;
@@ -84,7 +85,7 @@ TEST_F(ServerListModelTest, ParentRowThenFoldersThenFilesInServerOrder)
 
     model.setEntries(
         BuildServerEntries({ fileEntry(QStringLiteral("z.txt"), 1536), folderEntry(QStringLiteral("zeta")),
-                               folderEntry(QStringLiteral("locked"), RemoteEntry::Folder | RemoteEntry::ReadOnly),
+                               folderEntry(QStringLiteral("locked"), FileAttribute::Directory | FileAttribute::ReadOnly),
                                folderEntry(QStringLiteral("alpha")), fileEntry(QStringLiteral("a.txt"), 0) },
             [](const QString &) { return QStringLiteral("Text"); }));
 

@@ -1,6 +1,7 @@
 // Sorting the server list by a header click, and the keys that stand for a double-click.
 
-#include "app/textcatalogue.h"
+#include "core/fileattributes.h"
+#include "core/textcatalogue.h"
 #include "server/serverentries.h"
 #include "server/serverlistmodel.h"
 #include "server/serverlistview.h"
@@ -22,7 +23,7 @@ RemoteEntry entry(const char *name, qint64 size, QDate day, bool folder = false)
     result.size = size;
     result.lastWrite = QDateTime(day, QTime(9, 5), Qt::UTC);
     result.isFolder = folder;
-    result.attributes = folder ? RemoteEntry::Folder : RemoteEntry::Normal;
+    result.attributes = folder ? FileAttribute::Directory : FileAttribute::Normal;
     return result;
 }
 

@@ -1,6 +1,6 @@
 // The server list's views as a new user meets them: columns that fit, full texts of cut cells.
 
-#include "app/textcatalogue.h"
+#include "core/textcatalogue.h"
 #include "server/serverentries.h"
 #include "server/serverlistmodel.h"
 #include "server/serverlistview.h"

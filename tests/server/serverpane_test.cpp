@@ -1,18 +1,19 @@
 // The server pane against a real FTP server: listing, navigation, path box, keys, views.
-#include "app/appservices.h"
-#include "app/progresssink.h"
-#include "app/textcatalogue.h"
+#include "core/appservices.h"
+#include "core/fileattributes.h"
+#include "core/progresssink.h"
+#include "core/textcatalogue.h"
 #include "server/serverlisting.h"
 #include "server/serverlistmodel.h"
 #include "server/serverlistview.h"
 #include "server/serverpane.h"
 #include "server/serverpanerows.h"
 #include "session/session.h"
+#include "support/englishcatalogue.h"
 #include "support/ftptestserver.h"
 #include "support/recordinghistorylog.h"
 #include "support/recordingprogress.h"
 #include "support/scriptedprompts.h"
-#include "support/englishcatalogue.h"
 
 #include <QAction>
 #include <QApplication>
@@ -108,11 +109,11 @@ TEST_F(ServerPaneTest, ListsParentRowThenFoldersThenFilesInServerOrder)
     ASSERT_TRUE(listing.has_value());
     QStringList expected { QStringLiteral("..") };
     for (const RemoteEntry &entry : *listing) {
-        if (entry.attributes == RemoteEntry::Folder)
+        if (entry.attributes == FileAttribute::Directory)
             expected.append(entry.name);
     }
     for (const RemoteEntry &entry : *listing) {
-        if (entry.attributes != RemoteEntry::Folder)
+        if (entry.attributes != FileAttribute::Directory)
             expected.append(entry.name);
     }
     EXPECT_EQ(rows(), expected);

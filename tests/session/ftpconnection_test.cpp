@@ -1,4 +1,5 @@
 // FtpConnection against a real server, every operation in passive and in active mode.
+#include "core/fileattributes.h"
 #include "session/ftpconnection.h"
 #include "session/ftpdatachannel.h"
 #include "support/ftprelay.h"
@@ -130,7 +131,7 @@ TEST_P(FtpConnectionTest, ListsNamesWithBlanksAndUmlauts)
         byName.insert(entry.name, entry);
     ASSERT_TRUE(byName.contains(QStringLiteral("Ordner mit  Blanks")));
     EXPECT_TRUE(byName.value(QStringLiteral("Ordner mit  Blanks")).isFolder);
-    EXPECT_EQ(byName.value(QStringLiteral("Ordner mit  Blanks")).attributes & RemoteEntry::Folder, RemoteEntry::Folder);
+    EXPECT_EQ(byName.value(QStringLiteral("Ordner mit  Blanks")).attributes & FileAttribute::Directory, FileAttribute::Directory);
     ASSERT_TRUE(byName.contains(QStringLiteral("Grüße an Jörg.txt")));
     EXPECT_FALSE(byName.value(QStringLiteral("Grüße an Jörg.txt")).isFolder);
     EXPECT_EQ(byName.value(QStringLiteral("Grüße an Jörg.txt")).size, 5);

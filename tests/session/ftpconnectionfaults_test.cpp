@@ -1,7 +1,7 @@
 // FtpConnection when the server or the link misbehaves, injected by the relay in front of any
 // server: every call fails within its time-out, says why, keeps the event loop running and
 // leaves the connection usable or cleanly gone. (The download engine keeps local files whole.)
-#include "app/textcatalogue.h"
+#include "core/textcatalogue.h"
 #include "session/ftpconnection.h"
 #include "support/ftprelay.h"
 #include "support/ftptestserver.h"

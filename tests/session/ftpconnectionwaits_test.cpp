@@ -1,6 +1,6 @@
 // FtpConnection's waits: time-outs, cancel, re-entry, a server that goes away, and the object
 // closed or deleted from a handler while a call waits inside it.
-#include "app/textcatalogue.h"
+#include "core/textcatalogue.h"
 #include "session/ftpconnection.h"
 #include "support/ftprelay.h"
 #include "support/ftptestserver.h"

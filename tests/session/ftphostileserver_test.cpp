@@ -1,7 +1,7 @@
 // FtpConnection against a small scripted server that misbehaves on purpose: a PASV reply that
 // names a third host, MLST announced but MLSD refused, replies too long to keep, a password
 // repeated in the reply. Real servers cannot be told to do these things.
-#include "app/textcatalogue.h"
+#include "core/textcatalogue.h"
 #include "session/certificatetrust.h"
 #include "session/ftpconnection.h"
 #include "session/ftpreplyreader.h"

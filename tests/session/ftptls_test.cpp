@@ -1,11 +1,11 @@
 // TLS against pyftpdlib: when a connection encrypts, what goes out before the handshake, data
 // connections that resume the session in both modes, and the certificate question.
-#include "app/textcatalogue.h"
+#include "core/textcatalogue.h"
 #include "session/certificatetrust.h"
 #include "session/ftpconnection.h"
+#include "support/englishcatalogue.h"
 #include "support/ftprelay.h"
 #include "support/ftptestserver.h"
-#include "support/englishcatalogue.h"
 
 #include <QFile>
 #include <QRandomGenerator>

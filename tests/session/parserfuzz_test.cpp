@@ -1,6 +1,7 @@
 // The listing parser and the reply reader fed real server lines mutated at every position: they
 // must neither crash nor hand out an entry or a reply that breaks their promises. The libFuzzer
 // targets in fuzz/ search further; this runs on every build, with the normal compiler.
+#include "core/fileattributes.h"
 #include "session/ftpreplyreader.h"
 #include "session/listingparser.h"
 
@@ -57,7 +58,7 @@ void checkEntry(const std::optional<RemoteEntry> &entry, const QByteArray &line)
         return;
     ASSERT_TRUE(ListingParser::isAcceptableName(entry->name)) << line.toStdString();
     EXPECT_GE(entry->size, -1) << line.toStdString();
-    EXPECT_EQ(entry->attributes, entry->isFolder ? quint32(RemoteEntry::Folder) : quint32(RemoteEntry::Normal));
+    EXPECT_EQ(entry->attributes, entry->isFolder ? quint32(FileAttribute::Directory) : quint32(FileAttribute::Normal));
     if (entry->lastWrite.isValid()) {
         EXPECT_EQ(entry->lastWrite.timeSpec(), Qt::UTC) << line.toStdString();
     }

@@ -1,5 +1,5 @@
 // The session's one cancellation per run, as every connection of the session honours it.
-#include "app/textcatalogue.h"
+#include "core/textcatalogue.h"
 #include "session/session.h"
 #include "support/ftptestserver.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // The real built catalogue, in English: the language the tests compare texts in.
 
-#include "app/textcatalogue.h"
+#include "core/textcatalogue.h"
 
 inline bool useEnglishCatalogue()
 {

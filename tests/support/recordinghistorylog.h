@@ -1,7 +1,7 @@
 #pragma once
 // A history log that keeps its lines with their colours, for engine tests.
 
-#include "app/historylog.h"
+#include "core/historylog.h"
 
 #include <QList>
 

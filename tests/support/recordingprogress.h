@@ -1,7 +1,7 @@
 #pragma once
 // A progress bar that keeps every range and value it was given, for engine and pane tests.
 
-#include "app/progresssink.h"
+#include "core/progresssink.h"
 
 #include <QList>
 #include <QPair>

@@ -1,7 +1,7 @@
 #pragma once
 // Prompts answered from a script, recording every question asked.
 
-#include "app/prompts.h"
+#include "core/prompts.h"
 
 #include <QList>
 #include <QStringList>

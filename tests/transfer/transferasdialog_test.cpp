@@ -2,15 +2,15 @@
 // points' selection rules, and the panes afterwards.
 #include "app/historywindow.h"
 #include "app/mainwindow.h"
-#include "app/textcatalogue.h"
+#include "core/textcatalogue.h"
 #include "local/localpane.h"
 #include "server/serverlisting.h"
 #include "server/serverlistmodel.h"
 #include "server/serverlistview.h"
 #include "server/serverpane.h"
+#include "support/englishcatalogue.h"
 #include "support/ftptestserver.h"
 #include "support/scriptedprompts.h"
-#include "support/englishcatalogue.h"
 
 #include <QAbstractItemView>
 #include <QAction>

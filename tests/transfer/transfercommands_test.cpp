@@ -9,7 +9,7 @@
 #include "support/ftptestserver.h"
 #include "support/scriptedprompts.h"
 
-#include "app/textcatalogue.h"
+#include "core/textcatalogue.h"
 #include "server/serverlisting.h"
 #include "support/englishcatalogue.h"
 

@@ -2,17 +2,17 @@
 // A real server, a session, recorders for the log, the prompts and the progress bar, and a host
 // whose reconnect makes a real new connection: everything the transfer engines talk to.
 
-#include "app/appservices.h"
-#include "app/textcatalogue.h"
+#include "core/appservices.h"
+#include "core/textcatalogue.h"
 #include "server/serverlisting.h"
 #include "session/session.h"
+#include "support/englishcatalogue.h"
 #include "support/ftptestserver.h"
 #include "support/recordinghistorylog.h"
 #include "support/recordingprogress.h"
 #include "support/scriptedftpserver.h"
 #include "support/scriptedprompts.h"
 #include "support/testtransferhost.h"
-#include "support/englishcatalogue.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "app/listviewhelpers.h"
+#include "widgets/listviewhelpers.h"
 
 #include <QAbstractItemView>
 #include <QHeaderView>

@@ -2,7 +2,7 @@
 #include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
 
-#include "app/systeminformation.h"
+#include "info/systeminformation.h"
 
 #include <QProcess>
 #include <QStandardPaths>

@@ -1,4 +1,4 @@
-#include "app/inputbox.h"
+#include "widgets/inputbox.h"
 
 #include <QGuiApplication>
 #include <QScreen>

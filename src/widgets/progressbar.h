@@ -1,7 +1,7 @@
 #pragma once
 // The main window's progress bar pgbBottom, offered to the engines as their ProgressSink.
 
-#include "app/progresssink.h"
+#include "core/progresssink.h"
 
 #include <QProgressBar>
 

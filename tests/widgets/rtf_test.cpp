@@ -1,5 +1,5 @@
-#include "app/rtfreader.h"
-#include "app/rtfwriter.h"
+#include "widgets/rtfreader.h"
+#include "widgets/rtfwriter.h"
 
 #include <QCoreApplication>
 #include <QTextBlock>

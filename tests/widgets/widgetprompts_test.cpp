@@ -1,9 +1,9 @@
 // The real message boxes behind Prompts: buttons, icon and title as the message codes say.
 
-#include "app/productinfo.h"
-#include "app/textcatalogue.h"
-#include "app/widgetprompts.h"
+#include "core/productinfo.h"
+#include "core/textcatalogue.h"
 #include "support/englishcatalogue.h"
+#include "widgets/widgetprompts.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "app/textcatalogue.h"
+#include "core/textcatalogue.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -1,4 +1,4 @@
-#include "app/eventpump.h"
+#include "core/eventpump.h"
 
 #include <QCoreApplication>
 

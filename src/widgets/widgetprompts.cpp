@@ -1,7 +1,7 @@
-#include "app/widgetprompts.h"
+#include "widgets/widgetprompts.h"
 
-#include "app/productinfo.h"
-#include "app/textcatalogue.h"
+#include "core/productinfo.h"
+#include "core/textcatalogue.h"
 
 #include <QInputDialog>
 #include <QMessageBox>

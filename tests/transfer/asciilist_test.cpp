@@ -1,4 +1,4 @@
-#include "session/asciilist.h"
+#include "transfer/asciilist.h"
 #include "support/localfiles.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "app/rtfwriter.h"
+#include "widgets/rtfwriter.h"
 
 #include <QColor>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "app/rtfreader.h"
+#include "widgets/rtfreader.h"
 
 #include <QColor>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "app/progressbar.h"
+#include "widgets/progressbar.h"
 
 ProgressBar::ProgressBar(QWidget *parent)
     : QProgressBar(parent)

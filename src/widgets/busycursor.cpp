@@ -1,4 +1,4 @@
-#include "app/busycursor.h"
+#include "widgets/busycursor.h"
 
 #include <QCursor>
 #include <QGuiApplication>

@@ -1,10 +1,10 @@
-#include "app/infodialog.h"
+#include "info/infodialog.h"
 
-#include "app/productinfo.h"
-#include "app/prompts.h"
-#include "app/rtfreader.h"
-#include "app/systeminformation.h"
-#include "app/textcatalogue.h"
+#include "core/productinfo.h"
+#include "core/prompts.h"
+#include "core/textcatalogue.h"
+#include "info/systeminformation.h"
+#include "widgets/rtfreader.h"
 
 #include <QCoreApplication>
 #include <QDialogButtonBox>

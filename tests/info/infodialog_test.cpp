@@ -1,12 +1,12 @@
 // The information dialog: its texts and document, and the system information program found on a
 // private desktop (GIO and the PATH see only what the test sets up).
-#include "app/infodialog.h"
+#include "info/infodialog.h"
 #include "app/mainwindow.h"
-#include "app/rtfreader.h"
-#include "app/systeminformation.h"
-#include "app/textcatalogue.h"
-#include "support/scriptedprompts.h"
+#include "core/textcatalogue.h"
+#include "info/systeminformation.h"
 #include "support/englishcatalogue.h"
+#include "support/scriptedprompts.h"
+#include "widgets/rtfreader.h"
 
 #include <QAction>
 #include <QApplication>

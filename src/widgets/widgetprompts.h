@@ -2,7 +2,7 @@
 // Prompts answered by the user through real message boxes and input boxes. The only place in
 // the program that opens QMessageBox or QInputDialog.
 
-#include "app/prompts.h"
+#include "core/prompts.h"
 
 class QWidget;
 
