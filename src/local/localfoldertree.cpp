@@ -6,17 +6,20 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QSet>
+#include <QFileSystemWatcher>
 #include <QStyle>
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
 constexpr int KeyRole = Qt::UserRole;
 // How long one slice of queued reads may keep the window from its events.
 constexpr qint64 SliceMs = 20;
+// How long the tree waits after a change in an open folder before reading it again.
+constexpr int ChangeSettleMs = 200;
 
 // A node with its tag kept beside the item's data: setting item data signals the view, and a
 // node of thousands of children would send thousands of signals for a flag the view never shows.
@@ -31,6 +34,8 @@ public:
 LocalFolderTree::LocalFolderTree(QWidget *parent)
     : QTreeWidget(parent)
     , m_pendingReader(new QTimer(this))
+    , m_watcher(new QFileSystemWatcher(this))
+    , m_changeReader(new QTimer(this))
 {
     setObjectName(QStringLiteral("trwPaths"));
     setHeaderHidden(true);
@@ -48,6 +53,11 @@ LocalFolderTree::LocalFolderTree(QWidget *parent)
     // Opening a node reads its children's subfolders, so their expand marks are right before
     // the user gets to them.
     connect(this, &QTreeWidget::itemExpanded, this, &LocalFolderTree::nodeExpanded);
+    connect(this, &QTreeWidget::itemCollapsed, this, [this](QTreeWidgetItem *node) { m_watcher->removePath(key(node)); });
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, &LocalFolderTree::folderChanged);
+    m_changeReader->setSingleShot(true);
+    m_changeReader->setInterval(ChangeSettleMs);
+    connect(m_changeReader, &QTimer::timeout, this, &LocalFolderTree::refreshChangedFolders);
 }
 
 QString LocalFolderTree::key(const QTreeWidgetItem *node)
@@ -66,6 +76,9 @@ void LocalFolderTree::setRoot(const QString &root)
     m_nodes.clear();
     m_pending.clear();
     m_pendingReader->stop();
+    if (!m_watcher->directories().isEmpty())
+        m_watcher->removePaths(m_watcher->directories());
+    m_changedKeys.clear();
     m_foldersRead = 0;
     m_root = withClosingSlash(root);
     QTreeWidgetItem *drive = new FolderNode(this, { QDir::toNativeSeparators(root) });
@@ -102,9 +115,15 @@ void LocalFolderTree::readSubfolders(QTreeWidgetItem *node)
 
 void LocalFolderTree::nodeExpanded(QTreeWidgetItem *node)
 {
-    // A node opened before its turn in the queue is read first.
+    // Folders the watcher cannot follow (no permission, the system's watch limit) simply stay
+    // as they were read.
+    m_watcher->addPath(key(node));
+    // A node opened before its turn in the queue is read first; one opened again may have
+    // changed while nobody watched it.
     if (!isRead(node))
         readSubfolders(node);
+    else
+        refreshNode(key(node));
     for (int i = 0; i < node->childCount(); ++i) {
         const QTreeWidgetItem *child = node->child(i);
         // A node opened again while its children wait queues them again; the reader skips the
@@ -193,6 +212,21 @@ void LocalFolderTree::refreshNode(const QString &key)
 void LocalFolderTree::forget(QTreeWidgetItem *node)
 {
     m_nodes.remove(key(node));
+    if (node->isExpanded())
+        m_watcher->removePath(key(node));
     for (int i = 0; i < node->childCount(); ++i)
         forget(node->child(i));
+}
+
+void LocalFolderTree::folderChanged(const QString &path)
+{
+    m_changedKeys.insert(withClosingSlash(path));
+    m_changeReader->start();
+}
+
+void LocalFolderTree::refreshChangedFolders()
+{
+    const QSet<QString> keys = std::exchange(m_changedKeys, {});
+    for (const QString &changed : keys)
+        refreshNode(changed);
 }

@@ -3,13 +3,16 @@
 // Every node carries its folder's path with a closing "/" as its key (letter case kept, so Foo
 // and foo are two nodes) and a tag that says whether its own subfolders have been read.
 // Opening a node reads its children's subfolders in slices between the window's events, so a
-// folder of thousands of folders opens at once and the window never stalls.
+// folder of thousands of folders opens at once and the window never stalls. Open nodes follow
+// their folders: a folder made or removed by another program shows up in the tree by itself.
 
 #include <QHash>
+#include <QSet>
 #include <QTreeWidget>
 
 #include <deque>
 
+class QFileSystemWatcher;
 class QTimer;
 
 class LocalFolderTree : public QTreeWidget {
@@ -48,6 +51,8 @@ private:
     void nodeExpanded(QTreeWidgetItem *node);
     void readPendingSlice();
     void forget(QTreeWidgetItem *node);
+    void folderChanged(const QString &path);
+    void refreshChangedFolders();
 
     QString m_root;
     QHash<QString, QTreeWidgetItem *> m_nodes;
@@ -55,6 +60,10 @@ private:
     // nodes, since a refresh may delete a node before its turn.
     std::deque<QString> m_pending;
     QTimer *m_pendingReader = nullptr;
+    // The folders of the open nodes; a burst of changes (a download into one) is read once.
+    QFileSystemWatcher *m_watcher = nullptr;
+    QSet<QString> m_changedKeys;
+    QTimer *m_changeReader = nullptr;
     QIcon m_driveIcon;
     QIcon m_folderIcon;
     int m_foldersRead = 0;

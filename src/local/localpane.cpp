@@ -165,7 +165,7 @@ void LocalPane::createFileList()
     // No column is sorted until the user clicks one: the listing's own order comes first.
     m_reportView->header()->setSortIndicator(-1, Qt::AscendingOrder);
     m_reportView->setSortingEnabled(true);
-    fitColumnsOnFirstListing(m_reportView);
+    fitColumnsToEveryListing(m_reportView, LocalEntryModel::NameColumn);
     const int widths[LocalEntryModel::ColumnCount] = { 140, 50, 130, 120, 60 };
     for (int column = 0; column < LocalEntryModel::ColumnCount; ++column)
         m_reportView->setColumnWidth(column, widths[column]);

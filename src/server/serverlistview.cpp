@@ -1,5 +1,6 @@
 #include "server/serverlistview.h"
 
+#include "server/serverlistmodel.h"
 #include "widgets/listviewhelpers.h"
 
 #include <QHeaderView>
@@ -35,7 +36,7 @@ ServerListView::ServerListView(QAbstractItemModel *model, QWidget *parent)
     // No column is sorted until the user clicks one: the listing's own order comes first.
     m_details->header()->setSortIndicator(-1, Qt::AscendingOrder);
     m_details->setSortingEnabled(true);
-    fitColumnsOnFirstListing(m_details);
+    fitColumnsToEveryListing(m_details, ServerListModel::NameColumn);
 
     m_icons->setModel(model);
     m_icons->setSelectionModel(m_details->selectionModel());

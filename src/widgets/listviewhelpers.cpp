@@ -1,6 +1,7 @@
 #include "widgets/listviewhelpers.h"
 
 #include <QAbstractItemView>
+#include <QEvent>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QListView>
@@ -8,7 +9,7 @@
 #include <QToolTip>
 #include <QTreeView>
 
-#include <memory>
+#include <algorithm>
 
 namespace {
 
@@ -61,6 +62,60 @@ private:
     QAbstractItemView *m_view;
 };
 
+// Sizes the columns of a report view after each listing and hands the spare width to one column.
+class ColumnFitter : public QObject {
+public:
+    ColumnFitter(QTreeView *view, int spareColumn)
+        : QObject(view)
+        , m_view(view)
+        , m_spareColumn(spareColumn)
+    {
+    }
+
+    void fitToListing()
+    {
+        QHeaderView *header = m_view->header();
+        if (m_designed.isEmpty()) {
+            for (int column = 0; column < header->count(); ++column)
+                m_designed.append(header->sectionSize(column));
+        }
+        // The designed widths are the least a column gets: an empty folder keeps its headings.
+        for (int column = 0; column < header->count(); ++column) {
+            m_view->resizeColumnToContents(column);
+            const int width = std::max(header->sectionSize(column), m_designed.value(column));
+            header->resizeSection(column, width);
+            if (column == m_spareColumn)
+                m_spareColumnNeeds = width;
+        }
+        giveSpareWidth();
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Resize && m_spareColumnNeeds > 0)
+            giveSpareWidth();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    void giveSpareWidth()
+    {
+        QHeaderView *header = m_view->header();
+        int others = 0;
+        for (int column = 0; column < header->count(); ++column) {
+            if (column != m_spareColumn && !header->isSectionHidden(column))
+                others += header->sectionSize(column);
+        }
+        header->resizeSection(m_spareColumn, std::max(m_spareColumnNeeds, m_view->viewport()->width() - others));
+    }
+
+    QTreeView *m_view;
+    int m_spareColumn;
+    QList<int> m_designed;
+    int m_spareColumnNeeds = 0; // what its header and cells need, from the last listing
+};
+
 } // namespace
 
 void showFullTextWhereElided(QAbstractItemView *view)
@@ -68,19 +123,9 @@ void showFullTextWhereElided(QAbstractItemView *view)
     view->viewport()->installEventFilter(new ElidedTextTips(view));
 }
 
-void fitColumnsOnFirstListing(QTreeView *view)
+void fitColumnsToEveryListing(QTreeView *view, int spareColumn)
 {
-    auto connection = std::make_shared<QMetaObject::Connection>();
-    *connection = QObject::connect(view->model(), &QAbstractItemModel::modelReset, view, [view, connection] {
-        if (view->model()->rowCount() == 0)
-            return;
-        QObject::disconnect(*connection);
-        QHeaderView *header = view->header();
-        for (int column = 0; column < header->count(); ++column) {
-            const int designed = header->sectionSize(column);
-            view->resizeColumnToContents(column);
-            if (header->sectionSize(column) < designed)
-                header->resizeSection(column, designed);
-        }
-    });
+    auto *fitter = new ColumnFitter(view, spareColumn);
+    QObject::connect(view->model(), &QAbstractItemModel::modelReset, fitter, &ColumnFitter::fitToListing);
+    view->viewport()->installEventFilter(fitter);
 }

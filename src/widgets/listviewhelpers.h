@@ -1,6 +1,6 @@
 #pragma once
 // What both file lists do alike for their report, icon and list views: columns that fit their
-// texts on the first listing and tool tips with the full text of cut cells.
+// texts after every listing and tool tips with the full text of cut cells.
 
 class QAbstractItemView;
 class QTreeView;
@@ -9,6 +9,6 @@ class QTreeView;
 // cells shown whole get none.
 void showFullTextWhereElided(QAbstractItemView *view);
 
-// Widens every column to its header and its cells once the first listing with rows arrives;
-// columns never get narrower than they were, and later listings leave the user's widths alone.
-void fitColumnsOnFirstListing(QTreeView *view);
+// After every listing, sizes each column to its header and its cells (never below the width it
+// was given at first) and gives spareColumn whatever width the view has left, also on resizes.
+void fitColumnsToEveryListing(QTreeView *view, int spareColumn);

@@ -110,6 +110,27 @@ TEST_F(LocalFolderTreeTest, RefreshFollowsTheDisk)
     EXPECT_EQ(childTexts(m_root), QStringList({ "b", "Foo", "foo" }));
 }
 
+TEST_F(LocalFolderTreeTest, OpenNodesFollowFoldersMadeAndRemovedByOthers)
+{
+    m_tree.reveal(m_root + "a/")->setExpanded(true);
+    waitForReads();
+    const auto waitForChildren = [&](const QString &key, const QStringList &expected) {
+        const QDeadlineTimer limit(10000);
+        while (childTexts(key) != expected && !limit.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        return childTexts(key);
+    };
+    ASSERT_TRUE(QDir(m_root).mkpath("a/a0"));
+    ASSERT_TRUE(QDir(m_root + "a/a2").removeRecursively());
+    EXPECT_EQ(waitForChildren(m_root + "a/", { "a0", "a1" }), QStringList({ "a0", "a1" }));
+
+    // A closed node is not watched; opening it again reads it again.
+    m_tree.node(m_root + "a/")->setExpanded(false);
+    ASSERT_TRUE(QDir(m_root).mkpath("a/a3"));
+    m_tree.node(m_root + "a/")->setExpanded(true);
+    EXPECT_EQ(childTexts(m_root + "a/"), QStringList({ "a0", "a1", "a3" }));
+}
+
 TEST_F(LocalFolderTreeTest, RevealFindsAFolderMadeAfterItsParentWasRead)
 {
     waitForReads();

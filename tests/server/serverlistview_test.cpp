@@ -56,24 +56,36 @@ protected:
     std::unique_ptr<ServerListView> m_view;
 };
 
-TEST_F(ServerListViewTest, ColumnsFitTheirHeadersAndCellsOnTheFirstListing)
+TEST_F(ServerListViewTest, EveryListingFitsTheColumnsAndTheNameTakesTheSpareWidth)
 {
-    m_model->setEntries(listing());
     QHeaderView *header = details()->header();
     const QFontMetrics metrics = details()->fontMetrics();
-    for (int column = 0; column < ServerListModel::ColumnCount; ++column) {
-        const QString heading = m_model->headerData(column, Qt::Horizontal).toString();
-        EXPECT_GE(header->sectionSize(column), metrics.horizontalAdvance(heading)) << column;
-        for (int row = 0; row < m_model->rowCount(); ++row) {
-            const QString cell = m_model->index(row, column).data().toString();
-            EXPECT_GE(header->sectionSize(column), metrics.horizontalAdvance(cell)) << row << " " << column;
+    const auto expectFit = [&](const char *when) {
+        int total = 0;
+        for (int column = 0; column < ServerListModel::ColumnCount; ++column) {
+            total += header->sectionSize(column);
+            const QString heading = m_model->headerData(column, Qt::Horizontal).toString();
+            EXPECT_GE(header->sectionSize(column), metrics.horizontalAdvance(heading)) << when << column;
+            for (int row = 0; row < m_model->rowCount(); ++row) {
+                const QString cell = m_model->index(row, column).data().toString();
+                EXPECT_GE(header->sectionSize(column), metrics.horizontalAdvance(cell)) << when << row << column;
+            }
         }
-    }
-
-    // The user's widths hold for the next listing.
-    header->resizeSection(ServerListModel::NameColumn, 60);
+        EXPECT_GE(total, details()->viewport()->width()) << when << ": the name column takes the spare width";
+    };
     m_model->setEntries(listing());
-    EXPECT_EQ(header->sectionSize(ServerListModel::NameColumn), 60);
+    expectFit("first listing");
+
+    // A later listing with wider cells widens its columns again, whatever the user did meanwhile.
+    header->resizeSection(ServerListModel::NameColumn, 60);
+    std::vector<ServerEntry> wider = listing();
+    wider[0].name = longName + longName;
+    wider[0].sizeText = QStringLiteral("123456789012 KB");
+    m_model->setEntries(wider);
+    expectFit("wider listing");
+
+    m_view->resize(900, 300);
+    expectFit("wider window");
 }
 
 TEST_F(ServerListViewTest, CutCellsShowTheirFullTextAsToolTip)
