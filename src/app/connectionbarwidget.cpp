@@ -1,6 +1,7 @@
 #include "app/connectionbarwidget.h"
 
 #include "core/textcatalogue.h"
+#include "widgets/fulltoolbar.h"
 #include "widgets/toolbaricons.h"
 
 #include <QAction>
@@ -71,6 +72,7 @@ ConnectionBarWidget::ConnectionBarWidget(QWidget *parent)
     m_stop->setEnabled(false);
     for (QAction *action : m_toolBar->actions())
         action->setStatusTip(action->toolTip());
+    keepEveryButtonShown(m_toolBar);
 
     m_optionPanel = new QWidget(m_frame);
     auto *optionLayout = new QHBoxLayout(m_optionPanel);

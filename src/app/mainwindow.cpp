@@ -26,8 +26,14 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -36,6 +42,15 @@ constexpr int TwipsPerPixel = 15;
 // The history window keeps this height; the panes take what is left.
 constexpr int HistoryHeightTwips = 2010;
 constexpr int ButtonStripTwips = 400;
+// The window's size at its last close, for the next start.
+const QString WindowSizeKey = QStringLiteral("window/size");
+
+// The window's own settings beside the user's ASCII list, in the program's config folder.
+QSettings windowSettings()
+{
+    return QSettings(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + QStringLiteral("/window.conf"),
+        QSettings::IniFormat);
+}
 
 int toPixels(int twips)
 {
@@ -91,6 +106,10 @@ MainWindow::MainWindow(Prompts *prompts, QWidget *parent)
 
     m_menu = std::make_unique<MainMenu>(menuBar());
     createChildWindows();
+    // The panes share the width beside the button strip: the window is never so narrow that one
+    // of them would cut its buttons.
+    const int paneMinimum = std::max(m_local->minimumSizeHint().width(), m_server->minimumSizeHint().width());
+    m_clientArea->setMinimumWidth(2 * paneMinimum + ButtonStripTwips / TwipsPerPixel + 2);
     m_clientArea->installEventFilter(this);
     m_controller = new ConnectionController(m_services, *m_bar, this);
     m_transferStatus = new QLabel;
@@ -103,7 +122,7 @@ MainWindow::MainWindow(Prompts *prompts, QWidget *parent)
     connectCommands();
     connect(&m_session, &Session::busyChanged, this, &MainWindow::setBusy);
 
-    resize(1100, 740);
+    restoreWindowSize();
     layoutChildWindows();
     m_bar->focusField(ConnectionBar::Field::Address);
     m_session.setTransferType(FtpConnection::TransferType::Binary);
@@ -290,6 +309,19 @@ void MainWindow::stopRun()
     m_history->appendLine(text("MDIMAIN_STOPPED") + QStringLiteral("\r\n"), HistoryLog::Colour::Red);
 }
 
+void MainWindow::restoreWindowSize()
+{
+    const QSize remembered = windowSettings().value(WindowSizeKey).toSize();
+    if (remembered.isValid()) {
+        resize(remembered);
+        return;
+    }
+    // The first run uses most of a typical screen rather than a fixed size that is cramped on
+    // large screens.
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    resize(screen ? screen->availableSize() * 0.8 : QSize(1100, 740));
+}
+
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     if (m_session.isBusy()) {
@@ -301,6 +333,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
         return;
     }
     m_closePending = false;
+    windowSettings().setValue(WindowSizeKey, size());
     m_controller->watchTimer()->stop();
     TextCatalogue::instance().close();
     m_session.closeConnection();

@@ -64,6 +64,8 @@ private:
     void createChildWindows();
     void connectCommands();
     void layoutChildWindows();
+    // The size of the last run, else most of the screen.
+    void restoreWindowSize();
     void setBusy(bool busy);
     void appendWelcomeLine();
     int outerWidthTwips() const;

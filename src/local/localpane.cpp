@@ -12,6 +12,7 @@
 #include "local/localpopupmenu.h"
 #include "local/uservolumes.h"
 #include "widgets/busycursor.h"
+#include "widgets/fulltoolbar.h"
 #include "widgets/listviewhelpers.h"
 #include "widgets/toolbaricons.h"
 
@@ -107,6 +108,8 @@ void LocalPane::createControls()
     connect(m_cboLocal, &QComboBox::activated, this, &LocalPane::pathBoxChosen);
 
     createToolBars();
+    for (QToolBar *bar : { m_tlbdrvDrive, m_tlbDirOptions, m_tlbLocal })
+        keepEveryButtonShown(bar);
     createFileList();
 }
 

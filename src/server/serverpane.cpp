@@ -13,6 +13,7 @@
 #include "session/session.h"
 #include "transfer/deleteengine.h"
 #include "widgets/busycursor.h"
+#include "widgets/fulltoolbar.h"
 #include "widgets/toolbaricons.h"
 
 #include <QActionGroup>
@@ -56,6 +57,8 @@ ServerPane::ServerPane(const AppServices &services, QWidget *parent)
     inner->addWidget(m_list, 1);
 
     createToolBars();
+    keepEveryButtonShown(m_commands);
+    keepEveryButtonShown(m_views);
     createContextMenu();
 
     connect(m_paths, &QComboBox::activated, this, &ServerPane::pathChosen);

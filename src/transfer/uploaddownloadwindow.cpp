@@ -1,9 +1,9 @@
 #include "transfer/uploaddownloadwindow.h"
 
 #include "core/textcatalogue.h"
+#include "widgets/toolbaricons.h"
 
 #include <QAction>
-#include <QStyle>
 #include <QToolBar>
 
 UploadDownloadWindow::UploadDownloadWindow(QWidget *parent)
@@ -16,25 +16,23 @@ UploadDownloadWindow::UploadDownloadWindow(QWidget *parent)
     m_download->setObjectName(QStringLiteral("tlbDownload"));
     for (QToolBar *bar : { m_upload, m_download }) {
         bar->setOrientation(Qt::Vertical);
+        // As large as the strip's width allows.
         bar->setIconSize(QSize(20, 20));
     }
     // The upload arrow points from the local pane on the left to the server on the right.
     const struct {
         QToolBar *bar;
         const char *key;
-        const char *iconName;
-        QStyle::StandardPixmap fallback;
+        ToolBarIcon icon;
         const char *toolTipKey;
         void (UploadDownloadWindow::*clicked)();
     } buttons[] = {
-        { m_upload, "upload", "go-next", QStyle::SP_ArrowRight, "FRMLOCAL_UPLOAD", &UploadDownloadWindow::uploadClicked },
-        { m_download, "del", "go-previous", QStyle::SP_ArrowLeft, "FRMSERVER_DOWN",
-            &UploadDownloadWindow::downloadClicked },
+        { m_upload, "upload", ToolBarIcon::UploadToTheRight, "FRMLOCAL_UPLOAD", &UploadDownloadWindow::uploadClicked },
+        { m_download, "del", ToolBarIcon::DownloadToTheLeft, "FRMSERVER_DOWN", &UploadDownloadWindow::downloadClicked },
     };
     for (const auto &button : buttons) {
         const QString toolTip = text(button.toolTipKey);
-        QAction *action = button.bar->addAction(
-            QIcon::fromTheme(QLatin1String(button.iconName), style()->standardIcon(button.fallback)), toolTip);
+        QAction *action = button.bar->addAction(toolBarIcon(button.icon), toolTip);
         action->setObjectName(QLatin1String(button.key));
         action->setToolTip(toolTip);
         action->setStatusTip(toolTip);

@@ -34,6 +34,10 @@ QIcon toolBarIcon(ToolBarIcon role)
         return ownIcon("upload");
     case ToolBarIcon::Download:
         return ownIcon("download");
+    case ToolBarIcon::UploadToTheRight:
+        return ownIcon("uploadright");
+    case ToolBarIcon::DownloadToTheLeft:
+        return ownIcon("downloadleft");
     case ToolBarIcon::EnterFolder:
         return ownIcon("enterfolder");
     case ToolBarIcon::LargeIcons:

@@ -16,6 +16,9 @@ enum class ToolBarIcon {
     Refresh,
     Upload,
     Download,
+    // The button strip between the panes: towards the server on the right, and back.
+    UploadToTheRight,
+    DownloadToTheLeft,
     EnterFolder,
     LargeIcons,
     SmallIcons,

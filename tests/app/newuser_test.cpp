@@ -17,9 +17,12 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTextEdit>
+#include <QToolBar>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -151,6 +154,46 @@ TEST_F(NewUserTest, ConnectionBarFitsAtTheSmallestWindowWidthInEveryLanguage)
         auto *port = window.findChild<QLineEdit *>(QStringLiteral("txtPort"));
         EXPECT_GE(port->width(), port->fontMetrics().horizontalAdvance(QStringLiteral("65535"))) << table;
     }
+}
+
+TEST_F(NewUserTest, EveryToolbarButtonShowsAtTheSmallestWindowWidthInEveryLanguage)
+{
+    for (const char *table : { "german", "english", "french", "spanish" }) {
+        choose(QLatin1String(table));
+        ScriptedPrompts prompts;
+        MainWindow window(prompts);
+        window.show();
+        window.resize(200, 600);
+        QApplication::processEvents();
+        for (QToolBar *bar : window.findChildren<QToolBar *>()) {
+            // The "»" button that holds the actions a too-narrow toolbar cannot show.
+            auto *extension = bar->findChild<QToolButton *>(QStringLiteral("qt_toolbar_ext_button"));
+            EXPECT_FALSE(extension && extension->isVisible()) << table << " " << qPrintable(bar->objectName());
+            for (QAction *action : bar->actions()) {
+                const QWidget *button = bar->widgetForAction(action);
+                EXPECT_TRUE(button && button->isVisible())
+                    << table << " " << qPrintable(bar->objectName()) << " " << qPrintable(action->objectName());
+            }
+        }
+    }
+}
+
+TEST_F(NewUserTest, TheFirstWindowUsesMostOfTheScreenAndLaterOnesTheLastSize)
+{
+    ScriptedPrompts prompts;
+    QSize first;
+    {
+        MainWindow window(prompts);
+        first = window.size();
+        window.show();
+        window.resize(1200, 800);
+        window.close();
+    }
+    const QSize screen = QGuiApplication::primaryScreen()->availableSize();
+    EXPECT_GE(first.width(), screen.width() * 8 / 10);
+    EXPECT_GE(first.height(), screen.height() * 8 / 10);
+    MainWindow again(prompts);
+    EXPECT_EQ(again.size(), QSize(1200, 800));
 }
 
 } // namespace

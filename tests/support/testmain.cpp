@@ -7,6 +7,8 @@ using TestApplication = QApplication;
 using TestApplication = QCoreApplication;
 #endif
 
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -14,6 +16,10 @@ using TestApplication = QCoreApplication;
 int main(int argc, char **argv)
 {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    // What the program remembers between runs (the window's size) stays within this run.
+    const QTemporaryDir config;
+    if (config.isValid())
+        ::setenv("XDG_CONFIG_HOME", config.path().toLocal8Bit().constData(), 1);
     TestApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
