@@ -11,7 +11,7 @@ class Prompts
 {
 public:
     // Icon codes of a message box; values as the program's message codes use them.
-    enum class Icon { Critical = 16, Exclamation = 48, Information = 64 };
+    enum class Icon { None = 0, Critical = 16, Exclamation = 48, Information = 64 };
 
     virtual ~Prompts() = default;
 

@@ -103,5 +103,5 @@ void InfoDialog::startSystemInformation()
 {
     const std::optional<SystemInformationTool> tool = FindSystemInformationTool();
     if (!tool || !StartSystemInformationTool(*tool))
-        m_prompts.message(noSystemInformationText(), Prompts::Icon::Information);
+        m_prompts.message(noSystemInformationText(), Prompts::Icon::None);
 }

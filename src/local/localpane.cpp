@@ -14,6 +14,7 @@
 #include "widgets/busycursor.h"
 #include "widgets/fulltoolbar.h"
 #include "widgets/listviewhelpers.h"
+#include "widgets/panemeasures.h"
 #include "widgets/toolbaricons.h"
 
 #include <QActionGroup>
@@ -476,21 +477,21 @@ void LocalPane::resizeEvent(QResizeEvent *event)
     placeControls();
 }
 
-// The pane's own measures, in pixels: the margins keep the proportions of the original window
-// (its 350-twip right margin is 23 pixels, its 50-twip gaps 3 pixels).
 void LocalPane::placeControls()
 {
+    using namespace PaneMeasures;
     const int w = width();
     const int h = height();
     m_fraLocal->setGeometry(0, 0, w, h);
 
     const QSize driveBar = m_tlbdrvDrive->sizeHint();
-    const QRect drive(8, 20, std::max(0, w - driveBar.width() - 24), m_drvDrive->sizeHint().height());
+    const QRect drive(Margin, RowTop, std::max(0, w - driveBar.width() - 24), rowHeight(m_drvDrive));
     m_drvDrive->setGeometry(drive);
-    m_tlbdrvDrive->setGeometry(drive.right() + 1 + 4, drive.top(), driveBar.width(), driveBar.height());
+    m_tlbdrvDrive->setGeometry(drive.right() + 1 + Gap, drive.top(), driveBar.width(), driveBar.height());
 
     const QSize viewBar = m_tlbLocal->sizeHint();
-    const QRect tree(8, drive.bottom() + 1 + 4, std::max(0, w - 23), std::max(0, (h - viewBar.height() - 72) / 2));
+    const QRect tree(Margin, drive.bottom() + 1 + Gap, std::max(0, w - Margin - RightMargin),
+        std::max(0, (h - viewBar.height() - 72) / 2));
     m_trwPaths->setGeometry(tree);
 
     const int barTop = tree.bottom() + 1 + 3;

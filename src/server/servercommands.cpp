@@ -9,6 +9,7 @@
 #include "server/serverlistmodel.h"
 #include "server/serverlistview.h"
 #include "server/serverpane.h"
+#include "session/listingparser.h"
 #include "session/session.h"
 #include "transfer/downloadengine.h"
 #include "widgets/inputbox.h"
@@ -77,6 +78,12 @@ QString ServerCommands::selectedName() const
 QString ServerCommands::fetchToScratch(
     const QString &name, const char *startKey, const char *okKey, const char *failedKey)
 {
+    // ".." and other names that stand for no file of this folder fail as a folder row does.
+    if (!name.isEmpty() && !ListingParser::isAcceptableName(name)) {
+        writeLine(text(startKey) + u' ' + name);
+        writeLine(text(failedKey), HistoryLog::Colour::Red);
+        return {};
+    }
     const QString path = MakeScratchFile(name);
     if (path.isEmpty() || !m_host)
         return {};
@@ -146,10 +153,9 @@ void ServerCommands::rename()
 {
     if (!mayStart() || !hasAtMostOneSelected("FRMPUSERVER_ONEFILE"))
         return;
-    // The name exactly as listed: a trimmed one would name another item, or none.
+    // The name exactly as listed: a trimmed one would name another item, or none. Without a
+    // selected row the question still comes, and the rename fails.
     const QString old = selectedName();
-    if (old.isEmpty())
-        return;
     writeLine(text("FRMPUSERVER_RENAMEOF") + u' ' + old);
     const QString answer = TypedName(m_services.prompts.input(
         text("FRMPUSERVER_NEWNAME") + u' ' + old + QStringLiteral(" ?"), old, InputBoxPosition()));

@@ -14,14 +14,18 @@
 #include "transfer/deleteengine.h"
 #include "widgets/busycursor.h"
 #include "widgets/fulltoolbar.h"
+#include "widgets/panemeasures.h"
 #include "widgets/toolbaricons.h"
 
 #include <QActionGroup>
-#include <QBoxLayout>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QMenu>
 #include <QToolBar>
+
+#include <algorithm>
+
+using namespace PaneMeasures;
 
 ServerPane::ServerPane(const AppServices &services, QWidget *parent)
     : QWidget(parent)
@@ -42,19 +46,6 @@ ServerPane::ServerPane(const AppServices &services, QWidget *parent)
     m_views->setObjectName(QStringLiteral("tlbServerRechts"));
     m_paths->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_paths->setMinimumContentsLength(8);
-
-    // The pane fills whatever geometry the main window gives it; the layouts keep the list under
-    // the toolbars and let it take all the room that is left.
-    auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(m_frame);
-    auto *inner = new QVBoxLayout(m_frame);
-    auto *bar = new QHBoxLayout;
-    bar->addWidget(m_commands);
-    bar->addWidget(m_paths, 1);
-    bar->addWidget(m_views);
-    inner->addLayout(bar);
-    inner->addWidget(m_list, 1);
 
     createToolBars();
     keepEveryButtonShown(m_commands);
@@ -77,6 +68,38 @@ ServerPane::ServerPane(const AppServices &services, QWidget *parent)
 }
 
 ServerPane::~ServerPane() = default;
+
+QSize ServerPane::minimumSizeHint() const
+{
+    // Both toolbars whole and room for a few letters of the path between them.
+    const int width = Margin + m_commands->minimumWidth() + Gap + m_paths->minimumSizeHint().width() + Gap
+        + m_views->minimumWidth() + RightMargin;
+    return { width, RowTop + rowHeight(m_paths) + Gap + Margin };
+}
+
+void ServerPane::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    placeControls();
+}
+
+// The local pane's measures, so that the two lists start level: the path box's row at the drive
+// box's, the list as far below it as the folder tree is below the drive box.
+void ServerPane::placeControls()
+{
+    const int w = width();
+    const int h = height();
+    m_frame->setGeometry(0, 0, w, h);
+    const QSize commands = m_commands->sizeHint();
+    const QSize views = m_views->sizeHint();
+    m_commands->setGeometry(Margin, RowTop, commands.width(), commands.height());
+    m_views->setGeometry(std::max(0, w - RightMargin - views.width()), RowTop, views.width(), views.height());
+    const int pathLeft = Margin + commands.width() + Gap;
+    const int row = rowHeight(m_paths);
+    m_paths->setGeometry(pathLeft, RowTop, std::max(0, w - RightMargin - views.width() - Gap - pathLeft), row);
+    const int listTop = RowTop + row + Gap;
+    m_list->setGeometry(Margin, listTop, std::max(0, w - Margin - RightMargin), std::max(0, h - listTop - Margin));
+}
 
 void ServerPane::createToolBars()
 {

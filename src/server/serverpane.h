@@ -40,6 +40,8 @@ public:
     ServerListModel *model() const { return m_model; }
     ServerListView *listView() const { return m_list; }
 
+    QSize minimumSizeHint() const override;
+
 public slots:
     // Lists the server's current folder and brings the path box in step. Asked for while another
     // command holds the session, the listing waits and runs once that command has ended.
@@ -63,9 +65,13 @@ signals:
     // The one selected file should be downloaded under another name.
     void downloadAsRequested();
 
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
     enum class PathBoxStep { Skip, Take };
 
+    void placeControls();
     void createToolBars();
     void createContextMenu();
     // A command button: without a connection it says so instead of running command.

@@ -17,6 +17,8 @@ QString titleOr(const QString &title)
 QMessageBox::Icon boxIcon(Prompts::Icon icon)
 {
     switch (icon) {
+    case Prompts::Icon::None:
+        return QMessageBox::NoIcon;
     case Prompts::Icon::Critical:
         return QMessageBox::Critical;
     case Prompts::Icon::Exclamation:

@@ -98,6 +98,20 @@ TEST_F(MainWindowTest, ChildWindowsFollowTheWindowSize)
     }
 }
 
+// The server's list starts level with the local folder tree, whatever the window's size.
+TEST_F(MainWindowTest, TheServerListAndTheLocalTreeStartLevel)
+{
+    MainWindow window(m_prompts);
+    showActive(window);
+    for (const QSize size : { QSize(900, 600), QSize(1400, 960) }) {
+        window.resize(size);
+        QApplication::processEvents();
+        const QWidget *tree = child(window, "trwPaths");
+        const QWidget *list = child(window, "lsvServer");
+        EXPECT_EQ(list->mapTo(&window, QPoint(0, 0)).y(), tree->mapTo(&window, QPoint(0, 0)).y()) << size.width();
+    }
+}
+
 TEST_F(MainWindowTest, LoadsWithCaptionWelcomeLineAndAutomaticMode)
 {
     MainWindow window(m_prompts);

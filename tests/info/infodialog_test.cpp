@@ -154,6 +154,7 @@ TEST_F(InfoDialogTest, WithoutASystemInformationProgramOnlySaysSo)
 
     ASSERT_EQ(m_prompts.asked().size(), 1);
     EXPECT_EQ(m_prompts.asked().constFirst().text, InfoDialog::noSystemInformationText());
+    EXPECT_EQ(m_prompts.asked().constFirst().icon, Prompts::Icon::None);
 }
 
 // The first installed entry wins, then the first program on the PATH; either one starts.

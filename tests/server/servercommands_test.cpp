@@ -184,6 +184,7 @@ const RenameCase renameCases[] = {
     { "EmptyAnswerCancels", "a.txt", QStringLiteral("  "), "FRMPUSERVER_RENAMECANCEL", Colour::Red, "a.txt", nullptr },
     { "RefusedByTheServer", "a.txt", QStringLiteral("no such folder/b.txt"), "FRMPUSERVER_RENAMEFAILED", Colour::Red,
         "a.txt", nullptr },
+    { "NoRowSelected", "", QStringLiteral("b.txt"), "FRMPUSERVER_RENAMEFAILED", Colour::Red, "a.txt", nullptr },
 };
 
 class RenameTest : public ServerCommandsTest, public ::testing::WithParamInterface<RenameCase> { };
@@ -197,7 +198,7 @@ TEST_P(RenameTest, RenamesTheSelectedRow)
 {
     const RenameCase &c = GetParam();
     const QString row = QString::fromUtf8(c.row);
-    select({ row });
+    select(row.isEmpty() ? QStringList() : QStringList { row });
     m_prompts.answerInput(c.answer);
 
     action("mnuUmbenennen").trigger();
@@ -419,7 +420,7 @@ TEST_F(ServerCommandsTest, FailedDownloadForOpeningKeepsTheEarlierCopy)
     ASSERT_EQ(readFile(copy), QByteArray("\x00\x01", 2));
     ASSERT_TRUE(m_server.removeFile(QStringLiteral("pub/x.ferrolinkunknown")));
 
-    for (const char *row : { "x.ferrolinkunknown", "old" }) {
+    for (const char *row : { "x.ferrolinkunknown", "old", ".." }) {
         m_history.clear();
         select({ QString::fromUtf8(row) });
         action("mnuOeffnenMit").trigger();

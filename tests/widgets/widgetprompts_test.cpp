@@ -77,6 +77,7 @@ TEST(WidgetPrompts, MessagesShowTheirIcon)
         { Prompts::Icon::Critical, QMessageBox::Critical },
         { Prompts::Icon::Exclamation, QMessageBox::Warning },
         { Prompts::Icon::Information, QMessageBox::Information },
+        { Prompts::Icon::None, QMessageBox::NoIcon },
     };
     WidgetPrompts prompts;
     for (const auto &c : cases) {
