@@ -51,7 +51,7 @@ std::optional<LineResult> readAnyListLine(const QString &line, const QDateTime &
     // Most lines are Unix lines; then come the families that are easiest to tell.
     if (auto result = readUnixLine(line, now))
         return result;
-    for (const auto read : { readDosLine, readOs2Line }) {
+    for (const auto read : { readDosLine, readOs2Line, readVmsLine }) {
         if (auto result = read(line))
             return result;
     }
@@ -88,6 +88,45 @@ LineResult readMlsdLine(const QString &rawLine)
     if (line.trimmed().isEmpty())
         return skippedLine();
     return withText(readMlsdEntry(line), line);
+}
+
+ListParser::ListParser(const QDateTime &now)
+    : m_now(now)
+{
+}
+
+void ListParser::addLine(const QString &rawLine)
+{
+    const QString line = withoutLineEnd(rawLine);
+    if (!m_heldLine.isEmpty()) {
+        const QString held = std::exchange(m_heldLine, {});
+        if (line.startsWith(u' ')) {
+            const QString joined = held + line;
+            if (auto result = readVmsLine(joined); result && result->kind != LineResult::Kind::Unreadable) {
+                addResult(std::move(*result));
+                return;
+            }
+        }
+        addResult(readListLine(held, m_now));
+    }
+    if (isVmsNameAlone(line)) {
+        m_heldLine = line;
+        return;
+    }
+    addResult(readListLine(line, m_now));
+}
+
+void ListParser::finish()
+{
+    if (!m_heldLine.isEmpty())
+        addResult(readListLine(std::exchange(m_heldLine, {}), m_now));
+}
+
+std::optional<LineResult> ListParser::takeResult()
+{
+    if (m_results.isEmpty())
+        return std::nullopt;
+    return m_results.takeFirst();
 }
 
 std::optional<RemoteEntry> parseListLine(const QString &line, const QDateTime &now, QString *refusedName)

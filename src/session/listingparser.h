@@ -4,6 +4,7 @@
 #include "session/remoteentry.h"
 
 #include <QDateTime>
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -25,13 +26,33 @@ struct LineResult {
 };
 
 // One line of a LIST reply in any of the forms that keep an entry on one line: Unix `ls -l` and
-// its variants, DOS/IIS, OS/2 and EPLF.
+// its variants, DOS/IIS, OS/2, EPLF and VMS lines that hold a whole entry.
 // now decides the year of Unix lines that give a time of day instead of a year.
 LineResult readListLine(const QString &line, const QDateTime &now = QDateTime::currentDateTimeUtc());
 
 // One line of an MLSD reply ("type=file;size=12;modify=20040307090500; name with blanks"); an entry
 // without a size fact has size -1.
 LineResult readMlsdLine(const QString &line);
+
+// A whole LIST reply, line by line. Some servers need more than one line: VMS moves the rest of an
+// entry to the next line when the name is long.
+// Every line goes to addLine() in order, finish() follows the last; each result can be taken as
+// soon as it is ready, in listing order.
+class ListParser {
+public:
+    explicit ListParser(const QDateTime &now = QDateTime::currentDateTimeUtc());
+
+    void addLine(const QString &line);
+    void finish();
+    std::optional<LineResult> takeResult();
+
+private:
+    void addResult(LineResult result) { m_results.append(std::move(result)); }
+
+    QDateTime m_now;
+    QString m_heldLine; // a VMS name whose rest may follow on the next line
+    QList<LineResult> m_results;
+};
 
 // readListLine() and readMlsdLine() as one optional entry: nullopt for every line that is not one.
 // refusedName, when given, receives the name of an entry refused for its name (other than "." and

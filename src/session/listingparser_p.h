@@ -57,5 +57,8 @@ std::optional<LineResult> readUnixLine(const QString &line, const QDateTime &now
 std::optional<LineResult> readDosLine(const QString &line);
 std::optional<LineResult> readOs2Line(const QString &line);
 std::optional<LineResult> readEplfLine(const QString &line);
+std::optional<LineResult> readVmsLine(const QString &line);
+// A VMS name too long for its column: the rest of the entry may follow on the next line.
+bool isVmsNameAlone(QStringView line);
 
 } // namespace ListingParser::Detail

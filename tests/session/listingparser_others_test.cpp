@@ -1,6 +1,9 @@
-// The listing families of systems other than Unix and Windows servers.
+// The listing families of systems other than Unix, Windows and MLSD servers, and the listings
+// whose entries need more than one line.
 #include "session/listingcases.h"
 
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -26,6 +29,27 @@ const LineCase EplfCases[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Eplf, OtherLine, testing::ValuesIn(EplfCases), caseName);
 
+const LineCase VmsCases[] = {
+    { "folder_blocks", "CERN.DIR;1          1/3       12-FEB-1998 10:47:51  [SYSTEM]  (RWE,RWE,RE,RE)",
+        Expected { "CERN", true, 512, "1998-02-12 10:47:51" } },
+    { "file_owner_group", "README.TXT;3       14/16      2-MAR-2001 09:12  [ANON,USER] (RWED,RWED,RE,)",
+        Expected { "README.TXT", false, 7168, "2001-03-02 09:12:00" } },
+    { "multinet_hundredths", "LOGIN.COM;2             2   9-JUN-2000 15:11:22.11  [GROUP,OWNER]    (RWED,RWED,RE,)",
+        Expected { "LOGIN.COM", false, 1024, "2000-06-09 15:11:22" } },
+    { "size_in_kb", "DATA.BIN;1           12KB  10-OCT-2005 08:00:00",
+        Expected { "DATA.BIN", false, 12288, "2005-10-10 08:00:00" } },
+    { "no_privilege", "SECRET.DAT;1  %RMS-E-PRV, insufficient privilege or file protection violation",
+        Expected { "SECRET.DAT", false, -1, "" } },
+    { "name_alone", "A_NAME_TOO_LONG_FOR_ITS_COLUMN.TXT;12",
+        Expected { "A_NAME_TOO_LONG_FOR_ITS_COLUMN.TXT", false, -1, "" } },
+    { "header", "Directory DISK$USER:[ANONYMOUS]", std::nullopt, "", Kind::Skipped },
+    { "total", "Total of 3 files, 17/23 blocks.", std::nullopt, "", Kind::Skipped },
+    { "grand_total", "Grand total of 2 directories, 5 files, 40/64 blocks.", std::nullopt, "", Kind::Skipped },
+    { "bad_month", "README.TXT;3       14/16      2-XYZ-2001 09:12", std::nullopt },
+    { "rest_alone", "                     5/6      12-FEB-1998 10:47:51  [SYSTEM]  (RWE,RWE,RE,RE)", std::nullopt },
+};
+INSTANTIATE_TEST_SUITE_P(Vms, OtherLine, testing::ValuesIn(VmsCases), caseName);
+
 const LineCase Os2Cases[] = {
     { "folder", "     0           DIR   05-12-97   16:44  PSFONTS",
         Expected { "PSFONTS", true, 0, "1997-05-12 16:44:00" } },
@@ -38,5 +62,76 @@ const LineCase Os2Cases[] = {
     { "bad_date", "   1123      A    13-14-99   12:37  x", std::nullopt },
 };
 INSTANTIATE_TEST_SUITE_P(Os2, OtherLine, testing::ValuesIn(Os2Cases), caseName);
+
+// ---- whole listings ---------------------------------------------------------------------------
+
+struct Read {
+    Kind kind;
+    std::string name; // the entry's or the refused name; the text of an unreadable line
+    qint64 size = -1;
+};
+
+std::vector<Read> readListing(const QStringList &lines)
+{
+    ListingParser::ListParser parser(Now);
+    std::vector<Read> results;
+    const auto take = [&] {
+        while (const auto result = parser.takeResult()) {
+            const QString &text = result->kind == Kind::Entry ? result->entry.name
+                : result->kind == Kind::Refused               ? result->refusedName
+                                                              : result->text;
+            results.push_back({ result->kind, text.toStdString(), result->entry.size });
+        }
+    };
+    for (const QString &line : lines) {
+        parser.addLine(line);
+        take();
+    }
+    parser.finish();
+    take();
+    return results;
+}
+
+void expectListing(const QStringList &lines, const std::vector<Read> &expected)
+{
+    const std::vector<Read> results = readListing(lines);
+    ASSERT_EQ(results.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(int(results[i].kind), int(expected[i].kind));
+        EXPECT_EQ(results[i].name, expected[i].name);
+        if (expected[i].kind == Kind::Entry) {
+            EXPECT_EQ(results[i].size, expected[i].size);
+        }
+    }
+}
+
+TEST(ListParser, JoinsVmsEntriesSpreadOverTwoLines)
+{
+    expectListing(
+        { QStringLiteral("Directory DISK$USER:[ANONYMOUS]"), QString(),
+            QStringLiteral("A_NAME_TOO_LONG_FOR_ITS_COLUMN.TXT;12\r\n"),
+            QStringLiteral("                     5/6      12-FEB-1998 10:47:51  [SYSTEM]  (RWE,RWE,RE,RE)"),
+            QStringLiteral("SHORT.TXT;1          1/3       12-FEB-1998 10:47:51  [SYSTEM]  (RWE,RWE,RE,RE)"),
+            QStringLiteral("LONELY_NAME_BEFORE_ANOTHER.TXT;1"), QStringLiteral("LAST_NAME_OF_THE_LISTING.DIR;1") },
+        { { Kind::Skipped, "" }, { Kind::Skipped, "" }, { Kind::Entry, "A_NAME_TOO_LONG_FOR_ITS_COLUMN.TXT", 2560 },
+            { Kind::Entry, "SHORT.TXT", 512 }, { Kind::Entry, "LONELY_NAME_BEFORE_ANOTHER.TXT" },
+            { Kind::Entry, "LAST_NAME_OF_THE_LISTING" } });
+}
+
+TEST(ListParser, HeldVmsNameFollowedByAnUnreadableLineKeepsBoth)
+{
+    expectListing({ QStringLiteral("NAME.TXT;1"), QStringLiteral("   garbage here") },
+        { { Kind::Entry, "NAME.TXT" }, { Kind::Unreadable, "   garbage here" } });
+}
+
+TEST(ListParser, ReportsEveryKindInListingOrder)
+{
+    expectListing({ QStringLiteral("total 8"), QStringLiteral("drwxr-xr-x 2 a a 4096 Mar 05  2004 ."),
+                      QStringLiteral("-rw-r--r-- 1 a a 12 Mar 05  2004 ok.txt"),
+                      QStringLiteral("-rw-r--r-- 1 a a 12 Mar 05  2004 ../up"), QStringLiteral("?? what is this") },
+        { { Kind::Skipped, "" }, { Kind::Skipped, "" }, { Kind::Entry, "ok.txt", 12 }, { Kind::Refused, "../up" },
+            { Kind::Unreadable, "?? what is this" } });
+}
 
 } // namespace
