@@ -51,7 +51,7 @@ std::optional<LineResult> readAnyListLine(const QString &line, const QDateTime &
     // Most lines are Unix lines; then come the families that are easiest to tell.
     if (auto result = readUnixLine(line, now))
         return result;
-    for (const auto read : { readDosLine, readOs2Line, readVmsLine }) {
+    for (const auto read : { readDosLine, readOs2Line, readVmsLine, readIbmiLine, readMvsLine }) {
         if (auto result = read(line))
             return result;
     }
@@ -112,6 +112,17 @@ void ListParser::addLine(const QString &rawLine)
     if (isVmsNameAlone(line)) {
         m_heldLine = line;
         return;
+    }
+    if (isMvsMemberHeader(line)) {
+        m_context = Context::MemberList;
+        addResult(skippedLine());
+        return;
+    }
+    if (m_context == Context::MemberList) {
+        if (auto result = readMvsMemberName(line)) {
+            addResult(std::move(*result));
+            return;
+        }
     }
     addResult(readListLine(line, m_now));
 }

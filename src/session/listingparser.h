@@ -26,7 +26,7 @@ struct LineResult {
 };
 
 // One line of a LIST reply in any of the forms that keep an entry on one line: Unix `ls -l` and
-// its variants, DOS/IIS, OS/2, EPLF and VMS lines that hold a whole entry.
+// its variants, DOS/IIS, OS/2, EPLF, IBM i, z/OS data sets and VMS lines that hold a whole entry.
 // now decides the year of Unix lines that give a time of day instead of a year.
 LineResult readListLine(const QString &line, const QDateTime &now = QDateTime::currentDateTimeUtc());
 
@@ -35,7 +35,7 @@ LineResult readListLine(const QString &line, const QDateTime &now = QDateTime::c
 LineResult readMlsdLine(const QString &line);
 
 // A whole LIST reply, line by line. Some servers need more than one line: VMS moves the rest of an
-// entry to the next line when the name is long.
+// entry to the next line when the name is long, z/OS lists members by name alone below a header.
 // Every line goes to addLine() in order, finish() follows the last; each result can be taken as
 // soon as it is ready, in listing order.
 class ListParser {
@@ -47,9 +47,12 @@ public:
     std::optional<LineResult> takeResult();
 
 private:
+    enum class Context { Any, MemberList };
+
     void addResult(LineResult result) { m_results.append(std::move(result)); }
 
     QDateTime m_now;
+    Context m_context = Context::Any;
     QString m_heldLine; // a VMS name whose rest may follow on the next line
     QList<LineResult> m_results;
 };

@@ -60,5 +60,10 @@ std::optional<LineResult> readEplfLine(const QString &line);
 std::optional<LineResult> readVmsLine(const QString &line);
 // A VMS name too long for its column: the rest of the entry may follow on the next line.
 bool isVmsNameAlone(QStringView line);
+std::optional<LineResult> readIbmiLine(const QString &line);
+std::optional<LineResult> readMvsLine(const QString &line);
+// The header above a z/OS member list, below which a line may hold a member's name alone.
+bool isMvsMemberHeader(QStringView line);
+std::optional<LineResult> readMvsMemberName(const QString &line);
 
 } // namespace ListingParser::Detail

@@ -63,6 +63,43 @@ const LineCase Os2Cases[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Os2, OtherLine, testing::ValuesIn(Os2Cases), caseName);
 
+const LineCase IbmiCases[] = {
+    { "save_file", "BAILEYSE     5263360 06/11/97 12:27:39 *FILE     BPTFSAVF",
+        Expected { "BPTFSAVF", false, 5263360, "1997-06-11 12:27:39" } },
+    { "folder", "QSYS           18432 04/15/03 12:34:56 *DIR       QOpenSys/",
+        Expected { "QOpenSys", true, 0, "2003-04-15 12:34:56" } },
+    { "member_path", "QPGMR                                  *MEM       QCLSRC.FILE/HELLO.MBR",
+        Expected { "HELLO.MBR", false, -1, "" } },
+    { "anonymous_no_owner", "                8192 04/15/03 12:34:56 *STMF      notes with blanks.txt",
+        Expected { "notes with blanks.txt", false, 8192, "2003-04-15 12:34:56" } },
+    { "day_first_library", "QSYS          1234567 15.04.03 12.34.56 *LIB       QGPL.LIB",
+        Expected { "QGPL.LIB", true, 0, "2003-04-15 12:34:56" } },
+    { "bad_date", "QSYS           18432 13/45/03 12:34:56 *FILE      X", std::nullopt },
+};
+INSTANTIATE_TEST_SUITE_P(Ibmi, OtherLine, testing::ValuesIn(IbmiCases), caseName);
+
+const LineCase MvsCases[] = {
+    { "header", "Volume Unit    Referred Ext Used Recfm Lrecl BlkSz Dsorg Dsname", std::nullopt, "", Kind::Skipped },
+    { "header_without_unit", "Volume Referred Ext Used Recfm Lrecl BlkSz Dsorg Dsname", std::nullopt, "",
+        Kind::Skipped },
+    { "sequential", "WYOSPT 3390   2003/05/21  1  200  FB      80  8053  PS  USER.JCL",
+        Expected { "USER.JCL", false, -1, "2003-05-21 00:00:00" } },
+    { "partitioned_without_unit", "CPDL01 2008/11/11  1    2  FB      80  3120  PO  SRC.COBOL",
+        Expected { "SRC.COBOL", true, -1, "2008-11-11 00:00:00" } },
+    { "pdse_old_date", "SYSP01 3380D  03/14/98  1   15  U        0  6233  PO-E  TOOLS.LOADLIB",
+        Expected { "TOOLS.LOADLIB", true, -1, "1998-03-14 00:00:00" } },
+    { "never_referred", "WYOSPT 3390   **NONE**    1    1  VB    255  3120  PS  NEW.DATA",
+        Expected { "NEW.DATA", false, -1, "" } },
+    { "migrated", "Migrated                                                 USER.OLD.DATA",
+        Expected { "USER.OLD.DATA", false, -1, "" } },
+    { "pseudo_directory", "Pseudo Directory                                         ETC",
+        Expected { "ETC", true, -1, "" } },
+    { "member_with_statistics", "HELLO     01.03 2002/09/12 2002/09/12 13:55    20    20     0 USER1",
+        Expected { "HELLO", false, -1, "2002-09-12 13:55:00" } },
+    { "member_bad_date", "HELLO     01.03 2002/13/12 2002/09/12 13:55    20    20     0 USER1", std::nullopt },
+};
+INSTANTIATE_TEST_SUITE_P(Mvs, OtherLine, testing::ValuesIn(MvsCases), caseName);
+
 // ---- whole listings ---------------------------------------------------------------------------
 
 struct Read {
@@ -123,6 +160,19 @@ TEST(ListParser, HeldVmsNameFollowedByAnUnreadableLineKeepsBoth)
 {
     expectListing({ QStringLiteral("NAME.TXT;1"), QStringLiteral("   garbage here") },
         { { Kind::Entry, "NAME.TXT" }, { Kind::Unreadable, "   garbage here" } });
+}
+
+TEST(ListParser, ReadsMvsMembersByNameBelowTheirHeader)
+{
+    // Outside a member list a name alone is no entry.
+    expectListing(
+        { QStringLiteral("BARE"), QStringLiteral(" Name     VV.MM   Created       Changed      Size  Init   Mod   Id"),
+            QStringLiteral("HELLO     01.03 2002/09/12 2002/09/12 13:55    20    20     0 USER1"),
+            QStringLiteral("NOSTATS") },
+        { { Kind::Unreadable, "BARE" }, { Kind::Skipped, "" }, { Kind::Entry, "HELLO" }, { Kind::Entry, "NOSTATS" } });
+    expectListing({ QStringLiteral(" Name      Size     TTR   Alias-of AC--------- Attributes--------- Amode Rmode"),
+                      QStringLiteral("IEFBR14   000010   000011      00 FO             RN RU            31    ANY") },
+        { { Kind::Skipped, "" }, { Kind::Entry, "IEFBR14", 16 } });
 }
 
 TEST(ListParser, ReportsEveryKindInListingOrder)
