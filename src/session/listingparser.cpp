@@ -16,14 +16,16 @@ QString withoutLineEnd(const QString &line)
     return line.left(length);
 }
 
-// "total 12", "insgesamt 1234", "合計 48": the blocks that ls counts above the entries.
+// "total 12", "insgesamt 1234", "合計 48": the blocks that ls counts above the entries, in the
+// languages servers run in.
 bool isTotalLine(QStringView line)
 {
+    static const QStringList words = QString::fromUtf8(
+        "total totale totaal totalt insgesamt razem celkem összesen yhteensä итого всего 合計 总用量 總用量 합계")
+                                         .split(u' ');
     const QList<Token> tokens = leadingTokens(line, 3);
-    if (tokens.size() != 2 || !listedSize(tokens.at(1).text))
-        return false;
-    const QStringView word = tokens.at(0).text.endsWith(u':') ? tokens.at(0).text.chopped(1) : tokens.at(0).text;
-    return std::all_of(word.begin(), word.end(), [](QChar c) { return c.isLetter(); });
+    return tokens.size() == 2 && listedSize(tokens.at(1).text)
+        && words.contains(tokens.at(0).text.toString().toLower());
 }
 
 LineResult unreadable(const QString &line)
