@@ -102,12 +102,10 @@ void ListParser::addLine(const QString &rawLine)
     const QString line = withoutLineEnd(rawLine);
     if (!m_heldLine.isEmpty()) {
         const QString held = std::exchange(m_heldLine, {});
-        if (line.startsWith(u' ')) {
-            const QString joined = held + line;
-            if (auto result = readVmsLine(joined); result && result->kind != LineResult::Kind::Unreadable) {
-                addResult(std::move(*result));
-                return;
-            }
+        // The rest is indented to its column by most servers, not by all (MultiNet).
+        if (auto result = readVmsLine(held + u' ' + line); result && result->kind != LineResult::Kind::Unreadable) {
+            addResult(std::move(*result));
+            return;
         }
         addResult(readListLine(held, m_now));
     }

@@ -156,6 +156,14 @@ TEST(ListParser, JoinsVmsEntriesSpreadOverTwoLines)
             { Kind::Entry, "LAST_NAME_OF_THE_LISTING" } });
 }
 
+TEST(ListParser, JoinsAVmsRestThatIsNotIndented)
+{
+    expectListing(
+        { QStringLiteral("PAYROLL_2019.DAT;1"), QStringLiteral("64   4-MAR-2019 00:04 [ACCT,STAFF] (RWED,RWED,RE,)"),
+            QStringLiteral("NOTES.TXT;7"), QStringLiteral("3  28-APR-2013 23:12 [ACCT,STAFF] (RWED,RWED,RE,)") },
+        { { Kind::Entry, "PAYROLL_2019.DAT", 64 * 512 }, { Kind::Entry, "NOTES.TXT", 3 * 512 } });
+}
+
 TEST(ListParser, HeldVmsNameFollowedByAnUnreadableLineKeepsBoth)
 {
     expectListing({ QStringLiteral("NAME.TXT;1"), QStringLiteral("   garbage here") },
