@@ -44,7 +44,6 @@ const LineCase VmsCases[] = {
         Expected { "A_NAME_TOO_LONG_FOR_ITS_COLUMN.TXT", false, -1, "" } },
     { "header", "Directory DISK$USER:[ANONYMOUS]", std::nullopt, "", Kind::Skipped },
     { "total", "Total of 3 files, 17/23 blocks.", std::nullopt, "", Kind::Skipped },
-    { "grand_total", "Grand total of 2 directories, 5 files, 40/64 blocks.", std::nullopt, "", Kind::Skipped },
     { "bad_month", "README.TXT;3       14/16      2-XYZ-2001 09:12", std::nullopt },
     { "rest_alone", "                     5/6      12-FEB-1998 10:47:51  [SYSTEM]  (RWE,RWE,RE,RE)", std::nullopt },
 };
@@ -96,7 +95,6 @@ const LineCase MvsCases[] = {
         Expected { "ETC", true, -1, "" } },
     { "member_with_statistics", "HELLO     01.03 2002/09/12 2002/09/12 13:55    20    20     0 USER1",
         Expected { "HELLO", false, -1, "2002-09-12 13:55:00" } },
-    { "member_bad_date", "HELLO     01.03 2002/13/12 2002/09/12 13:55    20    20     0 USER1", std::nullopt },
 };
 INSTANTIATE_TEST_SUITE_P(Mvs, OtherLine, testing::ValuesIn(MvsCases), caseName);
 
@@ -181,15 +179,6 @@ TEST(ListParser, ReadsMvsMembersByNameBelowTheirHeader)
     expectListing({ QStringLiteral(" Name      Size     TTR   Alias-of AC--------- Attributes--------- Amode Rmode"),
                       QStringLiteral("IEFBR14   000010   000011      00 FO             RN RU            31    ANY") },
         { { Kind::Skipped, "" }, { Kind::Entry, "IEFBR14", 16 } });
-}
-
-TEST(ListParser, ReportsEveryKindInListingOrder)
-{
-    expectListing({ QStringLiteral("total 8"), QStringLiteral("drwxr-xr-x 2 a a 4096 Mar 05  2004 ."),
-                      QStringLiteral("-rw-r--r-- 1 a a 12 Mar 05  2004 ok.txt"),
-                      QStringLiteral("-rw-r--r-- 1 a a 12 Mar 05  2004 ../up"), QStringLiteral("?? what is this") },
-        { { Kind::Skipped, "" }, { Kind::Skipped, "" }, { Kind::Entry, "ok.txt", 12 }, { Kind::Refused, "../up" },
-            { Kind::Unreadable, "?? what is this" } });
 }
 
 } // namespace

@@ -142,8 +142,6 @@ const LineCase UnixCases[] = {
         Expected { "old.dat", false, 2048, "2000-09-26 00:00:00" } },
     { "korean_year_first", "-rw-r--r-- 1 user group 2048 2005년 1월 6일 보고서.txt",
         Expected { "보고서.txt", false, 2048, "2005-01-06 00:00:00" } },
-    { "japanese_joined", "-rw-r--r-- 1 user group 2048 2005年1月6日 報告.txt",
-        Expected { "報告.txt", false, 2048, "2005-01-06 00:00:00" } },
     { "japanese_joined_time", "-rw-r--r-- 1 user group 2048 2005年1月6日 10:20 報告.txt",
         Expected { "報告.txt", false, 2048, "2005-01-06 10:20:00" } },
     { "japanese_recent", "drwxr-xr-x 2 user group 4096  1月  6 10:20 資料",
@@ -158,13 +156,9 @@ const LineCase UnixCases[] = {
     { "no_date", "-rw-r--r--   1 owner    group         1234 nodate.txt", Expected { "nodate.txt", false, 1234, "" } },
     { "owner_group_with_blanks", "-rw-r--r--   1 John Smith  Domain Users     1234 Mar 05 09:05 report.doc",
         Expected { "report.doc", false, 1234, "2026-03-05 09:05:00" } },
-    { "owner_group_with_digits", "-rw-r--r-- 1 user1 group2 99 Mar 05  2004 x",
-        Expected { "x", false, 99, "2004-03-05 00:00:00" } },
     { "group_ran_into_size", "-rw-r--r--   1 longowner longgroupname123456 Mar 05  2004 packed.txt",
         Expected { "packed.txt", false, -1, "2004-03-05 00:00:00" } },
     { "size_thousands_commas", "-rw-r--r-- 1 ftp ftp 1,234,567 Mar 05  2004 big.iso",
-        Expected { "big.iso", false, 1234567, "2004-03-05 00:00:00" } },
-    { "size_thousands_dots", "-rw-r--r-- 1 ftp ftp 1.234.567 Mar 05  2004 big.iso",
         Expected { "big.iso", false, 1234567, "2004-03-05 00:00:00" } },
     { "size_kibi", "-rw-r--r-- 1 ftp ftp 33.5k Mar 05  2004 x", Expected { "x", false, 34304, "2004-03-05 00:00:00" } },
     { "size_mebi", "-rw-r--r-- 1 ftp ftp 1.2M Mar 05  2004 x",
@@ -241,8 +235,6 @@ const LineCase DosCases[] = {
         Expected { "right aligned", true, 0, "2002-09-02 19:06:00" } },
     { "dir_padded_name_with_blanks", "04-16-2002  05:49AM       <DIR>            lead",
         Expected { "  lead", true, 0, "2002-04-16 05:49:00" } },
-    { "dos_before_1970", "01-02-1965  08:00AM                    5 old.txt",
-        Expected { "old.txt", false, 5, "1965-01-02 08:00:00" } },
 };
 
 class DosLine : public testing::TestWithParam<LineCase> { };
@@ -311,8 +303,6 @@ const LineCase MlsdCases[] = {
     { "fact_value_with_blank", "type=file;UNIX.groupname=Domain Users;size=5; spaced.txt",
         Expected { "spaced.txt", false, 5, "" } },
     { "no_last_semicolon", "type=file;size=1 plain", Expected { "plain", false, 1, "" } },
-    { "perm_and_mode", "Type=File;Perm=rw;UNIX.mode=0644;Unique=9a; m",
-        Expected { "m", false, -1, "", false, "", "9a" } },
     // rejected
     { "cdir", "type=cdir;sizd=4096;modify=20040307090500; .", std::nullopt, "", Kind::Skipped },
     { "pdir", "type=pdir;sizd=4096;modify=20040307090500; ..", std::nullopt, "", Kind::Skipped },
