@@ -23,6 +23,8 @@ bool isTotalLine(QStringView line)
     static const QStringList words = QString::fromUtf8(
         "total totale totaal totalt insgesamt razem celkem összesen yhteensä итого всего 合計 总用量 總用量 합계")
                                          .split(u' ');
+    if (line.size() > 40)
+        return false;
     const QList<Token> tokens = leadingTokens(line, 3);
     return tokens.size() == 2 && listedSize(tokens.at(1).text)
         && words.contains(tokens.at(0).text.toString().toLower());
@@ -46,7 +48,7 @@ LineResult withText(std::optional<LineResult> result, const QString &line)
 
 std::optional<LineResult> readAnyListLine(const QString &line, const QDateTime &now)
 {
-    if (line.trimmed().isEmpty() || isTotalLine(line))
+    if (QStringView(line).trimmed().isEmpty() || isTotalLine(line))
         return skippedLine();
     if (line.startsWith(u'+'))
         return readEplfLine(line);
@@ -60,10 +62,10 @@ std::optional<LineResult> readAnyListLine(const QString &line, const QDateTime &
     return std::nullopt;
 }
 
-std::optional<RemoteEntry> entryOf(const LineResult &result, QString *refusedName)
+std::optional<RemoteEntry> entryOf(LineResult result, QString *refusedName)
 {
     if (result.kind == LineResult::Kind::Entry)
-        return result.entry;
+        return std::move(result.entry);
     if (refusedName && result.kind == LineResult::Kind::Refused)
         *refusedName = result.refusedName;
     return std::nullopt;
@@ -87,7 +89,7 @@ LineResult readListLine(const QString &rawLine, const QDateTime &now)
 LineResult readMlsdLine(const QString &rawLine)
 {
     const QString line = withoutLineEnd(rawLine);
-    if (line.trimmed().isEmpty())
+    if (QStringView(line).trimmed().isEmpty())
         return skippedLine();
     return withText(readMlsdEntry(line), line);
 }

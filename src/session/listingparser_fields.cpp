@@ -11,6 +11,7 @@ namespace ListingParser::Detail {
 QList<Token> leadingTokens(QStringView line, int maxCount)
 {
     QList<Token> tokens;
+    tokens.reserve(maxCount);
     qsizetype pos = 0;
     while (tokens.size() < maxCount) {
         while (pos < line.size() && line.at(pos) == u' ')
@@ -132,7 +133,8 @@ int monthNumber(QStringView text)
         }
         return table;
     }();
-    if (text.size() < 3 || text.size() > 10)
+    // Most words tried are numbers and owners: no month name begins with a digit.
+    if (text.size() < 3 || text.size() > 10 || !text.front().isLetter())
         return 0;
     const QStringView word = text.endsWith(u'.') ? text.chopped(1) : text;
     return months.value(word.toString().toLower());

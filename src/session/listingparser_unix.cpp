@@ -94,6 +94,8 @@ std::optional<QDate> yearFirstDate(QStringView text)
 std::optional<QDate> joinedCjkDate(QStringView text)
 {
     static const QRegularExpression pattern(QStringLiteral("^(\\d{4})[年년](\\d{1,2})[月월](\\d{1,2})[日일]?$"));
+    if (text.size() < 7 || !YearUnits.contains(text.at(4)))
+        return std::nullopt;
     const QRegularExpressionMatch match = pattern.match(text);
     if (!match.hasMatch())
         return std::nullopt;

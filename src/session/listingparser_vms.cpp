@@ -56,7 +56,7 @@ LineResult vmsEntry(QStringView versionedName, qint64 size, const QDateTime &las
 
 bool isVmsNameAlone(QStringView line)
 {
-    return !line.isEmpty() && line.at(0) != u' ' && isVersionedName(line.trimmed());
+    return !line.isEmpty() && line.at(0) != u' ' && line.contains(u';') && isVersionedName(line.trimmed());
 }
 
 std::optional<LineResult> readVmsLine(const QString &line)
