@@ -121,7 +121,7 @@ void ListParser::addLine(const QString &rawLine)
         return;
     }
     if (m_context == Context::MemberList) {
-        if (auto result = readMvsMemberName(line)) {
+        if (auto result = readMvsMemberLine(line)) {
             addResult(std::move(*result));
             return;
         }

@@ -124,7 +124,7 @@ bool isMvsMemberHeader(QStringView line)
 
 // Below a member header: a member without statistics is its name alone; a load module's line
 // gives its size in hexadecimal ("IEFBR14   000008   000011      00 FO ...").
-std::optional<LineResult> readMvsMemberName(const QString &line)
+std::optional<LineResult> readMvsMemberLine(const QString &line)
 {
     const QList<Token> tokens = leadingTokens(line, 3);
     if (tokens.size() == 1)

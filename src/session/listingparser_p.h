@@ -64,6 +64,6 @@ std::optional<LineResult> readIbmiLine(const QString &line);
 std::optional<LineResult> readMvsLine(const QString &line);
 // The header above a z/OS member list, below which a line may hold a member's name alone.
 bool isMvsMemberHeader(QStringView line);
-std::optional<LineResult> readMvsMemberName(const QString &line);
+std::optional<LineResult> readMvsMemberLine(const QString &line);
 
 } // namespace ListingParser::Detail
