@@ -85,6 +85,33 @@ TEST(ParserFuzz, ListingLinesMutatedAtEveryPosition)
     }
 }
 
+// The whole corpus as one LIST reply, each line mutated in turn: ListParser holds lines back for
+// VMS and z/OS, and must still give every line a result that keeps its promises.
+TEST(ParserFuzz, ListParserReadsTheMutatedCorpusAsOneListing)
+{
+    const QList<QByteArray> lines = listingLines();
+    std::mt19937 random(9122026);
+    for (qsizetype mutated = 0; mutated < lines.size(); ++mutated) {
+        ListingParser::ListParser parser(Now);
+        const QList<QByteArray> variants = mutations(lines.at(mutated), random() % lines.at(mutated).size(), random);
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            parser.addLine(QString::fromUtf8(i == mutated ? variants.at(random() % variants.size()) : lines.at(i)));
+        parser.finish();
+        qsizetype results = 0;
+        while (const auto result = parser.takeResult()) {
+            ++results;
+            if (result->kind == ListingParser::LineResult::Kind::Entry)
+                checkEntry(result->entry, lines.at(mutated));
+            if (result->kind == ListingParser::LineResult::Kind::Unreadable) {
+                EXPECT_FALSE(result->text.trimmed().isEmpty()) << lines.at(mutated).toStdString();
+            }
+        }
+        // A VMS entry spread over two lines gives one result for both.
+        EXPECT_LE(results, lines.size());
+        EXPECT_GE(results, lines.size() - 2);
+    }
+}
+
 TEST(ParserFuzz, ListingLinesWithHugeNamesAndALineOfOneMebibyte)
 {
     const QByteArray longName(10000, 'n');
