@@ -1,5 +1,6 @@
 #pragma once
-// What the download and upload engines share beyond the work on the server: the run's summary.
+// What the transfers (download, upload, and either under a typed name) share beyond the work on
+// the server: the line that sums up the run.
 
 #include "transfer/serverengine.h"
 
