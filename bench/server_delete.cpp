@@ -2,8 +2,8 @@
 // Makes a tree of N entries (default 2,000: 40 folders two levels deep, the rest empty files) in
 // the test suite's pyftpdlib, deletes it with the delete engine into a real history window
 // (offscreen) and prints the time, the entries and the log's lines; then once more into a log
-// that only records, which shows what the window's log costs. The host keeps a connection that
-// still works and only sends it back to "/", as the window does.
+// that only records, which shows what the window's log costs. The engine reconnects through the
+// window's own connection controller.
 #include "core/appservices.h"
 #include "app/historywindow.h"
 #include "core/textcatalogue.h"
@@ -65,8 +65,7 @@ double deleteTree(FtpTestServer &server, HistoryLog &history, int entries)
     ScriptedPrompts prompts;
     RecordingProgress progress;
     AppServices services { session, history, prompts, progress };
-    TestTransferHost host(session, server);
-    host.setKeepsConnection(true);
+    TestTransferHost host(services, server);
     if (!host.ReconnectFtp())
         return -1;
     DeleteEngine engine(services, host);

@@ -3,8 +3,9 @@
 // with the upload engine into an empty server folder, downloads it back with the download engine
 // into a fresh local folder and compares every byte; then mirrors the same tree up and down with
 // lftp on the same server and prints both times and their ratio. The engines reconnect before
-// every uploaded entry and every listed folder: the host keeps a connection that still works and
-// only sends it back to "/", as the window does; --full-reconnect logs in anew every time. Without
+// every uploaded entry and every listed folder through the window's own connection controller,
+// which keeps a connection that still works and only sends it back to "/"; --full-reconnect
+// closes the connection first, so that every reconnect logs in anew. Without
 // a URL it starts the test suite's pyftpdlib on a temporary root. The first round also uploads the
 // tree once more over itself and prints the commands per file. The engines run inside the event
 // loop, as the window runs them, and the last line ends with the process's peak memory.
@@ -240,8 +241,8 @@ int runBenchmark(int files, bool fullReconnect, const QString &urlArgument)
     ScriptedPrompts prompts;
     RecordingProgress progress;
     const AppServices services { session, history, prompts, progress };
-    TimedTransferHost host(session, url);
-    host.setKeepsConnection(!fullReconnect);
+    TimedTransferHost host(services, url);
+    host.setClosesBeforeReconnect(fullReconnect);
 
     // A folder of its own, so an external server's earlier runs do not count.
     const QString benchFolder

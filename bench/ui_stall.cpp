@@ -3,7 +3,7 @@
 // repeating 1 ms timer runs throughout, and the largest gap between its ticks counts. Measured
 // during the upload and the download of one big file (default 512 MiB), the download of a tree of
 // 2,000 files in 50 folders, the reading of a server folder of 20,000 empty files and of a local
-// folder of 100,000. The engines' reconnects keep a working connection, as the window's do.
+// folder of 100,000. The engines reconnect through the window's own connection controller.
 // Without a URL it starts the test suite's pyftpdlib on a temporary root.
 #include "benchtree.h"
 
@@ -182,8 +182,7 @@ int main(int argc, char **argv)
     ScriptedPrompts prompts;
     RecordingProgress progress;
     const AppServices services { session, history, prompts, progress };
-    TestTransferHost host(session, url);
-    host.setKeepsConnection(true);
+    TestTransferHost host(services, url);
 
     // A folder of its own, so an external server's earlier runs do not count.
     const QString benchFolder

@@ -18,7 +18,10 @@ public:
     void connectCommand();
     // Enter in the password field.
     void QuickConnect();
-    // A fresh connection from the connection bar's fields; false when it failed.
+    // A connection as good as a fresh one from the connection bar's fields, in "/": the live
+    // connection is kept when it answers, is idle and was made from the fields as they stand;
+    // otherwise a new login replaces it. False when that failed (the user has been told) or the
+    // run was stopped (nothing is connected then).
     bool ReconnectFtp();
     // The passive check box was clicked.
     void setPassive(bool passive);
@@ -46,7 +49,8 @@ private:
         bool passive = false;
         bool operator==(const ConnectParameters &) const = default;
     };
-    // Keeps the session's connection when it answers and was made from the fields as they stand.
+    // Keeps the session's connection and sends it back to "/" when it answers, is idle and was
+    // made from the fields as they stand; false when a new login must replace it.
     bool keepLiveConnection();
     // After the login: enters the root folder; false (and no connection) when the run was
     // cancelled meanwhile.

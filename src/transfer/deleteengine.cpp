@@ -1,20 +1,18 @@
 #include "transfer/deleteengine.h"
 
 #include "core/appservices.h"
-#include "core/eventpump.h"
 #include "core/fileattributes.h"
 #include "core/paths.h"
 #include "core/progresssink.h"
 #include "core/textcatalogue.h"
 #include "server/serverlisting.h"
 #include "session/ftpconnection.h"
+#include "transfer/serverfolderwalk.h"
 #include "transfer/serverpath.h"
 
 #include <algorithm>
 
 namespace {
-
-constexpr qint64 pumpIntervalMs = 50;
 
 // "/a/b/" is shown as "/a/b", like the full path of a file; "/" stays "/".
 QString shownFolder(const QString &path)
@@ -31,7 +29,6 @@ void DeleteEngine::DeleteSelection(const QList<TransferItem> &selection)
     m_folderList.clear();
     m_removedAsLinks.clear();
     m_serverFolder.clear();
-    m_pumpClock.start();
 
     const QString start = GetServerDirectory(connection());
     const QString base = withClosingSlash(start);
@@ -52,17 +49,18 @@ void DeleteEngine::DeleteSelection(const QList<TransferItem> &selection)
 
     if (connection() && !m_deleteList.empty()) {
         m_serverFolder = base;
-        startWalk();
+        ServerFolderWalk walk(*this);
         QList<TransferItem> folders;
         for (const TransferItem &item : selection) {
             if (item.isFolder && !item.name.contains(QLatin1String("..")))
                 folders.append(item);
         }
-        for (const ServerFolder &folder : selectedFolders(folders, base)) {
+        for (const ServerFolder &folder : walk.selectedFolders(folders, base)) {
             if (isCancelled())
                 break;
-            if (!removedAsLink(folder, base))
-                CollectDeleteFolder(folder);
+            // Links come back as files: they are removed as links, and their targets are never
+            // listed.
+            walk.walk(folder, m_deleteList, true, [this](const ServerFolder &found) { return !removedAsLink(found); });
         }
         const int count = int(m_deleteList.size());
         progress.setRange(0, count);
@@ -85,7 +83,7 @@ void DeleteEngine::DeleteSelection(const QList<TransferItem> &selection)
             if (isCancelled())
                 break;
             removeFolder(folder);
-            // Every removed folder gets a fresh connection, which starts in "/".
+            // Every removed folder gets a reconnect, which leaves the server in "/".
             reconnect();
             m_serverFolder.clear();
             pumpEvents();
@@ -101,23 +99,9 @@ void DeleteEngine::DeleteSelection(const QList<TransferItem> &selection)
         writeFailure("FRMSERVER_CDFAILED", start);
 }
 
-void DeleteEngine::CollectDeleteFolder(const ServerFolder &folder)
+bool DeleteEngine::removedAsLink(const ServerFolder &folder)
 {
-    // Links come back as files: they are removed as links, and their targets are never listed.
-    const std::optional<std::vector<ServerFolder>> subfolders = listFolderInto(folder, m_deleteList, true);
-    if (!subfolders)
-        return;
-    for (const ServerFolder &subfolder : *subfolders) {
-        pumpEvents();
-        if (isCancelled())
-            return;
-        if (!removedAsLink(subfolder, folder.path))
-            CollectDeleteFolder(subfolder);
-    }
-}
-
-bool DeleteEngine::removedAsLink(const ServerFolder &folder, const QString &parent)
-{
+    const QString parent = folder.path.left(folder.path.lastIndexOf(u'/', -2) + 1);
     const QString name = folder.path.mid(parent.size()).chopped(1);
     if (folder.isLink) {
         writeLine(text("MDEL_DELFILE") + u' ' + shownFolder(folder.path));
@@ -168,12 +152,4 @@ void DeleteEngine::writeResult(bool deleted)
         writeLine(text("MDEL_DELOK"), HistoryLog::Colour::Green);
     else if (!isCancelled()) // the Stop's own line says what happened
         writeFailure("MDEL_DELFAILED", connection() ? connection()->lastError() : QString());
-}
-
-void DeleteEngine::pumpEvents()
-{
-    if (m_pumpClock.elapsed() < pumpIntervalMs)
-        return;
-    processPendingEvents();
-    m_pumpClock.restart();
 }

@@ -1,7 +1,6 @@
 #include "transfer/downloadengine.h"
 
 #include "core/appservices.h"
-#include "core/eventpump.h"
 #include "core/fileattributes.h"
 #include "core/paths.h"
 #include "core/progresssink.h"
@@ -9,7 +8,7 @@
 #include "server/serverlisting.h"
 #include "session/ftpconnection.h"
 #include "session/listingparser.h"
-#include "transfer/serverpath.h"
+#include "transfer/serverfolderwalk.h"
 #include "transfer/temporaryname.h"
 #include "transfer/transferhost.h"
 #include "transfer/transferstatus.h"
@@ -94,13 +93,12 @@ void DownloadEngine::DownloadSelection(const QList<TransferItem> &selection, con
     }
     m_serverFolder = base;
 
-    startWalk();
-    for (const ServerFolder &folder : selectedFolders(selection, base)) {
+    ServerFolderWalk walk(*this);
+    for (const ServerFolder &folder : walk.selectedFolders(selection, base)) {
         if (isCancelled())
             break;
-        processPendingEvents();
-        CollectServerFolder(folder);
-        processPendingEvents();
+        pumpEvents();
+        walk.walk(folder, m_downloadList, false, [this](const ServerFolder &) { return reconnectToList(); });
     }
 
     const int count = int(m_downloadList.size());
@@ -114,7 +112,7 @@ void DownloadEngine::DownloadSelection(const QList<TransferItem> &selection, con
         // Pass 1: the files selected directly, from the folder the pane shows.
         for (int i = 0; i < count && !isCancelled(); ++i) {
             progress.setValue(i + 1);
-            processPendingEvents();
+            pumpEvents();
             const TransferEntry &entry = m_downloadList[size_t(i)];
             if (entry.path != FileMarker)
                 continue;
@@ -133,7 +131,7 @@ void DownloadEngine::DownloadSelection(const QList<TransferItem> &selection, con
         // Pass 2: each folder, created before the files inside it arrive.
         for (int i = 0; i < count && !isCancelled(); ++i) {
             progress.setValue(i + 1);
-            processPendingEvents();
+            pumpEvents();
             const TransferEntry entry = m_downloadList[size_t(i)];
             if (entry.path == FileMarker)
                 continue;
@@ -174,30 +172,21 @@ void DownloadEngine::DownloadSelection(const QList<TransferItem> &selection, con
     progress.setValue(1);
 }
 
-void DownloadEngine::CollectServerFolder(const ServerFolder &folder)
+bool DownloadEngine::reconnectToList()
 {
-    // Every listed folder gets a fresh connection, which starts in "/".
     if (!reconnect()) {
         m_serverFolder.clear();
-        return;
+        return false;
     }
     m_serverFolder = QStringLiteral("/");
-    const std::optional<std::vector<ServerFolder>> subfolders = listFolderInto(folder, m_downloadList);
-    if (!subfolders)
-        return;
-    for (const ServerFolder &subfolder : *subfolders) {
-        processPendingEvents();
-        if (isCancelled())
-            return;
-        CollectServerFolder(subfolder);
-    }
+    return true;
 }
 
 void DownloadEngine::downloadAndReport(const QString &localPath, const TransferEntry &entry, TransferStatus &status)
 {
     status.startFile(entry.name, entry.size);
     const bool done = DownloadFile(localPath, entry.name, entry.size, &status);
-    processPendingEvents();
+    pumpEvents();
     status.finishFile(done);
     if (done)
         writeLine(text("MDOWN_DOWNOK"), HistoryLog::Colour::Green);

@@ -36,8 +36,9 @@ public:
     const std::vector<TransferEntry> &downloadList() const { return m_downloadList; }
 
 private:
-    // Appends the entries of the server folder and of all folders below it.
-    void CollectServerFolder(const ServerFolder &folder);
+    // Every listed folder gets a reconnect, which leaves the server in "/"; false when there is
+    // no connection.
+    bool reconnectToList();
     void downloadAndReport(const QString &localPath, const TransferEntry &entry, TransferStatus &status);
 
     std::vector<TransferEntry> m_downloadList;

@@ -1,6 +1,5 @@
 #include "transfer/serverpath.h"
 
-#include "core/eventpump.h"
 #include "server/serverlisting.h"
 
 QStringList SplitServerPath(const QString &path)
@@ -15,13 +14,11 @@ QStringList SplitServerPath(const QString &path)
 
 bool EnterServerPath(FtpConnection *connection, const QStringList &names)
 {
-    processPendingEvents();
     if (!SetServerDirectory(connection, QStringLiteral("/")))
         return false;
     for (const QString &name : names) {
         if (name == QLatin1String("/"))
             continue;
-        processPendingEvents();
         if (!SetServerDirectory(connection, name))
             return false;
     }

@@ -40,7 +40,7 @@ void TransferCommands::download(bool reconnectAfter)
     DownloadEngine engine(m_services, *this);
     engine.DownloadSelection(m_server.selectedItems(), m_local.TreeNodePath());
     if (reconnectAfter && !session.isRunCancelled()) {
-        // A fresh connection starts in "/"; the server pane still shows the folder the download
+        // A reconnect leaves the server in "/"; the server pane still shows the folder the download
         // came from, and every later command must act on the folder it shows.
         const QString folder = GetServerDirectory(session.connection());
         if (ReconnectFtp() && !folder.isEmpty())

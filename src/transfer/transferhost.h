@@ -10,8 +10,9 @@ class TransferHost
 public:
     virtual ~TransferHost() = default;
 
-    // Replaces the session's connection by a fresh one made from the connection bar's fields;
-    // false when that failed (the user has been told).
+    // The connection bar's reconnect: a connection as good as a fresh one from its fields, in
+    // "/". The live connection stays when it answers, is idle and was made from those fields;
+    // otherwise a new login replaces it. False when that failed (the user has been told).
     virtual bool ReconnectFtp() = 0;
     // The connection watch asks the server every second whether it is still there; it pauses
     // while a file is sent.

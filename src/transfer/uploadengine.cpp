@@ -1,7 +1,6 @@
 #include "transfer/uploadengine.h"
 
 #include "core/appservices.h"
-#include "core/eventpump.h"
 #include "core/fileattributes.h"
 #include "core/paths.h"
 #include "core/progresssink.h"
@@ -17,7 +16,6 @@
 #include "transfer/transferstatus.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
@@ -27,7 +25,6 @@ namespace {
 // Measured fastest against local servers: big enough to keep the socket full, small enough for
 // the cache.
 constexpr qint64 blockSize = 256 * 1024;
-constexpr qint64 pumpIntervalMs = 50;
 
 // Pauses the connection watch while a file is sent and always switches it on again.
 class WatchPause
@@ -93,7 +90,7 @@ void UploadEngine::UploadSelection(const QList<TransferItem> &selection, const Q
         for (int i = 0; i < count && !isCancelled(); ++i) {
             progress.setValue(i);
             const TransferEntry entry = m_uploadList[size_t(i)];
-            // Every entry runs on a fresh connection, back in the start folder.
+            // Every entry runs after a reconnect, back in the start folder.
             if (!reconnect()) {
                 if (!entry.isFolder() && !isCancelled())
                     writeFailure("MPUB_UPFAILED", withClosingSlash(entry.path) + entry.name);
@@ -115,7 +112,7 @@ void UploadEngine::UploadSelection(const QList<TransferItem> &selection, const Q
                 status.finishFile(UploadFile(localPath, entry.name, &status,
                     !relative.isEmpty() && m_createdServerFolders.contains(withClosingSlash(relative))));
             }
-            processPendingEvents();
+            pumpEvents();
         }
         writeSummary(status);
     }
@@ -295,8 +292,6 @@ UploadEngine::Sent UploadEngine::sendFile(
     }
 
     qint64 sent = 0;
-    QElapsedTimer pumpClock;
-    pumpClock.start();
     while (!file.atEnd()) {
         const QByteArray block = file.read(blockSize);
         if (block.isEmpty() && file.error() != QFileDevice::NoError)
@@ -306,10 +301,7 @@ UploadEngine::Sent UploadEngine::sendFile(
         sent += block.size();
         if (status)
             status->setFileProgress(sent, size);
-        if (pumpClock.elapsed() >= pumpIntervalMs) {
-            processPendingEvents();
-            pumpClock.restart();
-        }
+        pumpEvents();
     }
     if (!ftp)
         return { Outcome::Failed, QString() };

@@ -13,6 +13,7 @@
 #include "support/recordingprogress.h"
 #include "support/scriptedftpserver.h"
 #include "support/scriptedprompts.h"
+#include "support/testconnectionbar.h"
 
 #include <QElapsedTimer>
 #include <QHostAddress>
@@ -33,40 +34,6 @@ namespace {
 using Field = ConnectionBar::Field;
 using Colour = HistoryLog::Colour;
 using Kind = ScriptedPrompts::Asked::Kind;
-
-class TestConnectionBar : public ConnectionBar {
-public:
-    QString addressText;
-    QString portText = QStringLiteral("21");
-    QString userText;
-    QString passwordText;
-    bool passive = false;
-    bool encrypted = false;
-    QList<std::pair<Field, bool>> enableCalls;
-    QList<Field> focused;
-
-    QString address() const override { return addressText; }
-    QString port() const override { return portText; }
-    QString user() const override { return userText; }
-    QString password() const override { return passwordText; }
-    bool isPassiveChecked() const override { return passive; }
-    void setFieldEnabled(Field field, bool enabled) override { enableCalls.append({ field, enabled }); }
-    void focusField(Field field) override { focused.append(field); }
-    void setEncrypted(bool on) override { encrypted = on; }
-
-    bool wasDisabled(Field field) const { return enableCalls.contains(std::pair { field, false }); }
-    // Every field that was disabled was enabled again afterwards.
-    bool allEnabledAgain() const
-    {
-        for (const Field field : { Field::Address, Field::User, Field::Password, Field::Port }) {
-            const auto last = std::find_if(
-                enableCalls.rbegin(), enableCalls.rend(), [field](const auto &call) { return call.first == field; });
-            if (last != enableCalls.rend() && !last->second)
-                return false;
-        }
-        return true;
-    }
-};
 
 struct Line {
     QString text;

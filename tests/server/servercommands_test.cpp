@@ -84,6 +84,8 @@ protected:
         ASSERT_TRUE(m_server.writeFile(QStringLiteral("pub/x.ferrolinkunknown"), QByteArray("\x00\x01", 2)));
         ASSERT_TRUE(m_server.writeFile(QStringLiteral("pub/old/f.txt"), "f"));
         ASSERT_TRUE(m_host.ReconnectFtp());
+        // The lines of the connect are not the commands'.
+        m_history.clear();
         m_pane = std::make_unique<ServerPane>(m_services);
         m_pane->setTransferHost(&m_host);
         m_pane->itemCommands()->setDialogRunner([this](QDialog &dialog) {
@@ -159,7 +161,7 @@ protected:
     ScriptedPrompts m_prompts;
     RecordingProgress m_progress;
     AppServices m_services { m_session, m_history, m_prompts, m_progress };
-    TestTransferHost m_host { m_session, m_server };
+    TestTransferHost m_host { m_services, m_server };
     std::unique_ptr<ServerPane> m_pane;
     int m_dialogsShown = 0;
     std::function<int(QDialog &)> m_onDialog;

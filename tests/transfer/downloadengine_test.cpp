@@ -89,7 +89,7 @@ TEST_F(DownloadEngineTest, DownloadsFilesThenTreesWithFoldersBeforeTheirFiles)
     }
     at(folderLine.arg(QStringLiteral("tree/empty")));
 
-    // One fresh connection per listed folder: tree, its two subfolders.
+    // One reconnect per listed folder: tree, its two subfolders.
     EXPECT_EQ(m_host.reconnects, 3);
     EXPECT_EQ(serverDirectory(), QStringLiteral("/pub"));
     EXPECT_EQ(m_host.shownFolders, QStringList { local() });

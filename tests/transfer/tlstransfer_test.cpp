@@ -22,6 +22,8 @@ TEST_F(TlsTransferTest, TreesMoveWithOneCertificateQuestion)
     m_started = true;
     if (m_server.isExternal())
         GTEST_SKIP() << "needs a local server with a certificate nobody trusts";
+    // Every reconnect logs in anew, and each login meets the certificate.
+    m_host.setClosesBeforeReconnect(true);
     int questions = 0;
     m_session.certificateTrust().setAsker([&](const QString &) {
         ++questions;

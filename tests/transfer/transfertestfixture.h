@@ -1,6 +1,6 @@
 #pragma once
 // A real server, a session, recorders for the log, the prompts and the progress bar, and a host
-// whose reconnect makes a real new connection: everything the transfer engines talk to.
+// whose reconnect is the program's own: everything the transfer engines talk to.
 
 #include "core/appservices.h"
 #include "core/textcatalogue.h"
@@ -56,6 +56,8 @@ protected:
             m_started = true;
         }
         ASSERT_TRUE(m_host.ReconnectFtp());
+        // The lines of the connect are not the run's.
+        m_history.clear();
         m_host.reconnects = 0;
         m_host.commands.clear();
         ASSERT_TRUE(SetServerDirectory(m_session.connection(), folder));
@@ -102,7 +104,7 @@ protected:
     ScriptedPrompts m_prompts;
     RecordingProgress m_progress;
     AppServices m_services { m_session, m_history, m_prompts, m_progress };
-    TestTransferHost m_host { m_session, m_server };
+    TestTransferHost m_host { m_services, m_server };
     QTemporaryDir m_local;
     bool m_started = false;
 };
@@ -127,6 +129,6 @@ protected:
     ScriptedPrompts m_prompts;
     RecordingProgress m_progress;
     AppServices m_services { m_session, m_history, m_prompts, m_progress };
-    TestTransferHost m_host { m_session, QUrl(QStringLiteral("ftp://u:p@127.0.0.1:%1/").arg(m_server.port())) };
+    TestTransferHost m_host { m_services, QUrl(QStringLiteral("ftp://u:p@127.0.0.1:%1/").arg(m_server.port())) };
     QTemporaryDir m_local;
 };

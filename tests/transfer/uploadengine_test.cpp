@@ -61,7 +61,7 @@ TEST_F(UploadEngineTest, UploadsFilesAndTreesCreatingServerFolders)
     EXPECT_GT(start, lines.indexOf(QStringLiteral("Creating folder sub ...")));
     EXPECT_EQ(lines.value(start + 1), QStringLiteral("Upload complete."));
 
-    // One fresh connection per entry: tree, a.txt, and empty/, sub/, x.bin, y.txt below tree.
+    // One reconnect per entry: tree, a.txt, and empty/, sub/, x.bin, y.txt below tree.
     EXPECT_EQ(m_host.reconnects, 6);
     EXPECT_EQ(m_host.watchCalls, QList<bool>({ false, true, false, true, false, true }));
     EXPECT_EQ(serverDirectory(), QStringLiteral("/up"));
@@ -106,6 +106,7 @@ TEST_F(UploadEngineTest, TransferTypeFollowsTheModeAndTheExtension)
         { true, FtpConnection::TransferType::Binary, "a.txt.gz", "TYPE I" },
     };
     ASSERT_TRUE(writeLocal(QStringLiteral("src/a.txt.gz"), QByteArray("\x1f\x8b\r\n", 4)));
+    m_host.setClosesBeforeReconnect(true);
     for (const auto &c : cases) {
         m_session.setAutomaticMode(c.automatic);
         m_session.setTransferType(c.type);

@@ -1,0 +1,58 @@
+#include "transfer/serverengine.h"
+
+#include "core/appservices.h"
+#include "core/paths.h"
+#include "core/textcatalogue.h"
+#include "session/session.h"
+#include "transfer/serverpath.h"
+#include "transfer/transferhost.h"
+
+ServerEngine::ServerEngine(const AppServices &services, TransferHost &host)
+    : m_services(services)
+    , m_host(host)
+{
+}
+
+FtpConnection *ServerEngine::connection() const
+{
+    return m_services.session.connection();
+}
+
+bool ServerEngine::reconnect()
+{
+    if (m_reconnectFailed || isCancelled())
+        return false;
+    m_reconnectFailed = !m_host.ReconnectFtp();
+    return !m_reconnectFailed;
+}
+
+bool ServerEngine::isCancelled() const
+{
+    return m_services.session.isRunCancelled();
+}
+
+void ServerEngine::writeLine(const QString &text, HistoryLog::Colour colour)
+{
+    m_services.history.appendLine(text + QStringLiteral("\r\n"), colour);
+}
+
+void ServerEngine::writeFailure(const char *key, const QString &reason)
+{
+    QString line = text(key);
+    if (!reason.isEmpty())
+        line += u' ' + reason;
+    writeLine(line, HistoryLog::Colour::Red);
+}
+
+bool ServerEngine::enterFolder(const QString &folder)
+{
+    const QString path = withClosingSlash(folder);
+    if (path == m_serverFolder)
+        return true;
+    m_serverFolder.clear();
+    pumpEvents();
+    if (!EnterServerPath(connection(), SplitServerPath(path)))
+        return false;
+    m_serverFolder = path;
+    return true;
+}
