@@ -130,7 +130,7 @@ void FtpControlChannel::quit()
     m_failed = true;
 }
 
-void FtpControlChannel::abort()
+void FtpControlChannel::drop()
 {
     m_socket->abort();
     m_reader.clear();

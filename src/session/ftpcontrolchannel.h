@@ -55,7 +55,7 @@ public:
     // Sends QUIT without waiting for the answer and closes gracefully.
     void quit();
     // Drops the connection at once, discarding unsent commands and unread replies.
-    void abort();
+    void drop();
 
 signals:
     // Connected, encrypted, a reply was completed, the connection failed or it was closed:

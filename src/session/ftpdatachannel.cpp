@@ -302,7 +302,7 @@ void FtpDataChannel::finishWriting()
     m_socket->disconnectFromHost();
 }
 
-void FtpDataChannel::abort()
+void FtpDataChannel::drop()
 {
     releaseHeldDescriptor();
     m_sink = nullptr;

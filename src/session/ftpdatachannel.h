@@ -63,7 +63,8 @@ public:
     // Bytes received or sent so far.
     qint64 bytesTransferred() const { return m_transferred; }
 
-    void abort();
+    // Closes at once, without a word to the peer; nothing more reaches the sink.
+    void drop();
 
 signals:
     // Connected, data moved, finished or failed: whoever waits should look.
