@@ -183,7 +183,7 @@ void FtpConnection::close()
     d->close();
 }
 
-QString FtpConnection::lastError() const
+FtpError FtpConnection::error() const
 {
-    return d->exchange().lastError();
+    return d->exchange().error();
 }

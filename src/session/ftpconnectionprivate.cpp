@@ -1,7 +1,5 @@
 #include "session/ftpconnectionprivate.h"
 
-#include "core/textcatalogue.h"
-
 FtpConnection::Private::Private(FtpConnection *owner)
     : m_owner(owner)
     , m_exchange([this](const QString &command) {
@@ -71,10 +69,10 @@ bool FtpConnection::Private::beginCall()
 {
     FtpCall &call = m_exchange.call();
     if (call.isRunning())
-        return m_exchange.fail(text("FTP_BUSY"));
+        return m_exchange.fail(FtpError::Kind::Busy);
     m_exchange.clearError();
     if (call.isRunCancelled()) {
-        m_exchange.fail(text("FTP_CANCELLED"));
+        m_exchange.fail(FtpError::Kind::Cancelled);
         m_upload.abandon();
         return false;
     }

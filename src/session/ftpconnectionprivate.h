@@ -19,7 +19,7 @@ public:
     ~Private();
 
     // Runs one public call: refused at once while another is under way (a nested event loop can
-    // call in again) or the run is cancelled, and lastError() describes only this call's failure.
+    // call in again) or the run is cancelled, and error() tells only of this call's failure.
     template <typename Work> auto call(Work work) -> decltype(work())
     {
         if (!beginCall())

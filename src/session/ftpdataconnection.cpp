@@ -1,7 +1,5 @@
 #include "session/ftpdataconnection.h"
 
-#include "core/textcatalogue.h"
-
 #include <QRegularExpression>
 
 FtpDataConnection::FtpDataConnection(FtpExchange &exchange, const FtpLogin &login)
@@ -66,7 +64,7 @@ bool FtpDataConnection::openPassive()
             // A port past 65535 would wrap around to one the server never named.
             const uint number = match.captured(2).toUInt();
             if (number == 0 || number > 65535)
-                return m_exchange.fail(text("FTP_UNEXPECTED").arg(QStringLiteral("EPSV")) + u' ' + reply->text());
+                return m_exchange.fail(FtpError::unexpectedReply(QStringLiteral("EPSV"), *reply));
             port = quint16(number);
         }
     }
@@ -85,7 +83,7 @@ bool FtpDataConnection::openPassive()
             = match.hasMatch() && isByte(1) && isByte(2) && isByte(3) && isByte(4) && isByte(5) && isByte(6);
         const uint number = bytes ? match.captured(5).toUInt() * 256 + match.captured(6).toUInt() : 0;
         if (number == 0)
-            return m_exchange.fail(text("FTP_UNEXPECTED").arg(QStringLiteral("PASV")) + u' ' + reply->text());
+            return m_exchange.fail(FtpError::unexpectedReply(QStringLiteral("PASV"), *reply));
         port = quint16(number);
     }
     FtpDataChannel *channel = m_exchange.data().channel();
@@ -99,7 +97,7 @@ bool FtpDataConnection::openActive()
     const QHostAddress local = m_exchange.control().localAddress();
     FtpDataChannel *channel = m_exchange.data().channel();
     if (!channel->listen(local, m_exchange.control().peerAddress()))
-        return m_exchange.fail(channel->errorString());
+        return m_exchange.fail(channel->error());
     const quint16 port = channel->listenPort();
     bool isIPv4 = false;
     const quint32 ipv4 = local.toIPv4Address(&isIPv4);
@@ -171,7 +169,7 @@ bool FtpDataConnection::finish(std::optional<FtpReply> finalReply, bool upload)
     }
     if (endedEarly) {
         data.release();
-        return m_exchange.fail(text("FTP_UPLOADENDED") + u' ' + finalReply->text());
+        return m_exchange.fail(FtpError::fromReply(*finalReply, FtpError::Kind::UploadEnded));
     }
     data.reportProgress();
     return true;

@@ -1,7 +1,5 @@
 #include "session/ftpdirectorycommands.h"
 
-#include "core/textcatalogue.h"
-
 namespace {
 
 // RFC 959, appendix II: 257 "/dir with ""quotes""" is current directory.
@@ -76,7 +74,7 @@ std::optional<QString> directoryFrom(FtpExchange &exchange, const FtpReply &repl
     }
     std::optional<QString> path = quotedPath(reply.lines().constFirst());
     if (!path)
-        exchange.fail(text("FTP_UNEXPECTED").arg(QStringLiteral("PWD")) + u' ' + reply.text());
+        exchange.fail(FtpError::unexpectedReply(QStringLiteral("PWD"), reply));
     return path;
 }
 

@@ -1,7 +1,5 @@
 #include "session/ftpdownload.h"
 
-#include "core/textcatalogue.h"
-
 #include <QFile>
 #include <QRegularExpression>
 
@@ -53,7 +51,7 @@ bool FtpDownload::getFile(const QString &remoteName, const QString &localPath)
         // Opened only once the server agreed to send, so a refused download leaves an existing
         // local file untouched. Unbuffered: the channel already writes megabyte blocks.
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
-            return m_exchange.fail(file.errorString());
+            return m_exchange.fail(FtpError(FtpError::Kind::LocalFile, file.errorString()));
         data.channel()->setSink(&file);
         return true;
     });
@@ -62,7 +60,7 @@ bool FtpDownload::getFile(const QString &remoteName, const QString &localPath)
     const qint64 arrived = data.channel() ? data.channel()->bytesTransferred() : 0;
     data.release();
     if (received && announced && arrived < *announced)
-        return m_exchange.fail(text("FTP_DOWNLOADSHORT").arg(arrived).arg(*announced));
+        return m_exchange.fail(FtpError::downloadShort(arrived, *announced));
     return received;
 }
 
@@ -80,6 +78,6 @@ std::optional<qint64> FtpDownload::fileSize(const QString &name)
     }
     const std::optional<qint64> size = sizeFrom(*reply);
     if (!size)
-        m_exchange.fail(text("FTP_UNEXPECTED").arg(QStringLiteral("SIZE")) + u' ' + reply->text());
+        m_exchange.fail(FtpError::unexpectedReply(QStringLiteral("SIZE"), *reply));
     return size;
 }

@@ -1,8 +1,5 @@
 #include "session/ftpexchange.h"
 
-#include "core/textcatalogue.h"
-#include "session/ftpfailure.h"
-
 namespace {
 
 // A server that does not answer ABOR this soon is stuck; the connection is dropped instead.
@@ -21,9 +18,9 @@ bool FtpExchange::isConnected() const
     return (m_state == State::Ready || m_state == State::Uploading) && m_link.channel().isConnected();
 }
 
-bool FtpExchange::fail(const QString &reason)
+bool FtpExchange::fail(const FtpError &error)
 {
-    m_lastError = reason;
+    m_error = error;
     return false;
 }
 
@@ -37,18 +34,18 @@ bool FtpExchange::waitFor(const std::function<bool()> &done, int timeoutMs, bool
         return true;
 
     if (m_call.isClosed()) {
-        fail(text("FTP_CLOSED"));
+        fail(FtpError::Kind::Closed);
     } else if (cancellable && m_call.isCancelled()) {
         if (m_data.state() == FtpDataLink::State::Transferring)
             abortTransfer();
         else
             m_data.release();
-        fail(text("FTP_CANCELLED"));
+        fail(FtpError::Kind::Cancelled);
     } else if (control().hasFailed()) {
-        fail(control().errorString());
+        fail(control().error());
         drop();
     } else if (m_data.hasFailed()) {
-        const QString reason = m_data.channel()->errorString();
+        const FtpError reason = m_data.channel()->error();
         // As after a Stop: the server must learn that the transfer is over, and this call must
         // know whether the server is still there (some end the session instead of answering).
         if (m_data.state() == FtpDataLink::State::Transferring)
@@ -58,7 +55,7 @@ bool FtpExchange::waitFor(const std::function<bool()> &done, int timeoutMs, bool
         fail(reason);
     } else {
         // A server that stays silent this long is gone or stuck; the protocol position is lost.
-        fail(FtpFailure::noAnswerWithin(timeoutMs));
+        fail(FtpError::timedOut(timeoutMs));
         drop();
     }
     return false;
@@ -68,7 +65,7 @@ bool FtpExchange::sendCommand(const QString &command)
 {
     // A Stop that came while the call waited for an earlier reply: nothing more goes out.
     if (m_call.isCancelled())
-        return fail(text("FTP_CANCELLED"));
+        return fail(FtpError::Kind::Cancelled);
     // A call that gave up (cancelled, or a transfer whose local side failed) leaves its final
     // reply owed. It must be collected first: pyftpdlib even answers the next command before it
     // reports the aborted transfer, so no counting could tell the two replies apart afterwards.
@@ -119,18 +116,18 @@ bool FtpExchange::hasLineBreak(const QString &text)
 bool FtpExchange::checkReady()
 {
     if (!isConnected())
-        return fail(text("FTP_NOTCONNECTED"));
+        return fail(FtpError::Kind::NotConnected);
     if (m_state == State::Uploading)
-        return fail(text("FTP_UPLOADOPEN"));
+        return fail(FtpError::Kind::UploadOpen);
     return true;
 }
 
 bool FtpExchange::checkArgument(const QString &argument)
 {
     if (argument.isEmpty())
-        return fail(text("FTP_NONAME"));
+        return fail(FtpError::Kind::NoName);
     if (hasLineBreak(argument))
-        return fail(text("FTP_LINEBREAK") + u' ' + argument);
+        return fail(FtpError(FtpError::Kind::UnsafeName, argument));
     return checkReady();
 }
 

@@ -7,6 +7,7 @@
 #include "session/ftpconnection.h"
 #include "session/ftpcontrollink.h"
 #include "session/ftpdatalink.h"
+#include "session/ftperror.h"
 #include "session/ftpreply.h"
 
 #include <QString>
@@ -41,14 +42,15 @@ public:
     void setState(State state) { m_state = state; }
     bool isConnected() const;
 
-    QString lastError() const { return m_lastError; }
-    void clearError() { m_lastError.clear(); }
+    FtpError error() const { return m_error; }
+    void clearError() { m_error = {}; }
     // Records the reason of this call's failure; false, for the caller to return.
-    bool fail(const QString &reason);
-    bool failWith(const FtpReply &reply) { return fail(reply.text()); }
+    bool fail(const FtpError &error);
+    bool fail(FtpError::Kind kind) { return fail(FtpError(kind)); }
+    bool failWith(const FtpReply &reply) { return fail(FtpError::fromReply(reply)); }
 
     // Waits until done() holds. False when it did not in time (no activity for timeoutMs), when the
-    // call was cancelled, or when the control or data connection failed; lastError() says which.
+    // call was cancelled, or when the control or data connection failed; error() says which.
     bool waitFor(const std::function<bool()> &done, int timeoutMs, bool cancellable = true);
 
     // False when a reply still owed by an abandoned command did not arrive in time, or when the
@@ -81,5 +83,5 @@ private:
     FtpDataLink m_data;
     FtpCall m_call;
     State m_state = State::Unconnected;
-    QString m_lastError;
+    FtpError m_error;
 };

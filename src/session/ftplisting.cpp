@@ -40,8 +40,12 @@ std::optional<QList<RemoteEntry>> FtpListing::list(QStringList *refusedNames)
             m_machineListing = MachineListing::Refused;
     }
     m_exchange.data().release();
-    if (!received)
+    if (!received) {
+        // The reader refused more data; the data connection takes it for a failing local sink.
+        if (reader->hasOverflowed() && m_exchange.error().kind() == FtpError::Kind::LocalFile)
+            m_exchange.fail(FtpError(FtpError::Kind::ListingTooLong));
         return std::nullopt;
+    }
     reader->finish();
     if (refusedNames)
         *refusedNames = reader->refusedNames();

@@ -1,7 +1,5 @@
 #include "session/ftplogin.h"
 
-#include "core/textcatalogue.h"
-
 #include <QRegularExpression>
 
 namespace {
@@ -26,7 +24,7 @@ FtpLogin::FtpLogin(FtpExchange &exchange)
 bool FtpLogin::connectToHost(const QString &host, quint16 port, const QString &user, const QString &password)
 {
     if (FtpExchange::hasLineBreak(user) || FtpExchange::hasLineBreak(password))
-        return m_exchange.fail(text("FTP_LOGINLINEBREAK"));
+        return m_exchange.fail(FtpError::Kind::UnsafeLogin);
     m_features.clear();
     m_host = host;
     m_port = port;
@@ -80,7 +78,8 @@ bool FtpLogin::logIn(const QString &user, const QString &password)
         return false;
     // Anything but 2yz fails the login: 530 wrong password, 332 an account we do not have. Some
     // servers repeat what they were sent; the reason is shown and logged.
-    return reply->isCompletion() || m_exchange.fail(withoutPassword(reply->text(), password));
+    return reply->isCompletion()
+        || m_exchange.fail(FtpError(FtpError::Kind::Reply, withoutPassword(reply->text(), password), reply->code()));
 }
 
 bool FtpLogin::secureControl()
@@ -95,7 +94,7 @@ bool FtpLogin::secureControl()
     if (!reply->isCompletion()) {
         if (m_security == FtpSecurity::Opportunistic)
             return true;
-        return m_exchange.fail(text("FTP_TLSNOTOFFERED") + u' ' + reply->text());
+        return m_exchange.fail(FtpError::fromReply(*reply, FtpError::Kind::TlsNotOffered));
     }
     FtpControlChannel &control = m_exchange.control();
     control.startEncryption();
@@ -109,7 +108,7 @@ bool FtpLogin::acceptCertificate()
     const QList<QSslError> errors = control.handshakeErrors();
     if (errors.isEmpty() || (m_trust && m_trust->accept(m_host, m_port, control.peerCertificate(), errors)))
         return true;
-    return m_exchange.fail(text("FTP_CERTREFUSED"));
+    return m_exchange.fail(FtpError::Kind::CertificateRefused);
 }
 
 bool FtpLogin::protectData()
@@ -127,7 +126,7 @@ bool FtpLogin::protectData()
         return true;
     }
     if (!reply->isCompletion())
-        return m_exchange.fail(text("FTP_TLSPROTREFUSED") + u' ' + reply->text());
+        return m_exchange.fail(FtpError::fromReply(*reply, FtpError::Kind::ProtectionRefused));
     m_protection = DataProtection::Private;
     return true;
 }

@@ -27,7 +27,7 @@ public:
     void setSecurity(FtpSecurity security) { m_security = security; }
     void setCertificateTrust(std::shared_ptr<CertificateTrust> trust) { m_trust = std::move(trust); }
 
-    // Leaves the connection Ready, or dropped with the reason in lastError().
+    // Leaves the connection Ready, or dropped with the reason in error().
     bool connectToHost(const QString &host, quint16 port, const QString &user, const QString &password);
     bool protectsData() const { return m_protection == DataProtection::Private; }
     // An extension the server named in its FEAT reply ("MLST", "UTF8").

@@ -1,15 +1,14 @@
 #include "session/ftpprobe.h"
 
 #include "session/ftpdirectorycommands.h"
-#include "session/ftpfailure.h"
 
 FtpProbe::FtpProbe(FtpExchange &exchange, std::function<void(bool answered)> finished)
     : m_exchange(exchange)
     , m_finished(std::move(finished))
 {
     m_timer.setSingleShot(true);
-    QObject::connect(&m_timer, &QTimer::timeout, &m_timer,
-        [this] { fail(FtpFailure::noAnswerWithin(m_exchange.timeouts().replyMs)); });
+    QObject::connect(
+        &m_timer, &QTimer::timeout, &m_timer, [this] { fail(FtpError::timedOut(m_exchange.timeouts().replyMs)); });
 }
 
 bool FtpProbe::start()
@@ -28,7 +27,7 @@ void FtpProbe::advance()
     if (!isProbing())
         return;
     if (m_exchange.control().hasFailed()) {
-        fail(m_exchange.control().errorString());
+        fail(m_exchange.control().error());
         return;
     }
     if (m_state == State::Collecting) {
@@ -43,9 +42,9 @@ void FtpProbe::advance()
         finish(FtpDirectoryCommands::directoryFrom(m_exchange, *reply).has_value());
 }
 
-void FtpProbe::fail(const QString &reason)
+void FtpProbe::fail(const FtpError &error)
 {
-    m_exchange.fail(reason);
+    m_exchange.fail(error);
     finish(false);
     // As after a call's failure: the protocol position is lost.
     m_exchange.drop();

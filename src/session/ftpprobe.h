@@ -26,7 +26,7 @@ public:
     void end();
 
 private:
-    void fail(const QString &reason);
+    void fail(const FtpError &error);
     void finish(bool answered);
 
     FtpExchange &m_exchange;

@@ -1,7 +1,5 @@
 #include "session/ftpupload.h"
 
-#include "core/textcatalogue.h"
-
 namespace {
 
 // An upload hands blocks to the socket without waiting until this much is queued, then lets the
@@ -82,7 +80,7 @@ bool FtpUpload::failUpload()
 bool FtpUpload::write(const QByteArray &block)
 {
     if (!isOpen())
-        return m_exchange.fail(text("FTP_NOUPLOAD"));
+        return m_exchange.fail(FtpError::Kind::NoUpload);
     FtpDataChannel *channel = m_exchange.data().channel();
     channel->write(m_type == TransferType::Ascii ? toNetworkLineEnds(block, &m_endsInCr) : block);
     // The server may refuse the rest at any time (552 quota exceeded, 451 disk error).
@@ -97,7 +95,7 @@ bool FtpUpload::write(const QByteArray &block)
     // The server's own reason beats the closed data connection that usually comes with it.
     if (serverEnded()) {
         if (m_finalReply->isCompletion())
-            m_exchange.fail(text("FTP_UPLOADENDED") + u' ' + m_finalReply->text());
+            m_exchange.fail(FtpError::fromReply(*m_finalReply, FtpError::Kind::UploadEnded));
         else
             m_exchange.failWith(*m_finalReply);
         return failUpload();
@@ -105,7 +103,7 @@ bool FtpUpload::write(const QByteArray &block)
     if (!drained)
         return failUpload();
     if (channel->hasFailed()) {
-        m_exchange.fail(channel->errorString());
+        m_exchange.fail(channel->error());
         return failUpload();
     }
     return true;
@@ -114,7 +112,7 @@ bool FtpUpload::write(const QByteArray &block)
 bool FtpUpload::close()
 {
     if (!isOpen())
-        return m_exchange.fail(text("FTP_NOUPLOAD"));
+        return m_exchange.fail(FtpError::Kind::NoUpload);
     m_exchange.setState(FtpExchange::State::Ready);
     // The close of the data connection marks the end of the file (stream mode, RFC 959, 3.4).
     m_exchange.data().channel()->finishWriting();
@@ -126,7 +124,7 @@ bool FtpUpload::close()
 bool FtpUpload::abort()
 {
     if (!isOpen())
-        return m_exchange.fail(text("FTP_NOUPLOAD"));
+        return m_exchange.fail(FtpError::Kind::NoUpload);
     m_exchange.setState(FtpExchange::State::Ready);
     m_exchange.abortTransfer();
     return m_exchange.isConnected();

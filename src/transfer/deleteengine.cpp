@@ -8,6 +8,7 @@
 #include "core/textcatalogue.h"
 #include "server/serverlisting.h"
 #include "session/ftpconnection.h"
+#include "session/ftperrortext.h"
 #include "transfer/serverpath.h"
 
 #include <algorithm>
@@ -47,7 +48,7 @@ void DeleteEngine::DeleteSelection(const QList<TransferItem> &selection)
                 m_deleteList.push_back({ item.name, base, FileAttribute::Normal, item.size });
         }
     } else if (connection() && !selection.isEmpty()) {
-        writeFailure("FRMSERVER_CDFAILED", connection()->lastError());
+        writeFailure("FRMSERVER_CDFAILED", describe(connection()->error()));
     }
 
     if (connection() && !m_deleteList.empty()) {
@@ -167,7 +168,7 @@ void DeleteEngine::writeResult(bool deleted)
     if (deleted)
         writeLine(text("MDEL_DELOK"), HistoryLog::Colour::Green);
     else if (!isCancelled()) // the Stop's own line says what happened
-        writeFailure("MDEL_DELFAILED", connection() ? connection()->lastError() : QString());
+        writeFailure("MDEL_DELFAILED", connection() ? describe(connection()->error()) : QString());
 }
 
 void DeleteEngine::pumpEvents()

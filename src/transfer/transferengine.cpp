@@ -5,6 +5,7 @@
 #include "core/textcatalogue.h"
 #include "server/serverlisting.h"
 #include "session/ftpconnection.h"
+#include "session/ftperrortext.h"
 #include "session/session.h"
 #include "transfer/serverpath.h"
 #include "transfer/transferhost.h"
@@ -186,7 +187,7 @@ std::optional<std::vector<ServerFolder>> TransferEngine::listFolderInto(
     const std::optional<QList<RemoteEntry>> listing = connection()->list(&refusedNames);
     if (!listing) {
         if (!isCancelled())
-            writeFailure("FRMSERVER_LISTFAILED", path + u' ' + connection()->lastError());
+            writeFailure("FRMSERVER_LISTFAILED", path + u' ' + describe(connection()->error()));
         return std::nullopt;
     }
     if (!folder.unique.isEmpty())
