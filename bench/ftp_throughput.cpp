@@ -7,6 +7,7 @@
 // network path only; a second download into a real file shows the cost of the disk.
 #include "core/textcatalogue.h"
 #include "session/ftpconnection.h"
+#include "session/ftperrortext.h"
 #include "support/ftptestserver.h"
 
 #include <QSslCertificate>
@@ -123,7 +124,7 @@ bool measure(QUrl url, const QString &sourcePath, const QTemporaryDir &local, qi
     if (!connection.connectToHost(
             url.host(), quint16(url.port(21)), url.userName(QUrl::FullyDecoded), url.password(QUrl::FullyDecoded), true)
         || (!path.isEmpty() && path != QLatin1String("/") && !connection.setCurrentDirectory(path)))
-        return !fail(connection.lastError());
+        return !fail(describe(connection.error()));
 
     const QString mode = security == FtpSecurity::Plain ? QStringLiteral("plain") : connection.encryptionProtocol();
     out() << "ftp_throughput: " << sizeMiB << " MiB via " << url.toString(QUrl::RemovePassword) << " (" << mode
@@ -142,12 +143,12 @@ bool measure(QUrl url, const QString &sourcePath, const QTemporaryDir &local, qi
     for (int round = 0; round < rounds; ++round) {
         const std::optional<double> engineUp = uploadWithEngine(connection, sourcePath);
         if (!engineUp)
-            return !fail(QStringLiteral("upload: ") + connection.lastError());
+            return !fail(QStringLiteral("upload: ") + describe(connection.error()));
         const std::optional<double> curlUp
             = runCurl(QStringList { QStringLiteral("-s"), QStringLiteral("-T"), sourcePath, curlUploadUrl.toString() } + curlArguments, size);
         const std::optional<double> engineDown = downloadWithEngine(connection, QStringLiteral("/dev/null"), size);
         if (!engineDown)
-            return !fail(QStringLiteral("download: ") + connection.lastError());
+            return !fail(QStringLiteral("download: ") + describe(connection.error()));
         const std::optional<double> curlDown = runCurl(QStringList { QStringLiteral("-s"), QStringLiteral("-o"), QStringLiteral("/dev/null"),
                                                  fileUrl.toString() }
                 + curlArguments,
@@ -155,7 +156,7 @@ bool measure(QUrl url, const QString &sourcePath, const QTemporaryDir &local, qi
         const std::optional<double> engineToFile
             = downloadWithEngine(connection, local.filePath(QStringLiteral("downloaded.bin")), size);
         if (!engineToFile)
-            return !fail(QStringLiteral("download: ") + connection.lastError());
+            return !fail(QStringLiteral("download: ") + describe(connection.error()));
         if (!curlUp || !curlDown)
             return !fail(QStringLiteral("curl failed"));
         out() << QStringLiteral("round %1: engine up %2 down %3 (into a file %4) MB/s; curl up %5 down %6 MB/s")

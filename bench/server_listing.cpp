@@ -10,6 +10,7 @@
 #include "server/serverlistmodel.h"
 #include "server/serverpane.h"
 #include "session/ftpconnection.h"
+#include "session/ftperrortext.h"
 #include "session/session.h"
 #include "support/ftptestserver.h"
 #include "support/recordinghistorylog.h"
@@ -124,9 +125,9 @@ int main(int argc, char **argv)
 
     auto connection = std::make_unique<FtpConnection>();
     if (!connection->connectToHost(server.host(), quint16(server.port(21)), server.userName(), server.password(), true))
-        return fail(QStringLiteral("cannot connect: ") + connection->lastError());
+        return fail(QStringLiteral("cannot connect: ") + describe(connection->error()));
     if (!makeFolderOfEntries(local.get(), *connection, count))
-        return fail(QStringLiteral("cannot make the folder: ") + connection->lastError());
+        return fail(QStringLiteral("cannot make the folder: ") + describe(connection->error()));
 
     Session session;
     session.setConnection(std::move(connection));

@@ -15,6 +15,7 @@
 #include "core/textcatalogue.h"
 #include "server/serverlisting.h"
 #include "session/ftpconnection.h"
+#include "session/ftperrortext.h"
 #include "session/session.h"
 #include "support/ftptestserver.h"
 #include "support/localfiles.h"
@@ -251,7 +252,7 @@ int runBenchmark(int files, bool fullReconnect, const QString &urlArgument)
     if (!host.ReconnectFtp())
         return fail(QStringLiteral("cannot connect to ") + url.toString(QUrl::RemovePassword));
     if (!SetServerDirectory(session.connection(), base) || !CreateServerFolder(session.connection(), benchFolder))
-        return fail(QStringLiteral("cannot make the server folder: ") + session.connection()->lastError());
+        return fail(QStringLiteral("cannot make the server folder: ") + describe(session.connection()->error()));
 
     out() << QStringLiteral("tree_transfer: %1 files, %2 MB in %3 folders via %4, %5, best of %6 rounds")
                  .arg(files)

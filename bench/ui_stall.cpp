@@ -13,6 +13,7 @@
 #include "server/serverentries.h"
 #include "server/serverlisting.h"
 #include "session/ftpconnection.h"
+#include "session/ftperrortext.h"
 #include "session/session.h"
 #include "support/ftptestserver.h"
 #include "support/recordinghistorylog.h"
@@ -192,7 +193,7 @@ int main(int argc, char **argv)
         return fail(QStringLiteral("cannot connect to ") + url.toString(QUrl::RemovePassword));
     if (!SetServerDirectory(session.connection(), base) || !CreateServerFolder(session.connection(), benchFolder)
         || !SetServerDirectory(session.connection(), benchFolder))
-        return fail(QStringLiteral("cannot make the server folder: ") + session.connection()->lastError());
+        return fail(QStringLiteral("cannot make the server folder: ") + describe(session.connection()->error()));
     out() << "ui_stall: " << sizeMiB << " MiB file, " << treeFiles << " files in 50 folders, " << serverEntries
           << " server and " << localEntries << " local entries via " << url.toString(QUrl::RemovePassword) << Qt::endl;
 
@@ -245,7 +246,7 @@ int main(int argc, char **argv)
         : CreateServerFolder(session.connection(), listingName) && SetServerDirectory(session.connection(), listingName)
             && storeEmptyFiles(session.connection(), serverEntries);
     if (!filled || !SetServerDirectory(session.connection(), serverFolder + listingName))
-        return fail(QStringLiteral("cannot fill the server folder: ") + session.connection()->lastError());
+        return fail(QStringLiteral("cannot fill the server folder: ") + describe(session.connection()->error()));
     std::optional<std::vector<ServerEntry>> serverListing;
     const std::optional<double> serverStall = measureRun(
         QStringLiteral("server listing"), [&] { serverListing = ReadServerEntries(session.connection()); });

@@ -2,6 +2,7 @@
 // "d|f<TAB>size<TAB>YYYY-MM-DD HH:MM:SS<TAB>attributes<TAB>name". Handy for checking a server
 // against the listing parser and the engine without the window.
 #include "session/ftpconnection.h"
+#include "session/ftperrortext.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -35,12 +36,12 @@ int main(int argc, char **argv)
     FtpConnection connection;
     if (!connection.connectToHost(url.host(), quint16(url.port(21)),
             user.isEmpty() ? QStringLiteral("anonymous") : user, url.password(QUrl::FullyDecoded), !active))
-        return fail(connection.lastError());
+        return fail(describe(connection.error()));
     if (!path.isEmpty() && path != QLatin1String("/") && !connection.setCurrentDirectory(path))
-        return fail(connection.lastError());
+        return fail(describe(connection.error()));
     const std::optional<QList<RemoteEntry>> entries = connection.list();
     if (!entries)
-        return fail(connection.lastError());
+        return fail(describe(connection.error()));
 
     QTextStream out(stdout);
     for (const RemoteEntry &entry : *entries) {

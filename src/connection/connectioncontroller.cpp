@@ -8,6 +8,7 @@
 #include "core/textcatalogue.h"
 #include "session/ftpaddress.h"
 #include "session/ftpconnection.h"
+#include "session/ftperrortext.h"
 #include "session/session.h"
 
 #include <QTimer>
@@ -201,11 +202,12 @@ bool ConnectionController::ConnectFtp(
     if (dropIfCancelled())
         return false;
     if (!connected) {
-        m_failureReason = connection->lastError();
+        const FtpError error = connection->error();
         // The connection layer's words speak of ftpes://, which the user never typed.
-        const QString notOffered = text("FTP_TLSNOTOFFERED");
-        if (tlsKnown && m_failureReason.startsWith(notOffered))
-            m_failureReason = text("TLS_STILLREQUIRED") + m_failureReason.mid(notOffered.size());
+        if (tlsKnown && error.kind() == FtpError::Kind::TlsNotOffered)
+            m_failureReason = text("TLS_STILLREQUIRED") + u' ' + error.detail();
+        else
+            m_failureReason = describe(error);
         return false;
     }
     if (connection->isEncrypted())

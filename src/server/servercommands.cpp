@@ -9,6 +9,7 @@
 #include "server/serverlistmodel.h"
 #include "server/serverlistview.h"
 #include "server/serverpane.h"
+#include "session/ftperrortext.h"
 #include "session/listingparser.h"
 #include "session/session.h"
 #include "transfer/downloadengine.h"
@@ -170,7 +171,7 @@ void ServerCommands::rename()
         FtpConnection *connection = m_services.session.connection();
         renamed = RenameServerItem(connection, old, answer);
         if (!renamed && connection)
-            reason = connection->lastError();
+            reason = describe(connection->error());
     }
     if (!renamed) {
         writeLine(failureLine("FRMPUSERVER_RENAMEFAILED", reason), HistoryLog::Colour::Red);
@@ -195,7 +196,7 @@ void ServerCommands::newFolder()
         FtpConnection *connection = m_services.session.connection();
         created = CreateServerFolder(connection, name);
         if (!created && connection)
-            reason = connection->lastError();
+            reason = describe(connection->error());
     }
     if (!created) {
         writeLine(failureLine("FRMPUSERVER_DIRFAILED", reason), HistoryLog::Colour::Red);

@@ -10,6 +10,7 @@
 #include "server/serverlisting.h"
 #include "server/serverlistmodel.h"
 #include "server/serverlistview.h"
+#include "session/ftperrortext.h"
 #include "session/session.h"
 #include "transfer/deleteengine.h"
 #include "widgets/busycursor.h"
@@ -216,7 +217,7 @@ void ServerPane::listServerFolder(PathBoxStep step)
     // An unreadable folder must not pass for an empty one.
     if (!entries && isConnected()) {
         m_services.history.appendLine(
-            text("FRMSERVER_LISTFAILED") + u' ' + connection->lastError() + QStringLiteral("\r\n"),
+            text("FRMSERVER_LISTFAILED") + u' ' + describe(connection->error()) + QStringLiteral("\r\n"),
             HistoryLog::Colour::Red);
     }
     m_model->setEntries(entries ? std::move(*entries) : std::vector<ServerEntry>());

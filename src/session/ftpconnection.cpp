@@ -1,6 +1,7 @@
 #include "session/ftpconnection.h"
 
 #include "session/ftpconnectionprivate.h"
+#include "session/ftpdirectorycommands.h"
 
 // Every public call runs through Private::call(), which refuses re-entry and, because it holds a
 // shared reference to the engine state, lets the call unwind safely even when this object is
@@ -19,27 +20,27 @@ FtpConnection::~FtpConnection()
 
 void FtpConnection::setTimeouts(const Timeouts &timeouts)
 {
-    d->timeouts = timeouts;
+    d->exchange().setTimeouts(timeouts);
 }
 
 FtpConnection::Timeouts FtpConnection::timeouts() const
 {
-    return d->timeouts;
+    return d->exchange().timeouts();
 }
 
 void FtpConnection::setProgressCallback(ProgressCallback callback)
 {
-    d->progress = std::move(callback);
+    d->exchange().data().setProgressCallback(std::move(callback));
 }
 
 void FtpConnection::setSecurity(FtpSecurity security)
 {
-    d->security = security;
+    d->login().setSecurity(security);
 }
 
 void FtpConnection::setCertificateTrust(std::shared_ptr<CertificateTrust> trust)
 {
-    d->trust = std::move(trust);
+    d->login().setCertificateTrust(std::move(trust));
 }
 
 bool FtpConnection::isEncrypted() const
@@ -61,7 +62,7 @@ bool FtpConnection::connectToHost(
 
 bool FtpConnection::isConnected() const
 {
-    return d->isConnected();
+    return d->exchange().isConnected();
 }
 
 bool FtpConnection::isBusy() const
@@ -82,95 +83,99 @@ void FtpConnection::setRunCancellation(const RunCancellation *cancellation)
 std::optional<QString> FtpConnection::currentDirectory()
 {
     const std::shared_ptr<Private> keep = d;
-    return keep->call([&] { return keep->currentDirectory(); });
+    return keep->call([&] { return FtpDirectoryCommands::currentDirectory(keep->exchange()); });
 }
 
 bool FtpConnection::setCurrentDirectory(const QString &path)
 {
     const std::shared_ptr<Private> keep = d;
-    return keep->call([&] { return keep->setCurrentDirectory(path); });
+    return keep->call([&] { return FtpDirectoryCommands::setCurrentDirectory(keep->exchange(), path); });
 }
 
 std::optional<QList<RemoteEntry>> FtpConnection::list(QStringList *refusedNames)
 {
     const std::shared_ptr<Private> keep = d;
-    return keep->call([&] { return keep->list(refusedNames); });
+    return keep->call([&] { return keep->listing().list(refusedNames); });
 }
 
 bool FtpConnection::getFile(const QString &remoteName, const QString &localPath)
 {
     const std::shared_ptr<Private> keep = d;
-    return keep->call([&] { return keep->getFile(remoteName, localPath); });
+    return keep->call([&] { return keep->download().getFile(remoteName, localPath); });
 }
 
 bool FtpConnection::openFileForWriting(const QString &remoteName, TransferType type)
 {
     const std::shared_ptr<Private> keep = d;
-    return keep->call([&] { return keep->openFileForWriting(remoteName, type); });
+    return keep->call([&] { return keep->upload().open(remoteName, type); });
 }
 
 bool FtpConnection::writeFile(const QByteArray &block)
 {
     const std::shared_ptr<Private> keep = d;
-    return keep->call([&] { return keep->writeFile(block); });
+    return keep->call([&] { return keep->upload().write(block); });
 }
 
 bool FtpConnection::closeFile()
 {
     const std::shared_ptr<Private> keep = d;
-    return keep->call([&] { return keep->closeFile(); });
+    return keep->call([&] { return keep->upload().close(); });
 }
 
 bool FtpConnection::abortFile()
 {
     const std::shared_ptr<Private> keep = d;
-    return keep->call([&] { return keep->abortFile(); });
+    return keep->call([&] { return keep->upload().abort(); });
 }
 
 std::optional<qint64> FtpConnection::fileSize(const QString &name)
 {
     const std::shared_ptr<Private> keep = d;
-    return keep->call([&] { return keep->fileSize(name); });
+    return keep->call([&] { return keep->download().fileSize(name); });
 }
 
 bool FtpConnection::noop()
 {
     const std::shared_ptr<Private> keep = d;
-    return keep->call([&] { return keep->simpleCommand(QStringLiteral("NOOP"), {}); });
+    return keep->call(
+        [&] { return FtpDirectoryCommands::simpleCommand(keep->exchange(), QStringLiteral("NOOP"), {}); });
 }
 
 bool FtpConnection::createDirectory(const QString &name)
 {
     const std::shared_ptr<Private> keep = d;
-    return keep->call([&] { return keep->simpleCommand(QStringLiteral("MKD"), name); });
+    return keep->call(
+        [&] { return FtpDirectoryCommands::simpleCommand(keep->exchange(), QStringLiteral("MKD"), name); });
 }
 
 bool FtpConnection::removeDirectory(const QString &name)
 {
     const std::shared_ptr<Private> keep = d;
-    return keep->call([&] { return keep->simpleCommand(QStringLiteral("RMD"), name); });
+    return keep->call(
+        [&] { return FtpDirectoryCommands::simpleCommand(keep->exchange(), QStringLiteral("RMD"), name); });
 }
 
 bool FtpConnection::deleteFile(const QString &name)
 {
     const std::shared_ptr<Private> keep = d;
-    return keep->call([&] { return keep->simpleCommand(QStringLiteral("DELE"), name); });
+    return keep->call(
+        [&] { return FtpDirectoryCommands::simpleCommand(keep->exchange(), QStringLiteral("DELE"), name); });
 }
 
 bool FtpConnection::rename(const QString &from, const QString &to)
 {
     const std::shared_ptr<Private> keep = d;
-    return keep->call([&] { return keep->rename(from, to); });
+    return keep->call([&] { return FtpDirectoryCommands::rename(keep->exchange(), from, to); });
 }
 
 bool FtpConnection::startProbe()
 {
-    return d->startProbe();
+    return d->probe().start();
 }
 
 bool FtpConnection::isProbing() const
 {
-    return d->isProbing();
+    return d->probe().isProbing();
 }
 
 void FtpConnection::close()
@@ -178,7 +183,7 @@ void FtpConnection::close()
     d->close();
 }
 
-QString FtpConnection::lastError() const
+FtpError FtpConnection::error() const
 {
-    return d->lastError;
+    return d->exchange().error();
 }

@@ -4,6 +4,7 @@
 // A handler may close or even delete the connection while a call waits inside it: the call then
 // returns false without touching the deleted object.
 
+#include "session/ftperror.h"
 #include "session/ftpsecurity.h"
 #include "session/remoteentry.h"
 
@@ -59,8 +60,8 @@ public:
     // Ends the operation under way; it returns false.
     void cancel();
     // Observes a run's Stop (the session sets its own): once it is cancelled, every call fails at
-    // once with the catalogue's FTP_CANCELLED text as lastError(), sending nothing, and the call
-    // under way ends at once; an upload left open is dropped.
+    // once with a Cancelled error(), sending nothing, and the call under way ends at once; an
+    // upload left open is dropped.
     void setRunCancellation(const RunCancellation *cancellation);
 
     std::optional<QString> currentDirectory();
@@ -84,7 +85,7 @@ public:
     bool abortFile();
 
     // RFC 3659 SIZE in binary mode: the size of the file as the server stores it; nullopt when
-    // the server has no SIZE or gave no number (lastError() says why).
+    // the server has no SIZE or gave no number (error() says why).
     std::optional<qint64> fileSize(const QString &name);
 
     // NOOP: proves the server still answers without changing anything.
@@ -107,8 +108,9 @@ public:
     // waits inside this connection, it makes that call return false.
     void close();
 
-    // Human-readable reason of the last failure: the server's reply or the socket error.
-    QString lastError() const;
+    // Why the last call failed: the server's reply, the socket's failure, or the engine's own
+    // reason; describe() (session/ftperrortext.h) gives the user's words for it.
+    FtpError error() const;
 
 signals:
     // Every command line as it goes to the server (the password masked), for logs and tests.

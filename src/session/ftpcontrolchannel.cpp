@@ -1,8 +1,5 @@
 #include "session/ftpcontrolchannel.h"
 
-#include "core/textcatalogue.h"
-#include "session/ftpfailure.h"
-
 #include <QSslSocket>
 
 FtpControlChannel::FtpControlChannel(QObject *parent)
@@ -23,15 +20,15 @@ FtpControlChannel::FtpControlChannel(QObject *parent)
         m_reader.addData(m_socket->readAll());
         if (m_reader.error() != FtpReplyReader::Error::None) {
             // Nothing after an unreadable reply can be matched to a command any more.
-            fail(FtpFailure::unreadableReply(m_reader.error()));
+            fail(FtpError::unreadableReply(m_reader.error()));
             m_socket->abort();
         } else if (m_reader.hasReply()) {
             emit activity();
         }
     });
     connect(m_socket, &QTcpSocket::errorOccurred, this,
-        [this](QAbstractSocket::SocketError) { fail(FtpFailure::socketError(*m_socket)); });
-    connect(m_socket, &QTcpSocket::disconnected, this, [this] { fail(text("FTP_CLOSEDBYSERVER")); });
+        [this](QAbstractSocket::SocketError) { fail(FtpError::fromSocket(*m_socket)); });
+    connect(m_socket, &QTcpSocket::disconnected, this, [this] { fail(FtpError(FtpError::Kind::ClosedByServer)); });
 }
 
 FtpControlChannel::~FtpControlChannel()
@@ -45,7 +42,7 @@ void FtpControlChannel::connectToHost(const QString &host, quint16 port, bool im
     m_socket->abort();
     m_reader.clear();
     m_failed = false;
-    m_errorString.clear();
+    m_error = {};
     m_handshakeErrors.clear();
     m_implicitTls = implicitTls;
     // Taken afresh for every connection, so certificates added to the defaults since count. Data
@@ -130,19 +127,19 @@ void FtpControlChannel::quit()
     m_failed = true;
 }
 
-void FtpControlChannel::abort()
+void FtpControlChannel::drop()
 {
     m_socket->abort();
     m_reader.clear();
     m_failed = true;
 }
 
-void FtpControlChannel::fail(const QString &reason)
+void FtpControlChannel::fail(const FtpError &error)
 {
     // The first reason is the real one; a disconnect after an error adds nothing.
     if (!m_failed) {
         m_failed = true;
-        m_errorString = reason;
+        m_error = error;
     }
     emit activity();
 }

@@ -2,6 +2,7 @@
 // The control connection of an FTP session (RFC 959's protocol interpreter side): sends command
 // lines and collects the server's complete replies. Knows no command sequences.
 
+#include "session/ftperror.h"
 #include "session/ftpreply.h"
 #include "session/ftpreplyreader.h"
 
@@ -42,7 +43,7 @@ public:
     QSslConfiguration sessionConfiguration() const;
     // An error occurred or the server closed the connection since connectToHost().
     bool hasFailed() const { return m_failed; }
-    QString errorString() const { return m_errorString; }
+    FtpError error() const { return m_error; }
 
     // Sends one command line; the text must not contain CR or LF.
     void sendCommand(const QString &command);
@@ -55,7 +56,7 @@ public:
     // Sends QUIT without waiting for the answer and closes gracefully.
     void quit();
     // Drops the connection at once, discarding unsent commands and unread replies.
-    void abort();
+    void drop();
 
 signals:
     // Connected, encrypted, a reply was completed, the connection failed or it was closed:
@@ -63,12 +64,12 @@ signals:
     void activity();
 
 private:
-    void fail(const QString &reason);
+    void fail(const FtpError &error);
 
     QSslSocket *m_socket;
     FtpReplyReader m_reader;
     bool m_implicitTls = false;
     QList<QSslError> m_handshakeErrors;
     bool m_failed = false;
-    QString m_errorString;
+    FtpError m_error;
 };

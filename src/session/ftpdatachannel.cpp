@@ -1,8 +1,5 @@
 #include "session/ftpdatachannel.h"
 
-#include "core/textcatalogue.h"
-#include "session/ftpfailure.h"
-
 #include <QIODevice>
 #include <QSslSocket>
 #include <QTcpServer>
@@ -111,7 +108,7 @@ bool FtpDataChannel::listen(const QHostAddress &address, const QHostAddress &exp
     });
     if (m_server->listen(address, 0))
         return true;
-    m_errorString = m_server->errorString();
+    m_error = FtpError(FtpError::Kind::SocketFailed, m_server->errorString());
     return false;
 }
 
@@ -139,9 +136,9 @@ void FtpDataChannel::attach(QTcpSocket *socket)
         // only with our own close: a server that closes or resets before it, even after our last
         // write, did not take every byte.
         if (error != QAbstractSocket::RemoteHostClosedError)
-            fail(FtpFailure::socketError(*m_socket));
+            fail(FtpError::fromSocket(*m_socket));
         else if (m_writing)
-            fail(text("FTP_DATACLOSED"));
+            fail(FtpError(FtpError::Kind::DataClosed));
         else if (m_encryption)
             onPeerClosed();
     });
@@ -166,7 +163,7 @@ void FtpDataChannel::beginHandshake()
     connect(socket, &QSslSocket::encrypted, this, [this, socket] {
         // A data connection that shows another certificate is not our server's.
         if (socket->peerCertificate() != m_expectedCertificate)
-            fail(text("FTP_TLSDATAPEER"));
+            fail(FtpError(FtpError::Kind::DataPeerMismatch));
         else if (m_finishPending)
             finishWriting();
     });
@@ -226,7 +223,7 @@ bool FtpDataChannel::flushToSink()
     while (written < m_buffer.size()) {
         const qint64 step = m_sink->write(m_buffer.constData() + written, m_buffer.size() - written);
         if (step <= 0) {
-            fail(m_sink->errorString());
+            fail(FtpError(FtpError::Kind::LocalFile, m_sink->errorString()));
             return false;
         }
         written += step;
@@ -242,7 +239,7 @@ void FtpDataChannel::onDisconnected()
     if (m_heldDescriptor >= 0)
         ::shutdown(m_heldDescriptor, SHUT_WR);
     if (m_writing && !m_closing) {
-        fail(text("FTP_DATACLOSED"));
+        fail(FtpError(FtpError::Kind::DataClosed));
         return;
     }
     m_writing = false;
@@ -279,7 +276,7 @@ void FtpDataChannel::finishWriting()
     m_finishPending = false;
     if (!m_socket || m_socket->state() == QAbstractSocket::UnconnectedState) {
         if (m_writing) {
-            fail(text("FTP_DATACLOSED"));
+            fail(FtpError(FtpError::Kind::DataClosed));
             return;
         }
         m_finished = true;
@@ -302,7 +299,7 @@ void FtpDataChannel::finishWriting()
     m_socket->disconnectFromHost();
 }
 
-void FtpDataChannel::abort()
+void FtpDataChannel::drop()
 {
     releaseHeldDescriptor();
     m_sink = nullptr;
@@ -314,10 +311,13 @@ void FtpDataChannel::abort()
     }
 }
 
-void FtpDataChannel::fail(const QString &reason)
+void FtpDataChannel::fail(const FtpError &error)
 {
-    if (m_errorString.isEmpty())
-        m_errorString = reason.isEmpty() ? text("FTP_DATAFAILED") : reason;
+    // Qt's words or the sink's may be empty; the failure still needs a reason.
+    const bool saysNothing = (error.kind() == FtpError::Kind::SocketFailed || error.kind() == FtpError::Kind::LocalFile)
+        && error.detail().isEmpty();
+    if (!m_error.isError())
+        m_error = saysNothing ? FtpError(FtpError::Kind::DataFailed) : error;
     if (m_socket) {
         m_socket->disconnect(this);
         m_socket->abort();

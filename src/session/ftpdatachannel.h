@@ -3,6 +3,8 @@
 // or active (the server connects to our listening socket). Moves bytes in large blocks between
 // the socket and a local device; knows nothing of commands or replies.
 
+#include "session/ftperror.h"
+
 #include <QByteArray>
 #include <QHostAddress>
 #include <QObject>
@@ -46,8 +48,8 @@ public:
     bool isConnected() const;
     // The connection closed after it was established and every received byte was delivered.
     bool isFinished() const { return m_finished; }
-    bool hasFailed() const { return !m_errorString.isEmpty(); }
-    QString errorString() const { return m_errorString; }
+    bool hasFailed() const { return m_error.isError(); }
+    FtpError error() const { return m_error; }
 
     // Received bytes go to device (opened for writing) in large blocks; without a device they are
     // kept in memory until a device is set.
@@ -63,7 +65,8 @@ public:
     // Bytes received or sent so far.
     qint64 bytesTransferred() const { return m_transferred; }
 
-    void abort();
+    // Closes at once, without a word to the peer; nothing more reaches the sink.
+    void drop();
 
 signals:
     // Connected, data moved, finished or failed: whoever waits should look.
@@ -78,7 +81,7 @@ private:
     void readAvailable();
     bool flushToSink();
     void onDisconnected();
-    void fail(const QString &reason);
+    void fail(const FtpError &error);
     void releaseHeldDescriptor();
 
     std::optional<QSslConfiguration> m_encryption;
@@ -95,7 +98,7 @@ private:
     bool m_handshakeWanted = false;
     bool m_finishPending = false; // finishWriting() waits for the TLS handshake
     int m_heldDescriptor = -1; // keeps a finished TLS upload's socket open, see finishWriting()
-    QString m_errorString;
+    FtpError m_error;
 
     static inline int s_liveCount = 0;
 };

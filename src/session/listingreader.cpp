@@ -1,9 +1,6 @@
 #include "session/listingreader.h"
 
-#include "core/textcatalogue.h"
 #include "session/listingparser.h"
-
-#include <QLocale>
 
 ListingReader::ListingReader(Format format, const QDateTime &now)
     : m_format(format)
@@ -67,8 +64,7 @@ void ListingReader::parseLine(QByteArrayView bytes)
 
 qint64 ListingReader::fail()
 {
-    setErrorString(
-        text("FTP_LISTINGTOOLONG").arg(QLocale().toString(qlonglong(MaxEntries))).arg(MaxBytes / (1024 * 1024)));
+    m_overflowed = true;
     m_entries.clear();
     m_partialLine.clear();
     return -1;

@@ -30,12 +30,14 @@ public:
     QList<RemoteEntry> takeEntries() { return std::exchange(m_entries, {}); }
     // Names the server listed that cannot be an entry of this folder, in listing order.
     QStringList refusedNames() const { return m_refusedNames; }
+    // The listing went past MaxEntries or MaxBytes and was stopped.
+    bool hasOverflowed() const { return m_overflowed; }
 
     bool isSequential() const override { return true; }
 
 protected:
     qint64 readData(char *data, qint64 maxSize) override;
-    // Fails (-1, errorString() says why) once the listing passes MaxEntries or MaxBytes.
+    // Fails (-1, hasOverflowed() says why) once the listing passes MaxEntries or MaxBytes.
     qint64 writeData(const char *data, qint64 size) override;
 
 private:
@@ -47,6 +49,7 @@ private:
     QByteArray m_partialLine; // received after the last line end
     bool m_skippingLine = false; // the line under way passed MaxLineLength
     qint64 m_received = 0;
+    bool m_overflowed = false;
     QList<RemoteEntry> m_entries;
     QStringList m_refusedNames;
 };

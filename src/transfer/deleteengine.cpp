@@ -7,6 +7,7 @@
 #include "core/textcatalogue.h"
 #include "server/serverlisting.h"
 #include "session/ftpconnection.h"
+#include "session/ftperrortext.h"
 #include "transfer/serverfolderwalk.h"
 #include "transfer/serverpath.h"
 
@@ -44,7 +45,7 @@ void DeleteEngine::DeleteSelection(const QList<TransferItem> &selection)
                 m_deleteList.push_back({ item.name, base, FileAttribute::Normal, item.size });
         }
     } else if (connection() && !selection.isEmpty()) {
-        writeFailure("FRMSERVER_CDFAILED", connection()->lastError());
+        writeFailure("FRMSERVER_CDFAILED", describe(connection()->error()));
     }
 
     if (connection() && !m_deleteList.empty()) {
@@ -151,5 +152,5 @@ void DeleteEngine::writeResult(bool deleted)
     if (deleted)
         writeLine(text("MDEL_DELOK"), HistoryLog::Colour::Green);
     else if (!isCancelled()) // the Stop's own line says what happened
-        writeFailure("MDEL_DELFAILED", connection() ? connection()->lastError() : QString());
+        writeFailure("MDEL_DELFAILED", connection() ? describe(connection()->error()) : QString());
 }

@@ -7,6 +7,7 @@
 #include "core/textcatalogue.h"
 #include "server/serverlisting.h"
 #include "session/ftpconnection.h"
+#include "session/ftperrortext.h"
 #include "session/listingparser.h"
 #include "transfer/serverfolderwalk.h"
 #include "transfer/temporaryname.h"
@@ -88,7 +89,7 @@ void DownloadEngine::DownloadSelection(const QList<TransferItem> &selection, con
     }
     // Without knowing where the server is, no entry's server path would be true.
     if (current.isEmpty()) {
-        writeFailure("FRMSERVER_CDFAILED", connection()->lastError());
+        writeFailure("FRMSERVER_CDFAILED", describe(connection()->error()));
         return;
     }
     m_serverFolder = base;
@@ -231,7 +232,7 @@ bool DownloadEngine::DownloadFile(
         return false;
     };
     if (!received)
-        return fail(ftp ? ftp->lastError() : QString());
+        return fail(ftp ? describe(ftp->error()) : QString());
 
     // The server's SIZE answer describes the file as it is now (and follows links, unlike a
     // listing's size); the listing's size counts when the server gave no answer.

@@ -3,6 +3,7 @@
 #include "core/paths.h"
 #include "server/serverlisting.h"
 #include "session/ftpconnection.h"
+#include "session/ftperrortext.h"
 #include "transfer/serverengine.h"
 
 #include <QCryptographicHash>
@@ -138,7 +139,7 @@ std::optional<std::vector<ServerFolder>> ServerFolderWalk::listFolderInto(
     const std::optional<QList<RemoteEntry>> listing = m_engine.connection()->list(&refusedNames);
     if (!listing) {
         if (!m_engine.isCancelled())
-            m_engine.writeFailure("FRMSERVER_LISTFAILED", path + u' ' + m_engine.connection()->lastError());
+            m_engine.writeFailure("FRMSERVER_LISTFAILED", path + u' ' + describe(m_engine.connection()->error()));
         return std::nullopt;
     }
     if (!folder.unique.isEmpty())

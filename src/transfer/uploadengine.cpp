@@ -8,6 +8,7 @@
 #include "core/textcatalogue.h"
 #include "server/serverlisting.h"
 #include "session/ftpconnection.h"
+#include "session/ftperrortext.h"
 #include "session/session.h"
 #include "transfer/asciilist.h"
 #include "transfer/serverpath.h"
@@ -72,7 +73,7 @@ void UploadEngine::UploadSelection(const QList<TransferItem> &selection, const Q
 
     const QString start = GetServerDirectory(connection());
     if (start.isEmpty()) {
-        writeFailure("FRMSERVER_CDFAILED", connection()->lastError());
+        writeFailure("FRMSERVER_CDFAILED", describe(connection()->error()));
         return;
     }
     const int count = int(m_uploadList.size());
@@ -229,7 +230,7 @@ bool UploadEngine::UploadFile(
             removeLeftover(temporary);
         const FtpConnection *current = connection();
         if (!current || !current->isConnected() || isCancelled())
-            return failUpload(current ? current->lastError() : QString());
+            return failUpload(current ? describe(current->error()) : QString());
         writeLine(text("TRANSFER_DIRECTUPLOAD") + u' ' + remoteName);
         file.seek(0);
     }
@@ -288,7 +289,7 @@ UploadEngine::Sent UploadEngine::sendFile(
     if (!ftp->openFileForWriting(remoteName, type)) {
         // Refused by a server that still answers: nothing arrived under that name.
         const bool refused = ftp && ftp->isConnected() && !isCancelled();
-        return { refused ? Outcome::Refused : Outcome::Failed, ftp ? ftp->lastError() : QString() };
+        return { refused ? Outcome::Refused : Outcome::Failed, ftp ? describe(ftp->error()) : QString() };
     }
 
     qint64 sent = 0;
@@ -297,7 +298,7 @@ UploadEngine::Sent UploadEngine::sendFile(
         if (block.isEmpty() && file.error() != QFileDevice::NoError)
             break;
         if (!ftp || !ftp->writeFile(block))
-            return { Outcome::Failed, ftp ? ftp->lastError() : QString() };
+            return { Outcome::Failed, ftp ? describe(ftp->error()) : QString() };
         sent += block.size();
         if (status)
             status->setFileProgress(sent, size);
@@ -314,7 +315,7 @@ UploadEngine::Sent UploadEngine::sendFile(
         return { Outcome::Failed, reason };
     }
     if (!ftp->closeFile())
-        return { Outcome::Failed, ftp ? ftp->lastError() : QString() };
+        return { Outcome::Failed, ftp ? describe(ftp->error()) : QString() };
     // A 226 only says the server is done; its SIZE says what it stored. In ASCII type the stored
     // size differs legitimately (RFC 959, 3.1.1.1: each side keeps its own line ends).
     if (type == FtpConnection::TransferType::Binary) {

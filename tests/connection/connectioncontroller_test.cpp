@@ -5,6 +5,7 @@
 #include "core/progresssink.h"
 #include "core/textcatalogue.h"
 #include "session/ftpconnection.h"
+#include "session/ftperrortext.h"
 #include "session/session.h"
 #include "support/englishcatalogue.h"
 #include "support/ftprelay.h"
@@ -611,7 +612,7 @@ TEST_F(ConnectionControllerTest, CommandDuringAWatchProbeSucceeds)
         }
     });
     ASSERT_TRUE(QTest::qWaitFor([&] { return listed.has_value(); }, 10000));
-    EXPECT_TRUE(*listed) << connection->lastError().toStdString();
+    EXPECT_TRUE(*listed) << describe(connection->error()).toStdString();
     EXPECT_TRUE(prompts.asked().isEmpty());
     EXPECT_TRUE(controller.watchTimer()->isActive());
 }
@@ -873,7 +874,8 @@ TEST_F(ConnectionControllerTest, AConnectionAStoppedRunLeftIsUsableOrSilentlyRep
         }
         {
             Session::Run run(session);
-            EXPECT_TRUE(session.connection()->list().has_value()) << session.connection()->lastError().toStdString();
+            EXPECT_TRUE(session.connection()->list().has_value())
+                << describe(session.connection()->error()).toStdString();
         }
         for (const Line &line : lines())
             EXPECT_NE(line.colour, Colour::Red) << line.text.toStdString();

@@ -2,6 +2,7 @@
 #include "core/fileattributes.h"
 #include "session/ftpconnection.h"
 #include "session/ftpdatachannel.h"
+#include "session/ftperrortext.h"
 #include "support/ftprelay.h"
 #include "support/ftptestserver.h"
 
@@ -57,7 +58,7 @@ protected:
         m_connection.setTimeouts({ testTimeoutMs, testTimeoutMs, testTimeoutMs });
         QObject::connect(
             &m_connection, &FtpConnection::commandSent, [this](const QString &command) { m_commands.append(command); });
-        ASSERT_TRUE(connectToServer(m_connection)) << m_connection.lastError().toStdString();
+        ASSERT_TRUE(connectToServer(m_connection)) << describe(m_connection.error()).toStdString();
     }
 
     bool connectToServer(FtpConnection &connection)
@@ -79,7 +80,7 @@ TEST_P(FtpConnectionTest, LogsInWithFeaturesAndUsesTheModesDataCommand)
     EXPECT_TRUE(m_connection.isConnected());
     EXPECT_TRUE(m_commands.contains(QStringLiteral("FEAT")));
     EXPECT_TRUE(m_commands.contains(QStringLiteral("PASS ****")));
-    ASSERT_TRUE(m_connection.list().has_value()) << m_connection.lastError().toStdString();
+    ASSERT_TRUE(m_connection.list().has_value()) << describe(m_connection.error()).toStdString();
     // RFC 3659: MLSD where FEAT announced MLST, LIST elsewhere (vsftpd).
     EXPECT_TRUE(m_commands.contains(QStringLiteral("MLSD")) || m_commands.contains(QStringLiteral("LIST")));
     const QString dataCommand = GetParam() ? QStringLiteral("PASV") : QStringLiteral("PORT ");
@@ -111,7 +112,7 @@ TEST_P(FtpConnectionTest, ChangesAndReportsDirectories)
         const QString path = QString::fromUtf8(step.path);
         EXPECT_EQ(m_connection.setCurrentDirectory(path), step.ok) << step.path;
         if (!step.ok) {
-            EXPECT_TRUE(m_connection.lastError().startsWith(QLatin1Char('5'))) << step.path;
+            EXPECT_EQ(m_connection.error().replyClass(), FtpReply::ReplyClass::PermanentError) << step.path;
         }
         EXPECT_EQ(m_connection.currentDirectory(), QString::fromUtf8(step.current)) << step.path;
     }
@@ -124,7 +125,7 @@ TEST_P(FtpConnectionTest, ListsNamesWithBlanksAndUmlauts)
     ASSERT_TRUE(m_server.writeFile(QStringLiteral("pub/empty"), {}));
     ASSERT_TRUE(m_connection.setCurrentDirectory(QStringLiteral("pub")));
     const std::optional<QList<RemoteEntry>> entries = m_connection.list();
-    ASSERT_TRUE(entries.has_value()) << m_connection.lastError().toStdString();
+    ASSERT_TRUE(entries.has_value()) << describe(m_connection.error()).toStdString();
     ASSERT_EQ(entries->size(), 3);
     QMap<QString, RemoteEntry> byName;
     for (const RemoteEntry &entry : *entries)
@@ -149,11 +150,11 @@ TEST_P(FtpConnectionTest, TransfersFilesByteForByteBothWays)
         const QByteArray data = randomBytes(file.size);
 
         ASSERT_TRUE(m_server.writeFile(name, data));
-        ASSERT_TRUE(m_connection.getFile(name, localPath(name))) << m_connection.lastError().toStdString();
+        ASSERT_TRUE(m_connection.getFile(name, localPath(name))) << describe(m_connection.error()).toStdString();
         EXPECT_EQ(readLocal(localPath(name)), data) << file.name;
 
         const QString copy = QStringLiteral("up ") + name;
-        ASSERT_TRUE(upload(m_connection, copy, data)) << m_connection.lastError().toStdString();
+        ASSERT_TRUE(upload(m_connection, copy, data)) << describe(m_connection.error()).toStdString();
         EXPECT_EQ(m_server.readFile(copy), data) << file.name;
     }
 }
@@ -167,23 +168,23 @@ TEST_P(FtpConnectionTest, DownloadOverwritesAndRefusalKeepsTheLocalFile)
     existing.close();
 
     EXPECT_FALSE(m_connection.getFile(QStringLiteral("missing.txt"), localPath(QStringLiteral("a.txt"))));
-    EXPECT_TRUE(m_connection.lastError().startsWith(QLatin1Char('5')));
+    EXPECT_EQ(m_connection.error().replyClass(), FtpReply::ReplyClass::PermanentError);
     EXPECT_EQ(readLocal(localPath(QStringLiteral("a.txt"))), QByteArray("old content that is longer"));
 
     ASSERT_TRUE(m_connection.getFile(QStringLiteral("a.txt"), localPath(QStringLiteral("a.txt"))))
-        << m_connection.lastError().toStdString() << m_commands.join(QLatin1Char('|')).toStdString();
+        << describe(m_connection.error()).toStdString() << m_commands.join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(readLocal(localPath(QStringLiteral("a.txt"))), QByteArray("new"));
 
     // A local file that cannot be written fails the call; the connection stays usable.
     EXPECT_FALSE(m_connection.getFile(QStringLiteral("a.txt"), localPath(QStringLiteral("no folder/a.txt"))));
-    EXPECT_FALSE(m_connection.lastError().isEmpty());
+    EXPECT_TRUE(m_connection.error().isError());
     // vsftpd ends the whole session when a TLS data connection is cut short: cleanly gone is
     // the other outcome a client must handle.
     const std::optional<QString> directory = m_connection.currentDirectory();
     if (m_server.isTls() && !m_connection.isConnected())
         return;
     EXPECT_EQ(directory, QStringLiteral("/"))
-        << m_connection.lastError().toStdString() << m_commands.join(QLatin1Char('|')).toStdString();
+        << describe(m_connection.error()).toStdString() << m_commands.join(QLatin1Char('|')).toStdString();
 }
 
 TEST_P(FtpConnectionTest, AsciiUploadTravelsWithNetworkLineEnds)
@@ -197,7 +198,7 @@ TEST_P(FtpConnectionTest, AsciiUploadTravelsWithNetworkLineEnds)
     FtpConnection connection;
     connection.setTimeouts({ testTimeoutMs, testTimeoutMs, testTimeoutMs });
     ASSERT_TRUE(connection.connectToHost(server.host(), server.port(), server.user(), server.password(), GetParam()))
-        << connection.lastError().toStdString();
+        << describe(connection.error()).toStdString();
     const QByteArray text = "first line\nsecond line\r\nthird\n";
     ASSERT_TRUE(upload(connection, QStringLiteral("text.txt"), text, FtpConnection::TransferType::Ascii));
     EXPECT_EQ(server.relay()->clientData(), QByteArray("first line\r\nsecond line\r\nthird\r\n"));
@@ -218,16 +219,16 @@ TEST_P(FtpConnectionTest, FolderAndFileCommandsReportTheServersAnswer)
 
     // A folder that still holds files cannot be removed.
     EXPECT_FALSE(m_connection.removeDirectory(QStringLiteral("full")));
-    EXPECT_TRUE(m_connection.lastError().startsWith(QLatin1Char('5')));
+    EXPECT_EQ(m_connection.error().replyClass(), FtpReply::ReplyClass::PermanentError);
     EXPECT_TRUE(m_server.exists(QStringLiteral("full/inside.txt")));
 
     EXPECT_TRUE(m_connection.deleteFile(QStringLiteral("full/inside.txt")));
     EXPECT_FALSE(m_server.exists(QStringLiteral("full/inside.txt")));
     EXPECT_FALSE(m_connection.deleteFile(QStringLiteral("full/inside.txt")));
-    EXPECT_TRUE(m_connection.lastError().startsWith(QLatin1Char('5')));
+    EXPECT_EQ(m_connection.error().replyClass(), FtpReply::ReplyClass::PermanentError);
 
     EXPECT_FALSE(m_connection.rename(QStringLiteral("missing"), QStringLiteral("other")));
-    EXPECT_TRUE(m_connection.lastError().startsWith(QLatin1Char('5')));
+    EXPECT_EQ(m_connection.error().replyClass(), FtpReply::ReplyClass::PermanentError);
     // Servers on Unix rename onto an existing name (POSIX rename replaces the target).
     EXPECT_TRUE(m_connection.rename(QStringLiteral("one.txt"), QStringLiteral("two.txt")));
     EXPECT_FALSE(m_server.exists(QStringLiteral("one.txt")));
@@ -250,7 +251,7 @@ TEST_P(FtpConnectionTest, UploadIntoMissingFolderFails)
 {
     EXPECT_FALSE(
         m_connection.openFileForWriting(QStringLiteral("missing/file.txt"), FtpConnection::TransferType::Binary));
-    EXPECT_TRUE(m_connection.lastError().startsWith(QLatin1Char('5')));
+    EXPECT_EQ(m_connection.error().replyClass(), FtpReply::ReplyClass::PermanentError);
     EXPECT_FALSE(m_connection.writeFile("data"));
     EXPECT_FALSE(m_connection.closeFile());
     EXPECT_TRUE(m_connection.noop());
@@ -274,7 +275,7 @@ TEST_P(FtpConnectionTest, DataConnectionsGoWhenTheirTransferEndsInsideARunningEv
         loop.quit();
     });
     loop.exec();
-    EXPECT_TRUE(transferred) << m_connection.lastError().toStdString();
+    EXPECT_TRUE(transferred) << describe(m_connection.error()).toStdString();
     EXPECT_EQ(mostAlive, 0);
 }
 
@@ -284,7 +285,7 @@ TEST_P(FtpConnectionTest, FileSizeIsTheStoredByteCount)
     ASSERT_TRUE(upload(m_connection, QStringLiteral("sized.bin"), data));
     EXPECT_EQ(m_connection.fileSize(QStringLiteral("sized.bin")), data.size());
     EXPECT_EQ(m_connection.fileSize(QStringLiteral("missing.bin")), std::nullopt);
-    EXPECT_FALSE(m_connection.lastError().isEmpty());
+    EXPECT_TRUE(m_connection.error().isError());
     EXPECT_TRUE(m_connection.noop());
 }
 
@@ -302,10 +303,10 @@ TEST_P(FtpConnectionTest, AbortFileEndsAnOpenUploadAndTheConnectionGoesOn)
         const qsizetype sent = m_commands.size();
         EXPECT_FALSE(m_connection.noop());
         EXPECT_EQ(m_commands.size(), sent);
-        ASSERT_TRUE(connectToServer(m_connection)) << m_connection.lastError().toStdString();
+        ASSERT_TRUE(connectToServer(m_connection)) << describe(m_connection.error()).toStdString();
     }
     const QByteArray data = randomBytes(300000);
-    ASSERT_TRUE(upload(m_connection, QStringLiteral("cut.bin"), data)) << m_connection.lastError().toStdString();
+    ASSERT_TRUE(upload(m_connection, QStringLiteral("cut.bin"), data)) << describe(m_connection.error()).toStdString();
     EXPECT_EQ(m_connection.fileSize(QStringLiteral("cut.bin")), data.size());
 }
 
@@ -352,16 +353,16 @@ TEST_P(FtpConnectionNetworkTest, TransfersOverTheRightDataConnection)
     QObject::connect(
         &connection, &FtpConnection::commandSent, [&](const QString &command) { commands.append(command); });
     ASSERT_TRUE(connection.connectToHost(server.host(), server.port(), server.user(), server.password(), c.passive))
-        << connection.lastError().toStdString();
+        << describe(connection.error()).toStdString();
 
     const QByteArray data = randomBytes(100000);
-    ASSERT_TRUE(upload(connection, QStringLiteral("x.bin"), data)) << connection.lastError().toStdString();
+    ASSERT_TRUE(upload(connection, QStringLiteral("x.bin"), data)) << describe(connection.error()).toStdString();
     const std::optional<QList<RemoteEntry>> entries = connection.list();
-    ASSERT_TRUE(entries.has_value()) << connection.lastError().toStdString();
+    ASSERT_TRUE(entries.has_value()) << describe(connection.error()).toStdString();
     ASSERT_EQ(entries->size(), 1);
     EXPECT_EQ(entries->first().size, data.size());
     ASSERT_TRUE(connection.getFile(QStringLiteral("x.bin"), local.filePath(QStringLiteral("x.bin"))))
-        << connection.lastError().toStdString();
+        << describe(connection.error()).toStdString();
     EXPECT_EQ(readLocal(local.filePath(QStringLiteral("x.bin"))), data);
     EXPECT_TRUE(std::any_of(commands.begin(), commands.end(), [&](const QString &command) {
         return command.startsWith(QLatin1String(c.dataCommand));

@@ -1,8 +1,8 @@
 // FtpConnection when the server or the link misbehaves, injected by the relay in front of any
 // server: every call fails within its time-out, says why, keeps the event loop running and
 // leaves the connection usable or cleanly gone. (The download engine keeps local files whole.)
-#include "core/textcatalogue.h"
 #include "session/ftpconnection.h"
+#include "session/ftperrortext.h"
 #include "support/ftprelay.h"
 #include "support/ftptestserver.h"
 
@@ -91,7 +91,7 @@ TEST_P(FtpConnectionFaultTest, CallFailsWithAReasonAndLeavesAUsableOrClosedConne
     const FaultCase &c = GetParam();
     FtpRelay &relay = *m_server.relay();
     if (c.call != Call::Connect && c.call != Call::Login) {
-        ASSERT_TRUE(connectToServer()) << m_connection.lastError().toStdString();
+        ASSERT_TRUE(connectToServer()) << describe(m_connection.error()).toStdString();
     }
     if (c.call == Call::Login) {
         QObject::connect(&m_connection, &FtpConnection::commandSent, [&](const QString &command) {
@@ -110,14 +110,14 @@ TEST_P(FtpConnectionFaultTest, CallFailsWithAReasonAndLeavesAUsableOrClosedConne
 
     EXPECT_FALSE(run(c.call));
 
-    EXPECT_FALSE(m_connection.lastError().isEmpty());
+    EXPECT_TRUE(m_connection.error().isError());
     EXPECT_GT(m_ticks, 0) << "the event loop ran during the call";
     EXPECT_FALSE(m_connection.isBusy());
     // Usable, or cleanly gone: then every call fails at once without a word on the wire.
     relay.setStalled(false);
     relay.releaseData();
     if (m_connection.isConnected()) {
-        EXPECT_TRUE(m_connection.noop()) << m_connection.lastError().toStdString();
+        EXPECT_TRUE(m_connection.noop()) << describe(m_connection.error()).toStdString();
     } else {
         EXPECT_FALSE(m_connection.noop());
         EXPECT_FALSE(m_connection.list().has_value());
@@ -152,7 +152,7 @@ TEST_F(FtpConnectionAbortTest, CancelSendsAborOrDropsASilentServer)
     for (const bool serverAnswers : { true, false }) {
         SCOPED_TRACE(serverAnswers ? "answers" : "silent");
         sent.clear();
-        ASSERT_TRUE(connectToServer()) << m_connection.lastError().toStdString();
+        ASSERT_TRUE(connectToServer()) << describe(m_connection.error()).toStdString();
         FtpRelay &relay = *m_server.relay();
         relay.setDataHold(64 * 1024);
         const auto held = QObject::connect(&relay, &FtpRelay::dataHeld, [&] {
@@ -163,7 +163,7 @@ TEST_F(FtpConnectionAbortTest, CancelSendsAborOrDropsASilentServer)
         QObject::disconnect(held);
         relay.setStalled(false);
         relay.releaseData();
-        EXPECT_EQ(m_connection.lastError(), text("FTP_CANCELLED"));
+        EXPECT_EQ(m_connection.error().kind(), FtpError::Kind::Cancelled);
         EXPECT_TRUE(sent.contains(QStringLiteral("ABOR")) || !serverAnswers);
         if (!serverAnswers) {
             EXPECT_FALSE(m_connection.isConnected());
@@ -172,9 +172,9 @@ TEST_F(FtpConnectionAbortTest, CancelSendsAborOrDropsASilentServer)
             // vsftpd ends the whole session when a TLS data connection is cut short (a "500 OOPS"
             // in the clear); the connection must then be cleanly gone, and the program reconnects.
             if (!m_server.isTls() || m_connection.isConnected()) {
-                EXPECT_EQ(directory, QStringLiteral("/")) << m_connection.lastError().toStdString();
+                EXPECT_EQ(directory, QStringLiteral("/")) << describe(m_connection.error()).toStdString();
                 ASSERT_TRUE(m_connection.getFile(QStringLiteral("big.bin"), localFile()))
-                    << m_connection.lastError().toStdString();
+                    << describe(m_connection.error()).toStdString();
                 EXPECT_EQ(QFile(localFile()).size(), fileSize);
             }
         }

@@ -1,7 +1,7 @@
 // FtpConnection's waits: time-outs, cancel, re-entry, a server that goes away, and the object
 // closed or deleted from a handler while a call waits inside it.
-#include "core/textcatalogue.h"
 #include "session/ftpconnection.h"
+#include "session/ftperrortext.h"
 #include "support/ftprelay.h"
 #include "support/ftptestserver.h"
 
@@ -66,7 +66,7 @@ protected:
         m_connection->setTimeouts({ testTimeoutMs, testTimeoutMs, testTimeoutMs });
         ASSERT_TRUE(
             m_connection->connectToHost(m_server.host(), m_server.port(), m_server.user(), m_server.password(), true))
-            << m_connection->lastError().toStdString();
+            << describe(m_connection->error()).toStdString();
     }
 
     // Downloads a file to nowhere, running handler while the relay holds the download under way;
@@ -109,21 +109,22 @@ TEST(FtpConnectionSilentServer, ConnectTimesOutWhileTheEventLoopRuns)
     EXPECT_LT(clock.elapsed(), 5000);
     EXPECT_GE(ticks, 5);
     EXPECT_FALSE(connection.isConnected());
-    EXPECT_FALSE(connection.lastError().isEmpty());
+    EXPECT_TRUE(connection.error().isError());
 }
 
 TEST_F(FtpConnectionWaitsTest, WrongPasswordGivesTheServersReason)
 {
     FtpConnection other;
     EXPECT_FALSE(other.connectToHost(m_server.host(), m_server.port(), m_server.user(), QStringLiteral("wrong"), true));
-    EXPECT_TRUE(other.lastError().startsWith(QLatin1String("530"))) << other.lastError().toStdString();
+    EXPECT_EQ(other.error().kind(), FtpError::Kind::Reply);
+    EXPECT_EQ(other.error().replyCode(), 530) << describe(other.error()).toStdString();
     EXPECT_FALSE(other.isConnected());
 }
 
 TEST_F(FtpConnectionWaitsTest, ServerGoneDuringDownloadFails)
 {
     EXPECT_FALSE(downloadWhile([&] { m_server.relay()->goAway(); }));
-    EXPECT_FALSE(m_connection->lastError().isEmpty());
+    EXPECT_TRUE(m_connection->error().isError());
     EXPECT_FALSE(m_connection->isConnected());
     EXPECT_FALSE(m_connection->noop());
 }
@@ -148,7 +149,7 @@ TEST_F(FtpConnectionWaitsTest, SecondCallDuringARunningOneIsRefusedAtOnce)
             nestedMs = clock.elapsed();
         },
         QStringLiteral("medium.bin")))
-        << m_connection->lastError().toStdString();
+        << describe(m_connection->error()).toStdString();
     EXPECT_FALSE(nestedResult);
     EXPECT_LT(nestedMs, 100);
     EXPECT_FALSE(m_connection->isBusy());
@@ -160,12 +161,12 @@ TEST_F(FtpConnectionWaitsTest, CancelEndsTheDownloadAndTheConnectionGoesOn)
     QStringList commands;
     QObject::connect(m_connection.get(), &FtpConnection::commandSent, [&](const QString &c) { commands.append(c); });
     EXPECT_FALSE(downloadWhile([&] { m_connection->cancel(); }));
-    EXPECT_EQ(m_connection->lastError(), text("FTP_CANCELLED"));
+    EXPECT_EQ(m_connection->error().kind(), FtpError::Kind::Cancelled);
     // RFC 959 ABOR, and its replies and the RETR's are not taken for the answer to what follows.
     EXPECT_TRUE(commands.contains(QStringLiteral("ABOR")));
     EXPECT_TRUE(m_connection->isConnected());
     EXPECT_EQ(m_connection->currentDirectory(), QStringLiteral("/"));
-    EXPECT_TRUE(m_connection->list().has_value()) << m_connection->lastError().toStdString();
+    EXPECT_TRUE(m_connection->list().has_value()) << describe(m_connection->error()).toStdString();
     EXPECT_TRUE(m_connection->setCurrentDirectory(QStringLiteral("/")));
 }
 
@@ -184,7 +185,8 @@ TEST_F(FtpConnectionWaitsTest, ProbeNeverWaitsAndACallTakesItOver)
     // A call made while the answer is out collects it and runs; the probe ends without a word.
     answered.reset();
     ASSERT_TRUE(m_connection->startProbe());
-    EXPECT_TRUE(m_connection->setCurrentDirectory(QStringLiteral("/"))) << m_connection->lastError().toStdString();
+    EXPECT_TRUE(m_connection->setCurrentDirectory(QStringLiteral("/")))
+        << describe(m_connection->error()).toStdString();
     EXPECT_FALSE(m_connection->isProbing());
     EXPECT_EQ(m_connection->currentDirectory(), QStringLiteral("/"));
     QCoreApplication::processEvents();

@@ -4,12 +4,10 @@
 #include "core/textcatalogue.h"
 #include "session/certificatetrust.h"
 #include "session/ftpconnection.h"
+#include "session/ftperrortext.h"
 #include "session/ftpreplyreader.h"
-#include "session/listingreader.h"
-#include "support/englishcatalogue.h"
 #include "support/scriptedftpserver.h"
 
-#include <QLocale>
 #include <QTcpServer>
 #include <QTemporaryDir>
 
@@ -48,10 +46,10 @@ TEST_F(FtpHostileServerTest, DataConnectionGoesToTheControlPeerWhateverPasvNames
     m_server.pasvHost = "192,0,2,1";
     m_server.features = "211 no features\r\n";
     m_server.listLines = "-rw-r--r--   1 ann      ann            12 Mar 05  2004 hello.txt\r\n";
-    ASSERT_TRUE(connectToServer()) << m_connection.lastError().toStdString();
+    ASSERT_TRUE(connectToServer()) << describe(m_connection.error()).toStdString();
 
     const std::optional<QList<RemoteEntry>> entries = m_connection.list();
-    ASSERT_TRUE(entries.has_value()) << m_connection.lastError().toStdString();
+    ASSERT_TRUE(entries.has_value()) << describe(m_connection.error()).toStdString();
     ASSERT_EQ(entries->size(), 1);
     EXPECT_EQ(entries->first().name, QStringLiteral("hello.txt"));
     EXPECT_TRUE(m_server.hasDataConnection());
@@ -61,11 +59,11 @@ TEST_F(FtpHostileServerTest, RefusedMlsdFallsBackToListForTheConnection)
 {
     m_server.refuseMlsd = true;
     m_server.listLines = "drwxr-xr-x   2 ann      ann          4096 2005-06-07 21:22 pub\r\n";
-    ASSERT_TRUE(connectToServer()) << m_connection.lastError().toStdString();
+    ASSERT_TRUE(connectToServer()) << describe(m_connection.error()).toStdString();
 
     for (int round = 0; round < 2; ++round) {
         const std::optional<QList<RemoteEntry>> entries = m_connection.list();
-        ASSERT_TRUE(entries.has_value()) << m_connection.lastError().toStdString();
+        ASSERT_TRUE(entries.has_value()) << describe(m_connection.error()).toStdString();
         ASSERT_EQ(entries->size(), 1);
         EXPECT_TRUE(entries->first().isFolder);
     }
@@ -108,15 +106,7 @@ const OverlongReply OverlongReplies[] = {
         FtpReplyReader::Error::ReplyTooLong },
 };
 
-class FtpOverlongReply : public ::testing::TestWithParam<OverlongReply> {
-protected:
-    // Real texts, so that one reason cannot pass for another.
-    void SetUp() override
-    {
-        ASSERT_TRUE(useEnglishCatalogue());
-    }
-    void TearDown() override { TextCatalogue::instance().close(); }
-};
+class FtpOverlongReply : public ::testing::TestWithParam<OverlongReply> { };
 
 TEST_P(FtpOverlongReply, FailsTheConnectionWithItsReason)
 {
@@ -127,10 +117,9 @@ TEST_P(FtpOverlongReply, FailsTheConnectionWithItsReason)
     EXPECT_FALSE(
         connection.connectToHost(QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("ann"), Password, true));
     EXPECT_FALSE(connection.isConnected());
-    const QString reason = GetParam().error == FtpReplyReader::Error::LineTooLong
-        ? text("FTP_LINETOOLONG").arg(FtpReplyReader::MaxLineLength / 1024)
-        : text("FTP_REPLYTOOLONG").arg(FtpReplyReader::MaxReplyLength / (1024 * 1024));
-    EXPECT_EQ(connection.lastError(), reason);
+    EXPECT_EQ(connection.error().kind(),
+        GetParam().error == FtpReplyReader::Error::LineTooLong ? FtpError::Kind::LineTooLong
+                                                               : FtpError::Kind::ReplyTooLong);
 }
 
 INSTANTIATE_TEST_SUITE_P(Limits, FtpOverlongReply, ::testing::ValuesIn(OverlongReplies),
@@ -144,8 +133,8 @@ TEST_F(FtpHostileServerTest, PasswordRepeatedByTheServerIsMaskedInTheReason)
     QObject::connect(
         &m_connection, &FtpConnection::commandSent, [&](const QString &line) { commandLines.append(line); });
     EXPECT_FALSE(connectToServer());
-    EXPECT_TRUE(m_connection.lastError().startsWith(u'5')) << m_connection.lastError().toStdString();
-    EXPECT_FALSE(m_connection.lastError().contains(Password)) << m_connection.lastError().toStdString();
+    EXPECT_EQ(m_connection.error().replyClass(), FtpReply::ReplyClass::PermanentError);
+    EXPECT_FALSE(m_connection.error().detail().contains(Password)) << describe(m_connection.error()).toStdString();
     EXPECT_FALSE(commandLines.join(u'\n').contains(Password));
 }
 
@@ -168,34 +157,33 @@ TEST(FtpFailureReasons, ComeFromTheCatalogueInTheChosenLanguage)
     connection.setTimeouts({ testTimeoutMs, testTimeoutMs, testTimeoutMs });
     EXPECT_FALSE(
         connection.connectToHost(QStringLiteral("127.0.0.1"), closedPort, QStringLiteral("ann"), Password, true));
-    EXPECT_EQ(connection.lastError(), refused);
+    EXPECT_EQ(connection.error().kind(), FtpError::Kind::ConnectionRefused);
+    EXPECT_EQ(describe(connection.error()), refused);
 
     ScriptedFtpServer server;
     server.passwordReply = "530 Login incorrect.\r\n";
     EXPECT_FALSE(
         connection.connectToHost(QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("ann"), Password, true));
-    EXPECT_EQ(connection.lastError(), QStringLiteral("530 Login incorrect."));
+    EXPECT_EQ(connection.error().replyCode(), 530);
+    EXPECT_EQ(describe(connection.error()), QStringLiteral("530 Login incorrect."));
     catalogue.close();
 }
 
 // ---- Numbers, sizes and ends a server may get wrong ---------------------------------------------
 
-// Real texts, so that one reason cannot pass for another.
 class FtpHostileCaseTest : public FtpHostileServerTest {
 protected:
     void SetUp() override
     {
         FtpHostileServerTest::SetUp();
-        ASSERT_TRUE(useEnglishCatalogue());
         ASSERT_TRUE(m_local.isValid());
     }
-    void TearDown() override { TextCatalogue::instance().close(); }
 
     // Usable, or cleanly gone: then a call fails at once without a word on the wire.
     void expectUsableOrGone()
     {
         if (m_connection.isConnected()) {
-            EXPECT_TRUE(m_connection.noop()) << m_connection.lastError().toStdString();
+            EXPECT_TRUE(m_connection.noop()) << describe(m_connection.error()).toStdString();
             EXPECT_EQ(m_server.received.constLast(), QStringLiteral("NOOP"));
             return;
         }
@@ -247,10 +235,11 @@ TEST_P(FtpPasvReply, OutOfRangeNumbersAreRefusedWithAReason)
         m_server.reply("227 Entering Passive Mode (" + GetParam().numbers(m_server.dataPort()) + ")\r\n");
         return true;
     };
-    ASSERT_TRUE(connectToServer()) << m_connection.lastError().toStdString();
+    ASSERT_TRUE(connectToServer()) << describe(m_connection.error()).toStdString();
     EXPECT_FALSE(m_connection.list().has_value());
-    EXPECT_TRUE(m_connection.lastError().startsWith(text("FTP_UNEXPECTED").arg(QStringLiteral("PASV"))))
-        << m_connection.lastError().toStdString();
+    EXPECT_EQ(m_connection.error().kind(), FtpError::Kind::UnexpectedReply)
+        << describe(m_connection.error()).toStdString();
+    EXPECT_EQ(m_connection.error().command(), QStringLiteral("PASV"));
     EXPECT_FALSE(m_server.hasDataConnection());
 }
 
@@ -287,11 +276,13 @@ TEST_P(FtpDownloadSize, ADownloadShortOfTheAnnouncedSizeFails)
             m_server.sendData("hello world\n", "226 Transfer complete\r\n", c.preliminary);
         return verb == "SIZE" || verb == "RETR";
     };
-    ASSERT_TRUE(connectToServer()) << m_connection.lastError().toStdString();
+    ASSERT_TRUE(connectToServer()) << describe(m_connection.error()).toStdString();
     EXPECT_EQ(m_connection.fileSize(QStringLiteral("a.bin")), c.fileSize);
     EXPECT_EQ(m_connection.getFile(QStringLiteral("a.bin"), m_local.filePath(QStringLiteral("a.bin"))), c.completes);
     if (!c.completes) {
-        EXPECT_EQ(m_connection.lastError(), text("FTP_DOWNLOADSHORT").arg(12).arg(4096));
+        EXPECT_EQ(m_connection.error().kind(), FtpError::Kind::DownloadShort);
+        EXPECT_EQ(m_connection.error().amount(), 12);
+        EXPECT_EQ(m_connection.error().total(), 4096);
     }
     expectUsableOrGone();
 }
@@ -320,12 +311,10 @@ TEST_P(FtpEndlessListing, StopsWithItsReason)
             m_server.reply("426 Transfer aborted\r\n226 ABOR done\r\n");
         return verb == "MLSD" || verb == "ABOR";
     };
-    ASSERT_TRUE(connectToServer()) << m_connection.lastError().toStdString();
+    ASSERT_TRUE(connectToServer()) << describe(m_connection.error()).toStdString();
     EXPECT_FALSE(m_connection.list().has_value());
-    EXPECT_EQ(m_connection.lastError(),
-        text("FTP_LISTINGTOOLONG")
-            .arg(QLocale().toString(qlonglong(ListingReader::MaxEntries)))
-            .arg(ListingReader::MaxBytes / (1024 * 1024)));
+    EXPECT_EQ(m_connection.error().kind(), FtpError::Kind::ListingTooLong)
+        << describe(m_connection.error()).toStdString();
     expectUsableOrGone();
 }
 
@@ -342,14 +331,14 @@ TEST_F(FtpHostileCaseTest, UploadTheServerStoppedReadingIsNotComplete)
         m_server.receiveData();
         return true;
     };
-    ASSERT_TRUE(connectToServer()) << m_connection.lastError().toStdString();
+    ASSERT_TRUE(connectToServer()) << describe(m_connection.error()).toStdString();
     ASSERT_TRUE(m_connection.openFileForWriting(QStringLiteral("up.bin"), FtpConnection::TransferType::Binary));
     bool complete = true;
     for (int i = 0; complete && i < 48; ++i)
         complete = m_connection.writeFile(QByteArray(256 * 1024, 'u'));
     complete = complete && m_connection.closeFile();
     EXPECT_FALSE(complete);
-    EXPECT_FALSE(m_connection.lastError().isEmpty());
+    EXPECT_TRUE(m_connection.error().isError());
     EXPECT_FALSE(m_connection.isBusy());
     expectUsableOrGone();
 }
@@ -386,7 +375,7 @@ TEST_P(FtpAbortedUpload, LeavesTheConnectionUsableOrCleanlyGone)
         }
         return verb == "STOR" || verb == "ABOR";
     };
-    ASSERT_TRUE(connectToServer()) << m_connection.lastError().toStdString();
+    ASSERT_TRUE(connectToServer()) << describe(m_connection.error()).toStdString();
     ASSERT_TRUE(m_connection.openFileForWriting(QStringLiteral("up.bin"), FtpConnection::TransferType::Binary));
     ASSERT_TRUE(m_connection.writeFile(QByteArray(64 * 1024, 'u')));
     EXPECT_EQ(m_connection.abortFile(), c.usable);
@@ -424,7 +413,7 @@ TEST_P(FtpClearTextAfterAuth, IsDiscarded)
     trust->setAsker([](const QString &) { return true; });
     m_connection.setCertificateTrust(trust);
     m_connection.setSecurity(FtpSecurity::RequireTls);
-    ASSERT_TRUE(connectToServer()) << m_connection.lastError().toStdString();
+    ASSERT_TRUE(connectToServer()) << describe(m_connection.error()).toStdString();
     EXPECT_TRUE(m_connection.isEncrypted());
     EXPECT_EQ(m_connection.currentDirectory(), QStringLiteral("/"));
 }

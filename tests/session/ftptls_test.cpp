@@ -3,6 +3,7 @@
 #include "core/textcatalogue.h"
 #include "session/certificatetrust.h"
 #include "session/ftpconnection.h"
+#include "session/ftperrortext.h"
 #include "support/englishcatalogue.h"
 #include "support/ftprelay.h"
 #include "support/ftptestserver.h"
@@ -105,10 +106,10 @@ TEST_F(FtpTlsTest, EncryptsWhereTheSettingAndTheServerAgree)
             SCOPED_TRACE(passive ? "passive" : "active");
             m_commands.clear();
             const std::unique_ptr<FtpConnection> connection = connectWith(c.security, passive);
-            ASSERT_EQ(m_connected, c.connects) << connection->lastError().toStdString();
+            ASSERT_EQ(m_connected, c.connects) << describe(connection->error()).toStdString();
             if (!c.connects) {
-                EXPECT_TRUE(connection->lastError().startsWith(text("FTP_TLSNOTOFFERED")))
-                    << connection->lastError().toStdString();
+                EXPECT_EQ(connection->error().kind(), FtpError::Kind::TlsNotOffered)
+                    << describe(connection->error()).toStdString();
                 EXPECT_FALSE(m_commands.contains(QStringLiteral("PASS ****")));
                 break;
             }
@@ -127,14 +128,16 @@ TEST_F(FtpTlsTest, EncryptsWhereTheSettingAndTheServerAgree)
             }
 
             // Every kind of data connection, an empty upload included, over whatever was agreed.
-            ASSERT_TRUE(upload(*connection, QStringLiteral("data.bin"), data)) << connection->lastError().toStdString();
-            ASSERT_TRUE(upload(*connection, QStringLiteral("empty.bin"), {})) << connection->lastError().toStdString();
+            ASSERT_TRUE(upload(*connection, QStringLiteral("data.bin"), data))
+                << describe(connection->error()).toStdString();
+            ASSERT_TRUE(upload(*connection, QStringLiteral("empty.bin"), {}))
+                << describe(connection->error()).toStdString();
             const std::optional<QList<RemoteEntry>> entries = connection->list();
-            ASSERT_TRUE(entries.has_value()) << connection->lastError().toStdString();
+            ASSERT_TRUE(entries.has_value()) << describe(connection->error()).toStdString();
             EXPECT_EQ(entries->size(), 2);
             const QString downloaded = local.filePath(QStringLiteral("data.bin"));
             ASSERT_TRUE(connection->getFile(QStringLiteral("data.bin"), downloaded))
-                << connection->lastError().toStdString();
+                << describe(connection->error()).toStdString();
             QFile file(downloaded);
             ASSERT_TRUE(file.open(QIODevice::ReadOnly));
             EXPECT_EQ(file.readAll(), data);
@@ -151,11 +154,11 @@ TEST_F(FtpTlsTest, AnUploadBeyondTheQueueLimitDrainsAndArrivesWhole)
     if (!start(Tls::Required))
         GTEST_SKIP() << "needs the local server";
     const std::unique_ptr<FtpConnection> connection = connectWith(FtpSecurity::Opportunistic);
-    ASSERT_TRUE(m_connected) << connection->lastError().toStdString();
+    ASSERT_TRUE(m_connected) << describe(connection->error()).toStdString();
     // More than the engine queues before it waits for the socket to drain, many times over.
     QByteArray data(24 * 1024 * 1024, Qt::Uninitialized);
     QRandomGenerator(5).fillRange(reinterpret_cast<quint32 *>(data.data()), data.size() / 4);
-    ASSERT_TRUE(upload(*connection, QStringLiteral("big.bin"), data)) << connection->lastError().toStdString();
+    ASSERT_TRUE(upload(*connection, QStringLiteral("big.bin"), data)) << describe(connection->error()).toStdString();
     EXPECT_EQ(m_server->readFile(QStringLiteral("big.bin")), data);
 }
 
@@ -164,8 +167,8 @@ TEST_F(FtpTlsTest, TheUserAndPasswordNeverTravelInTheClear)
     if (!start(Tls::Required, true, true))
         GTEST_SKIP() << "needs the local server";
     const std::unique_ptr<FtpConnection> connection = connectWith(FtpSecurity::Opportunistic);
-    ASSERT_TRUE(m_connected) << connection->lastError().toStdString();
-    ASSERT_TRUE(connection->list().has_value()) << connection->lastError().toStdString();
+    ASSERT_TRUE(m_connected) << describe(connection->error()).toStdString();
+    ASSERT_TRUE(connection->list().has_value()) << describe(connection->error()).toStdString();
     // The relay reads only what goes out before the handshake.
     const QStringList clear = m_server->relay()->commands();
     EXPECT_TRUE(clear.contains(QStringLiteral("AUTH TLS"))) << qPrintable(clear.join(u'|'));
@@ -182,7 +185,7 @@ TEST_F(FtpTlsTest, AnUntrustedCertificateIsAskedAboutOncePerServerAndCertificate
     // Without anyone to ask, an untrusted certificate ends the connect.
     std::unique_ptr<FtpConnection> connection = connectWith(FtpSecurity::Opportunistic);
     EXPECT_FALSE(m_connected);
-    EXPECT_EQ(connection->lastError(), text("FTP_CERTREFUSED"));
+    EXPECT_EQ(connection->error().kind(), FtpError::Kind::CertificateRefused);
     EXPECT_FALSE(m_commands.contains(QStringLiteral("PASS ****")));
 
     QStringList questions;
@@ -204,8 +207,8 @@ TEST_F(FtpTlsTest, AnUntrustedCertificateIsAskedAboutOncePerServerAndCertificate
     answer = true;
     for (int attempt = 0; attempt < 3; ++attempt) {
         connection = connectWith(FtpSecurity::Opportunistic);
-        ASSERT_TRUE(m_connected) << connection->lastError().toStdString();
-        ASSERT_TRUE(connection->list().has_value()) << connection->lastError().toStdString();
+        ASSERT_TRUE(m_connected) << describe(connection->error()).toStdString();
+        ASSERT_TRUE(connection->list().has_value()) << describe(connection->error()).toStdString();
     }
     EXPECT_EQ(questions.size(), 2);
 
@@ -213,7 +216,7 @@ TEST_F(FtpTlsTest, AnUntrustedCertificateIsAskedAboutOncePerServerAndCertificate
     connection.reset();
     ASSERT_TRUE(m_server->replaceCertificate());
     connection = connectWith(FtpSecurity::Opportunistic);
-    EXPECT_TRUE(m_connected) << connection->lastError().toStdString();
+    EXPECT_TRUE(m_connected) << describe(connection->error()).toStdString();
     ASSERT_EQ(questions.size(), 3);
     EXPECT_TRUE(questions.last().startsWith(text("CERT_CHANGED").arg(m_server->host())));
 }

@@ -1,5 +1,5 @@
 // The session's one cancellation per run, as every connection of the session honours it.
-#include "core/textcatalogue.h"
+#include "session/ftperrortext.h"
 #include "session/session.h"
 #include "support/ftptestserver.h"
 
@@ -14,7 +14,7 @@ protected:
     {
         ASSERT_TRUE(m_server.start());
         std::unique_ptr<FtpConnection> connection = m_session.createConnection();
-        ASSERT_TRUE(connectToServer(*connection)) << connection->lastError().toStdString();
+        ASSERT_TRUE(connectToServer(*connection)) << describe(connection->error()).toStdString();
         m_session.setConnection(std::move(connection));
         QObject::connect(m_session.connection(), &FtpConnection::commandSent,
             [this](const QString &command) { m_sent.append(command); });
@@ -47,18 +47,18 @@ TEST_F(SessionTest, StopBetweenTwoCallsRefusesTheRestOfTheRun)
 
         m_sent.clear();
         EXPECT_FALSE(connection->setCurrentDirectory(QStringLiteral("/")));
-        EXPECT_EQ(connection->lastError(), text("FTP_CANCELLED"));
+        EXPECT_EQ(connection->error().kind(), FtpError::Kind::Cancelled);
         EXPECT_FALSE(connection->list().has_value());
         EXPECT_FALSE(connection->startProbe());
         // A reconnect later in the same run is refused before it dials.
         std::unique_ptr<FtpConnection> later = m_session.createConnection();
         EXPECT_FALSE(connectToServer(*later));
-        EXPECT_EQ(later->lastError(), text("FTP_CANCELLED"));
+        EXPECT_EQ(later->error().kind(), FtpError::Kind::Cancelled);
         EXPECT_TRUE(m_sent.isEmpty()) << m_sent.join(u',').toStdString();
     }
     EXPECT_FALSE(m_session.isRunCancelled());
     Session::Run next(m_session);
-    EXPECT_TRUE(connection->list().has_value()) << connection->lastError().toStdString();
+    EXPECT_TRUE(connection->list().has_value()) << describe(connection->error()).toStdString();
 }
 
 TEST_F(SessionTest, StopDropsAnUploadLeftOpenBetweenBlocks)
@@ -80,7 +80,7 @@ TEST_F(SessionTest, StopDropsAnUploadLeftOpenBetweenBlocks)
     const std::optional<QString> directory = connection->currentDirectory();
     if (m_server.isTls() && !connection->isConnected())
         return;
-    EXPECT_EQ(directory, QStringLiteral("/")) << connection->lastError().toStdString();
+    EXPECT_EQ(directory, QStringLiteral("/")) << describe(connection->error()).toStdString();
     EXPECT_TRUE(connection->noop());
 }
 
