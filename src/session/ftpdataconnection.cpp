@@ -113,20 +113,26 @@ bool FtpDataConnection::openActive()
     return m_exchange.expectCompletion(command);
 }
 
-bool FtpDataConnection::receive(
-    const QString &command, const std::function<bool(const FtpReply &)> &started, std::optional<FtpReply> *refusal)
+std::optional<FtpReply> FtpDataConnection::start(const QString &command)
 {
     FtpDataLink &data = m_exchange.data();
     if (!m_exchange.sendCommand(command)) {
         data.release();
-        return false;
+        return std::nullopt;
     }
     data.startTransfer();
-    const std::optional<FtpReply> first = m_exchange.readReply(m_exchange.timeouts().replyMs);
-    if (!first) {
+    std::optional<FtpReply> first = m_exchange.readReply(m_exchange.timeouts().replyMs);
+    if (!first)
         data.release();
+    return first;
+}
+
+bool FtpDataConnection::receive(
+    const QString &command, const std::function<bool(const FtpReply &)> &started, std::optional<FtpReply> *refusal)
+{
+    const std::optional<FtpReply> first = start(command);
+    if (!first)
         return false;
-    }
     if (first->isError() || first->isIntermediate()) {
         m_exchange.failWith(*first);
         if (refusal)
@@ -134,6 +140,7 @@ bool FtpDataConnection::receive(
         setAsideUnused();
         return false;
     }
+    FtpDataLink &data = m_exchange.data();
     data.channel()->startEncryption();
     if (started && !started(*first)) {
         data.release();

@@ -25,6 +25,10 @@ public:
     // Sends a data command (LIST, MLSD, RETR) and receives until it is complete; started() runs
     // with the server's first reply once it accepted the command. A refusing reply is also given
     // in refusal.
+    // Sends a data command (STOR, or the ones receive() sends) and waits for the server's first
+    // reply; nullopt, the data connection released, when the command could not go or no reply
+    // came.
+    std::optional<FtpReply> start(const QString &command);
     bool receive(const QString &command, const std::function<bool(const FtpReply &first)> &started,
         std::optional<FtpReply> *refusal = nullptr);
     // Waits for the end of the transfer whose data command is out.

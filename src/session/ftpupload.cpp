@@ -35,17 +35,10 @@ bool FtpUpload::open(const QString &remoteName, TransferType type)
 {
     if (!m_exchange.checkArgument(remoteName) || !m_dataConnection.ensureType(type) || !m_dataConnection.open())
         return false;
+    const std::optional<FtpReply> first = m_dataConnection.start(QStringLiteral("STOR ") + remoteName);
+    if (!first)
+        return false;
     FtpDataLink &data = m_exchange.data();
-    if (!m_exchange.sendCommand(QStringLiteral("STOR ") + remoteName)) {
-        data.release();
-        return false;
-    }
-    data.startTransfer();
-    const std::optional<FtpReply> first = m_exchange.readReply(m_exchange.timeouts().replyMs);
-    if (!first) {
-        data.release();
-        return false;
-    }
     if (!first->isPreliminary()) {
         m_exchange.failWith(*first);
         m_dataConnection.setAsideUnused();
