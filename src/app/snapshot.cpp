@@ -50,6 +50,25 @@ void connectTo(MainWindow &window, const QString &server)
     settle([list] { return list && list->model() && list->model()->rowCount() > 1; }, 20000);
 }
 
+// Downloads the server folder of that name into the local pane's folder with the strip's button,
+// so that the picture shows a run's lines and its summary.
+void download(MainWindow &window, const QString &folder)
+{
+    const auto *server = window.findChild<QWidget *>(QStringLiteral("lsvServer"));
+    auto *list = server ? server->findChild<QAbstractItemView *>() : nullptr;
+    const auto *strip = window.findChild<QWidget *>(QStringLiteral("frmUploadDownload"));
+    auto *button = strip ? strip->findChild<QAction *>(QStringLiteral("del")) : nullptr;
+    if (!list || !list->model() || !button)
+        return;
+    const QModelIndexList rows = list->model()->match(list->model()->index(0, 0), Qt::DisplayRole, folder, 1,
+        Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (rows.isEmpty())
+        return;
+    list->selectionModel()->setCurrentIndex(rows.constFirst(), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    // The run blocks until it has ended.
+    button->trigger();
+}
+
 QStringList captions(const MainWindow &window)
 {
     QStringList texts { window.windowTitle() };
@@ -92,6 +111,9 @@ int Snapshot::take(MainWindow &window)
     const QString server = qEnvironmentVariable("FERROLINK_SNAPSHOT_SERVER");
     if (!server.isEmpty())
         connectTo(window, server);
+    const QString folder = qEnvironmentVariable("FERROLINK_SNAPSHOT_DOWNLOAD");
+    if (!server.isEmpty() && !folder.isEmpty())
+        download(window, folder);
     // And one for the columns and the log to settle after the listing.
     settle([] { return false; }, 300);
     QTextStream out(stdout);
