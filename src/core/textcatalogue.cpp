@@ -52,6 +52,7 @@ bool TextCatalogue::open(const QString &path, const QString &password)
 
 void TextCatalogue::close()
 {
+    m_texts.clear();
     if (m_db) {
         sqlite3_close(m_db);
         m_db = nullptr;
@@ -80,9 +81,21 @@ void TextCatalogue::setLanguageTable(const QString &table)
 {
     const QString trimmed = table.trimmed();
     m_languageTable = isIdentifier(trimmed) ? trimmed : QString();
+    m_texts.clear();
 }
 
 QString TextCatalogue::text(const QString &key) const
+{
+    const auto cached = m_texts.constFind(key);
+    if (cached != m_texts.cend())
+        return *cached;
+    const QString result = lookUp(key);
+    if (m_db && !m_languageTable.isEmpty())
+        m_texts.insert(key, result);
+    return result;
+}
+
+QString TextCatalogue::lookUp(const QString &key) const
 {
     const QString placeholder = QString::fromLatin1(Placeholder);
     if (!m_db || m_languageTable.isEmpty())

@@ -1,6 +1,7 @@
 #pragma once
 // The encrypted text catalogue: the language list and the key-to-text look-up.
 
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -45,8 +46,13 @@ public:
     static QString defaultPath();
 
 private:
+    QString lookUp(const QString &key) const;
+
     sqlite3 *m_db = nullptr;
     QString m_languageTable;
+    // Every text asked for in the chosen language: the engines ask for the same few texts per
+    // entry of a run, and a query costs far more than a hash look-up.
+    mutable QHash<QString, QString> m_texts;
 };
 
 // Short form used all over the program: the text of key in the chosen language.
