@@ -136,7 +136,9 @@ void DeleteEngine::deleteFile(const TransferEntry &entry)
 
 void DeleteEngine::removeFolder(const QString &path)
 {
-    writeLine(text("MDEL_DELFILE") + u' ' + shownFolder(path));
+    // A folder's line names it as the run stored it, closing slash and all: that tells it apart
+    // from a file of the same name.
+    writeLine(text("MDEL_DELFILE") + u' ' + path);
     QStringList names = SplitServerPath(path);
     const QString name = names.takeLast();
     const QString parent = QStringLiteral("/") + names.join(u'/');

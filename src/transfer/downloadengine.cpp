@@ -80,11 +80,12 @@ void DownloadEngine::DownloadSelection(const QList<TransferItem> &selection, con
         else
             m_downloadList.push_back({ item.name, FileMarker, FileAttribute::Normal, item.size });
     }
+    // The bar starts over at every run, also one that has nothing to fetch or nothing to fetch from.
+    progress.setValue(1);
     if (!connection())
         return;
     if (m_downloadList.empty()) {
         m_host.showLocalFolder(target);
-        progress.setValue(1);
         return;
     }
     // Without knowing where the server is, no entry's server path would be true.

@@ -119,13 +119,32 @@ TEST_F(DownloadEngineTest, FilesKeepTheirExactNamesAndNeedNoReconnect)
     EXPECT_EQ(linesOf(Colour::Green).size(), names.size());
 }
 
-TEST_F(DownloadEngineTest, NothingToDownloadWritesNoLine)
+// Nothing to fetch, or nothing to fetch it from: no line, and the bar starts over all the same.
+TEST_F(DownloadEngineTest, NothingToDownloadWritesNoLineAndResetsTheBar)
 {
-    connectTo();
-    for (const QList<TransferItem> &selection : { QList<TransferItem> {}, QList<TransferItem> { folder("..") } }) {
-        download(selection);
+    const struct {
+        bool connected;
+        QList<TransferItem> selection;
+        bool targetShown;
+    } cases[] = {
+        { true, {}, true },
+        { true, { folder("..") }, true },
+        { false, { file("a.txt") }, false },
+        { false, { folder("tree") }, false },
+    };
+    for (const auto &c : cases) {
+        if (c.connected)
+            connectTo();
+        else
+            m_session.closeConnection();
+        m_history.clear();
+        m_progress.values.clear();
+        m_host.shownFolders.clear();
+        download(c.selection);
         EXPECT_TRUE(m_history.lines().isEmpty());
         EXPECT_EQ(m_host.reconnects, 0);
+        EXPECT_EQ(m_progress.values, QList<int> { 1 });
+        EXPECT_EQ(m_host.shownFolders, c.targetShown ? QStringList { local() } : QStringList());
     }
 }
 
