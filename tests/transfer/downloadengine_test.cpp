@@ -224,7 +224,7 @@ TEST_F(DownloadEngineTest, StopInTheMiddleOfAFileLeavesTheOldFileAndEndsTheRun)
     EXPECT_EQ(m_host.shownFolders, QStringList { local() });
 }
 
-TEST_F(DownloadEngineTest, ServerGoneMidFileLeavesTheOldFileAndTheRunGoesOn)
+TEST_F(DownloadEngineTest, ServerGoneMidFileLeavesTheOldFileAndTheRestGetsOneLine)
 {
     m_server.setRelayed(true);
     ASSERT_TRUE(m_server.start());
@@ -239,8 +239,9 @@ TEST_F(DownloadEngineTest, ServerGoneMidFileLeavesTheOldFileAndTheRunGoesOn)
 
     EXPECT_EQ(readLocal(QStringLiteral("big.bin")), "old");
     EXPECT_EQ(localNames(), QStringList { QStringLiteral("big.bin") });
-    // Both files get their red line: the run goes on to its end.
-    EXPECT_EQ(linesOf(Colour::Red).size(), 2);
+    // The reconnect failed: the file after it is not tried, one line counts it.
+    EXPECT_EQ(linesOf(Colour::Red).constLast(), text("TRANSFER_SERVERLOST").arg(1));
+    EXPECT_FALSE(lineTexts().join(u'\n').contains(QStringLiteral("next.txt")));
     EXPECT_EQ(m_host.shownFolders, QStringList { local() });
 }
 
