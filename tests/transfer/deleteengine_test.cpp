@@ -59,8 +59,8 @@ const DeleteCase deleteCases[] = {
     // The folder went behind the pane's back: its listing must not be the root's, or the root's
     // f would be deleted as /gone/f.
     { "FolderThatCannotBeEnteredLeavesTheRootAlone", { "f" }, {}, "/", { folder("gone") },
-        { { Colour::Red, "Could not open the server folder /gone/" }, { Colour::Black, "Deleting /gone/" }, Failed }, {},
-        { "f" }, 2 },
+        { { Colour::Red, "Could not open the server folder /gone/" }, { Colour::Black, "Deleting /gone/" }, Failed },
+        {}, { "f" }, 2 },
 };
 
 void PrintTo(const DeleteCase &c, std::ostream *out)
