@@ -324,6 +324,8 @@ bool ConnectionController::ReconnectFtp()
             Prompts::Icon::Exclamation);
         m_bar.focusField(ConnectionBar::Field::Address);
     }
+    if (connected)
+        emit reconnected();
     return connected;
 }
 

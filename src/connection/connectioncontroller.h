@@ -42,6 +42,9 @@ signals:
     void serverListCleared();
     // The connection is up and the server's folder should be listed.
     void serverListRequested();
+    // ReconnectFtp() made a connection, which is in "/": whatever shows another folder should go
+    // back there. Sent once the reconnect's own busy run has ended.
+    void reconnected();
 
 private:
     struct ConnectParameters {

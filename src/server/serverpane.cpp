@@ -61,6 +61,11 @@ ServerPane::ServerPane(const AppServices &services, QWidget *parent)
     connect(&m_services.session, &Session::busyChanged, this, [this](bool busy) {
         m_commands->setEnabled(!busy);
         m_paths->setEnabled(!busy);
+        // Back in the shown folder first: a pending listing must list the folder the pane shows.
+        if (!busy && m_returnPending) {
+            m_returnPending = false;
+            returnToShownFolder();
+        }
         if (!busy && m_refreshPending) {
             m_refreshPending = false;
             RefreshServerList();
@@ -202,6 +207,24 @@ void ServerPane::RefreshServerList()
         return;
     }
     listServerFolder(PathBoxStep::Take);
+}
+
+void ServerPane::returnToShownFolder()
+{
+    if (m_services.session.isBusy()) {
+        m_returnPending = true;
+        return;
+    }
+    FtpConnection *connection = m_services.session.connection();
+    const QString shown = m_paths->currentText();
+    // The run that reconnected may have gone back there itself.
+    if (!connection || (!shown.isEmpty() && GetServerDirectory(connection) == shown))
+        return;
+    Session::Run run(m_services.session);
+    if (SetServerDirectory(connection, shown))
+        RelistServerFolder();
+    else
+        listServerFolder(PathBoxStep::Take);
 }
 
 void ServerPane::RelistServerFolder()
@@ -375,6 +398,9 @@ void ServerPane::runDelete()
     Session::Run run(m_services.session);
     DeleteEngine engine(m_services, *m_host);
     engine.DeleteSelection(selectedItems());
+    // Nothing can be listed; the pane keeps its folder for the reconnect to return to.
+    if (engine.hasLostServer())
+        return;
     if (m_services.session.isRunCancelled()) {
         // Lists as soon as the stopped run has ended and the connection answers again.
         RefreshServerList();

@@ -48,6 +48,10 @@ public slots:
     void RefreshServerList();
     // Empties the list (a connect attempt starts).
     void clearList();
+    // After a reconnect, which leaves the server in "/": back into the folder the path box shows
+    // when it is still there, else the list shows where the server is. Asked for while another
+    // command holds the session, it waits until that command has ended.
+    void returnToShownFolder();
 
     // The commands of the "Mein Server" menu: each says so when there is no connection.
     void downloadAs();
@@ -118,4 +122,5 @@ private:
     ServerCommands *m_itemCommands;
     TransferHost *m_host = nullptr;
     bool m_refreshPending = false;
+    bool m_returnPending = false;
 };

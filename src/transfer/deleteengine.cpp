@@ -57,7 +57,7 @@ void DeleteEngine::DeleteSelection(const QList<TransferItem> &selection)
                 folders.append(item);
         }
         for (const ServerFolder &folder : walk.selectedFolders(folders, base)) {
-            if (isCancelled())
+            if (isCancelled() || hasLostServer())
                 break;
             // Links come back as files: they are removed as links, and their targets are never
             // listed.
@@ -66,26 +66,31 @@ void DeleteEngine::DeleteSelection(const QList<TransferItem> &selection)
         const int count = int(m_deleteList.size());
         progress.setRange(0, count);
         progress.setShown(true);
+        // A listing the server cut short may have left no connection to delete anything with.
+        if (!regainServer())
+            writeServerLost(count);
         // Pass A: every file, wherever it is; the folders are noted in list order.
-        for (int i = 0; i < count && !isCancelled(); ++i) {
+        for (int i = 0; i < count && !isCancelled() && !hasLostServer(); ++i) {
             progress.setValue(i);
             const TransferEntry &entry = m_deleteList[size_t(i)];
-            if (!entry.isFolder())
-                deleteFile(entry);
-            else if (!m_removedAsLinks.contains(entry.path))
+            if (!entry.isFolder()) {
+                // The entries after this one, and the folders noted so far.
+                if (!deleteFile(entry))
+                    writeServerLost(count - i - 1 + int(m_folderList.size()));
+            } else if (!m_removedAsLinks.contains(entry.path)) {
                 m_folderList.append(entry.path);
+            }
             pumpEvents();
         }
         // Pass B: a folder's path is longer than its parent's, so longest first removes every
         // folder before its parent; the stable sort keeps equal lengths in selection order.
         std::stable_sort(m_folderList.begin(), m_folderList.end(),
             [](const QString &a, const QString &b) { return a.size() > b.size(); });
-        for (const QString &folder : std::as_const(m_folderList)) {
-            if (isCancelled())
-                break;
-            removeFolder(folder);
+        for (int i = 0; i < int(m_folderList.size()) && !isCancelled() && !hasLostServer(); ++i) {
+            removeFolder(m_folderList[i]);
             // Every removed folder gets a reconnect, which leaves the server in "/".
-            reconnect();
+            if (!reconnect())
+                writeServerLost(int(m_folderList.size()) - i - 1);
             m_serverFolder.clear();
             pumpEvents();
         }
@@ -124,19 +129,22 @@ bool DeleteEngine::removedAsLink(const ServerFolder &folder)
     return true;
 }
 
-void DeleteEngine::deleteFile(const TransferEntry &entry)
+bool DeleteEngine::deleteFile(const TransferEntry &entry)
 {
     writeLine(text("MDEL_DELFILE") + u' ' + entry.path + entry.name);
-    if (!enterFolder(entry.path)) {
+    if (!enterFolder(entry.path))
         writeFailure("MDEL_DELFAILED", text("FRMSERVER_CDFAILED") + u' ' + shownFolder(entry.path));
-        return;
-    }
-    writeResult(DeleteServerFile(connection(), entry.name));
+    else
+        writeResult(DeleteServerFile(connection(), entry.name));
+    // A failure may have been the end of the connection.
+    return regainServer();
 }
 
 void DeleteEngine::removeFolder(const QString &path)
 {
-    writeLine(text("MDEL_DELFILE") + u' ' + shownFolder(path));
+    // A folder's line names it as the run stored it, closing slash and all: that tells it apart
+    // from a file of the same name.
+    writeLine(text("MDEL_DELFILE") + u' ' + path);
     QStringList names = SplitServerPath(path);
     const QString name = names.takeLast();
     const QString parent = QStringLiteral("/") + names.join(u'/');

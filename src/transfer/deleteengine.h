@@ -31,7 +31,8 @@ private:
     // Removes folder with DELE when it is a link, before anything inside it is listed; false when
     // it is a real folder, to be walked.
     bool removedAsLink(const ServerFolder &folder);
-    void deleteFile(const TransferEntry &entry);
+    // Writes the file's lines; false when the server is lost after it (or the user stopped).
+    bool deleteFile(const TransferEntry &entry);
     void removeFolder(const QString &path);
     // Writes the result line of one deletion.
     void writeResult(bool deleted);

@@ -80,11 +80,12 @@ void DownloadEngine::DownloadSelection(const QList<TransferItem> &selection, con
         else
             m_downloadList.push_back({ item.name, FileMarker, FileAttribute::Normal, item.size });
     }
+    // The bar starts over at every run, also one that has nothing to fetch or nothing to fetch from.
+    progress.setValue(1);
     if (!connection())
         return;
     if (m_downloadList.empty()) {
         m_host.showLocalFolder(target);
-        progress.setValue(1);
         return;
     }
     // Without knowing where the server is, no entry's server path would be true.
@@ -96,7 +97,7 @@ void DownloadEngine::DownloadSelection(const QList<TransferItem> &selection, con
 
     ServerFolderWalk walk(*this);
     for (const ServerFolder &folder : walk.selectedFolders(selection, base)) {
-        if (isCancelled())
+        if (isCancelled() || hasLostServer())
             break;
         pumpEvents();
         walk.walk(folder, m_downloadList, false, [this](const ServerFolder &) { return reconnectToList(); });
@@ -109,9 +110,12 @@ void DownloadEngine::DownloadSelection(const QList<TransferItem> &selection, con
         filesTotal += entry.isFolder() ? 0 : 1;
     {
         TransferStatus status(m_host, filesTotal);
+        // A listing the server cut short may have left no connection to fetch anything with.
+        regainServer();
+        int left = count; // the entries without a line of their own when the server is lost
 
         // Pass 1: the files selected directly, from the folder the pane shows.
-        for (int i = 0; i < count && !isCancelled(); ++i) {
+        for (int i = 0; i < count && !isCancelled() && !hasLostServer(); ++i) {
             progress.setValue(i + 1);
             pumpEvents();
             const TransferEntry &entry = m_downloadList[size_t(i)];
@@ -122,15 +126,12 @@ void DownloadEngine::DownloadSelection(const QList<TransferItem> &selection, con
                 writeFailure("TRANSFER_BADNAME", entry.name);
                 continue;
             }
-            if (!enterFolder(base)) {
-                writeFailure("FRMSERVER_CDFAILED", current);
-                continue;
-            }
-            downloadAndReport(target + entry.name, entry, status);
+            if (!fetchInto(target + entry.name, base, current, entry, status) && !regainServer())
+                left = entriesLeft(i + 1, Pass::SelectedFiles);
         }
 
         // Pass 2: each folder, created before the files inside it arrive.
-        for (int i = 0; i < count && !isCancelled(); ++i) {
+        for (int i = 0; i < count && !isCancelled() && !hasLostServer(); ++i) {
             progress.setValue(i + 1);
             pumpEvents();
             const TransferEntry entry = m_downloadList[size_t(i)];
@@ -157,17 +158,15 @@ void DownloadEngine::DownloadSelection(const QList<TransferItem> &selection, con
                 writeFailure("TRANSFER_BADNAME", entry.name);
                 continue;
             }
-            if (!enterFolder(entry.path)) {
-                writeFailure("FRMSERVER_CDFAILED", entry.path);
-                continue;
-            }
-            downloadAndReport(localFolder + u'/' + entry.name, entry, status);
+            if (!fetchInto(localFolder + u'/' + entry.name, entry.path, entry.path, entry, status) && !regainServer())
+                left = entriesLeft(i + 1, Pass::Trees);
         }
         writeSummary(status);
+        writeServerLost(left);
     }
 
     // Every entry used to return to the start folder; once at the end leaves the same place.
-    if (!isCancelled() && !enterFolder(base))
+    if (!isCancelled() && !hasLostServer() && !enterFolder(base))
         writeFailure("FRMSERVER_CDFAILED", current);
     m_host.showLocalFolder(target);
     progress.setValue(1);
@@ -183,7 +182,29 @@ bool DownloadEngine::reconnectToList()
     return true;
 }
 
-void DownloadEngine::downloadAndReport(const QString &localPath, const TransferEntry &entry, TransferStatus &status)
+int DownloadEngine::entriesLeft(int index, Pass pass) const
+{
+    int left = 0;
+    for (int i = 0; i < int(m_downloadList.size()); ++i) {
+        const bool selectedFile = m_downloadList[size_t(i)].path == FileMarker;
+        // The second pass comes whole after the first, whose own entries from index on are left.
+        if (selectedFile ? pass == Pass::SelectedFiles && i >= index : pass == Pass::SelectedFiles || i >= index)
+            ++left;
+    }
+    return left;
+}
+
+bool DownloadEngine::fetchInto(const QString &localPath, const QString &folder, const QString &folderText,
+    const TransferEntry &entry, TransferStatus &status)
+{
+    if (!enterFolder(folder)) {
+        writeFailure("FRMSERVER_CDFAILED", folderText);
+        return false;
+    }
+    return downloadAndReport(localPath, entry, status);
+}
+
+bool DownloadEngine::downloadAndReport(const QString &localPath, const TransferEntry &entry, TransferStatus &status)
 {
     status.startFile(entry.name, entry.size);
     const bool done = DownloadFile(localPath, entry.name, entry.size, &status);
@@ -193,6 +214,7 @@ void DownloadEngine::downloadAndReport(const QString &localPath, const TransferE
         writeLine(text("MDOWN_DOWNOK"), HistoryLog::Colour::Green);
     else if (!isCancelled()) // the Stop's own line says what happened
         writeFailure("MDOWN_DOWNFAILED", m_lastError);
+    return done;
 }
 
 bool DownloadEngine::DownloadFile(

@@ -39,7 +39,16 @@ private:
     // Every listed folder gets a reconnect, which leaves the server in "/"; false when there is
     // no connection.
     bool reconnectToList();
-    void downloadAndReport(const QString &localPath, const TransferEntry &entry, TransferStatus &status);
+    // Enters the server's folder (named folderText in a red line) and downloads entry from it;
+    // false, after its red line, when it did not arrive.
+    bool fetchInto(const QString &localPath, const QString &folder, const QString &folderText,
+        const TransferEntry &entry, TransferStatus &status);
+    // False when the file did not arrive; its red line is written.
+    bool downloadAndReport(const QString &localPath, const TransferEntry &entry, TransferStatus &status);
+    // The first pass fetches the files selected directly, the second the trees.
+    enum class Pass { SelectedFiles, Trees };
+    // How many entries of the work list the passes have yet to handle from entry index of pass on.
+    int entriesLeft(int index, Pass pass) const;
 
     std::vector<TransferEntry> m_downloadList;
     QString m_lastError;

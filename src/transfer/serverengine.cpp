@@ -3,6 +3,7 @@
 #include "core/appservices.h"
 #include "core/paths.h"
 #include "core/textcatalogue.h"
+#include "session/ftpconnection.h"
 #include "session/session.h"
 #include "transfer/serverpath.h"
 #include "transfer/transferhost.h"
@@ -24,6 +25,27 @@ bool ServerEngine::reconnect()
         return false;
     m_reconnectFailed = !m_host.ReconnectFtp();
     return !m_reconnectFailed;
+}
+
+bool ServerEngine::regainServer()
+{
+    const FtpConnection *ftp = connection();
+    if (ftp && ftp->isConnected())
+        return true;
+    m_serverFolder.clear();
+    return reconnect();
+}
+
+bool ServerEngine::hasLostServer() const
+{
+    return m_reconnectFailed && !isCancelled();
+}
+
+void ServerEngine::writeServerLost(int entriesLeft)
+{
+    // Every entry that is left would fail the same way: one line says it for all of them.
+    if (hasLostServer())
+        writeLine(text("TRANSFER_SERVERLOST").arg(entriesLeft), HistoryLog::Colour::Red);
 }
 
 bool ServerEngine::isCancelled() const

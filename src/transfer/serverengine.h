@@ -19,12 +19,22 @@ public:
     ServerEngine(const ServerEngine &) = delete;
     ServerEngine &operator=(const ServerEngine &) = delete;
 
+    // The connection went and this run's reconnect could not bring it back: the run has ended,
+    // and nothing more is to be asked of the server.
+    bool hasLostServer() const;
+
 protected:
     // The session's connection as it is now: a reconnect may replace it.
     FtpConnection *connection() const;
     // The host's reconnect, tried once more after it failed in this run: the user has been told,
     // and a dead server would otherwise ask again for every entry that is left.
     bool reconnect();
+    // After a step failed: true while the connection is still there, or once a reconnect brought
+    // it back (the server is then in "/"); false when the server is lost or the user stopped.
+    bool regainServer();
+    // The one red line of a run that lost its server, with the number of entries that got no
+    // line of their own; nothing after a Stop, whose own line says what happened.
+    void writeServerLost(int entriesLeft);
     // The user pressed Stop: the run ends at its next step.
     bool isCancelled() const;
     // Appends text and a line end at the end of the log.

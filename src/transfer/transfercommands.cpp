@@ -27,6 +27,8 @@ TransferCommands::TransferCommands(const AppServices &services, ConnectionContro
     , m_server(server)
     , m_statusLine(statusLine)
 {
+    // A reconnect leaves the server in "/", wherever the server pane is.
+    connect(&controller, &ConnectionController::reconnected, &server, &ServerPane::returnToShownFolder);
 }
 
 TransferCommands::~TransferCommands() = default;
@@ -39,7 +41,8 @@ void TransferCommands::download(bool reconnectAfter)
     Session::Run run(session);
     DownloadEngine engine(m_services, *this);
     engine.DownloadSelection(m_server.selectedItems(), m_local.TreeNodePath());
-    if (reconnectAfter && !session.isRunCancelled()) {
+    // A lost server was reconnected once already, and the user told why that failed.
+    if (reconnectAfter && !session.isRunCancelled() && !engine.hasLostServer()) {
         // A reconnect leaves the server in "/"; the server pane still shows the folder the download
         // came from, and every later command must act on the folder it shows.
         const QString folder = GetServerDirectory(session.connection());

@@ -88,14 +88,14 @@ void UploadEngine::UploadSelection(const QList<TransferItem> &selection, const Q
         filesTotal += entry.isFolder() ? 0 : 1;
     {
         TransferStatus status(m_host, filesTotal);
+        int left = 0; // the entries without a line of their own when the server is lost
         for (int i = 0; i < count && !isCancelled(); ++i) {
             progress.setValue(i);
             const TransferEntry entry = m_uploadList[size_t(i)];
             // Every entry runs after a reconnect, back in the start folder.
             if (!reconnect()) {
-                if (!entry.isFolder() && !isCancelled())
-                    writeFailure("MPUB_UPFAILED", withClosingSlash(entry.path) + entry.name);
-                continue;
+                left = count - i;
+                break;
             }
             if (!SetServerDirectory(connection(), start)) {
                 writeFailure("FRMSERVER_CDFAILED", start);
@@ -116,12 +116,16 @@ void UploadEngine::UploadSelection(const QList<TransferItem> &selection, const Q
             pumpEvents();
         }
         writeSummary(status);
+        writeServerLost(left);
     }
 
     if (variant == Variant::Selection)
         progress.setValue(0);
     else
         progress.setShown(false);
+    // A lost server leaves the pane as it was: a listing now could only show an empty folder.
+    if (hasLostServer())
+        return;
     if (!isCancelled())
         SetServerDirectory(connection(), start);
     m_host.refreshServerList();

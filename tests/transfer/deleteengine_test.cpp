@@ -43,24 +43,24 @@ const Line Failed { Colour::Red, "Deletion failed." };
 const DeleteCase deleteCases[] = {
     { "FilesFirstThenFoldersDeepestFirst", { "a/f", "a/b/g", "keep.txt" }, {}, "/", { folder("a") },
         { { Colour::Black, "Deleting /a/f" }, Ok, { Colour::Black, "Deleting /a/b/g" }, Ok,
-            { Colour::Black, "Deleting /a/b" }, Ok, { Colour::Black, "Deleting /a" }, Ok },
+            { Colour::Black, "Deleting /a/b/" }, Ok, { Colour::Black, "Deleting /a/" }, Ok },
         { "a" }, { "keep.txt" }, 3 },
     { "FilesOfASubfolderByTheirFullPath", { "pub/docs/x.txt", "pub/y.txt" }, {}, "/pub",
         { file("y.txt"), folder("docs") },
         { { Colour::Black, "Deleting /pub/y.txt" }, Ok, { Colour::Black, "Deleting /pub/docs/x.txt" }, Ok,
-            { Colour::Black, "Deleting /pub/docs" }, Ok },
+            { Colour::Black, "Deleting /pub/docs/" }, Ok },
         { "pub/docs", "pub/y.txt" }, { "pub" }, 2 },
     { "ParentRowAloneDeletesNothingButReconnects", { "f" }, {}, "/", { folder("..") }, {}, {}, { "f" }, 1 },
     { "NothingSelectedStillReconnects", { "f" }, {}, "/", {}, {}, {}, { "f" }, 1 },
     { "EqualLengthsGoInSelectionOrder", {}, { "yy", "xx" }, "/", { folder("yy"), folder("xx") },
-        { { Colour::Black, "Deleting /yy" }, Ok, { Colour::Black, "Deleting /xx" }, Ok }, { "yy", "xx" }, {}, 3 },
+        { { Colour::Black, "Deleting /yy/" }, Ok, { Colour::Black, "Deleting /xx/" }, Ok }, { "yy", "xx" }, {}, 3 },
     { "NameWithTwoDotsIsNeverDeleted", { "a..b", "c" }, {}, "/", { file("a..b"), file("c") },
         { { Colour::Black, "Deleting /c" }, Ok }, { "c" }, { "a..b" }, 1 },
     // The folder went behind the pane's back: its listing must not be the root's, or the root's
     // f would be deleted as /gone/f.
     { "FolderThatCannotBeEnteredLeavesTheRootAlone", { "f" }, {}, "/", { folder("gone") },
-        { { Colour::Red, "Could not open the server folder /gone/" }, { Colour::Black, "Deleting /gone" }, Failed }, {},
-        { "f" }, 2 },
+        { { Colour::Red, "Could not open the server folder /gone/" }, { Colour::Black, "Deleting /gone/" }, Failed },
+        {}, { "f" }, 2 },
 };
 
 void PrintTo(const DeleteCase &c, std::ostream *out)
@@ -167,12 +167,12 @@ struct LinkCase {
 
 const LinkCase linkCases[] = {
     { "LinkToAFolderGoesAsALink", { { "sel/link", "../real" } }, { folder("sel") },
-        { "Deleting /sel/link", "Deleting /sel" }, { "sel" } },
+        { "Deleting /sel/link", "Deleting /sel/" }, { "sel" } },
     { "LoopsGoAsLinks", { { "sel/loop", "." }, { "sel/up", ".." } }, { folder("sel") },
-        { "Deleting /sel/loop", "Deleting /sel/up", "Deleting /sel" }, { "sel" } },
+        { "Deleting /sel/loop", "Deleting /sel/up", "Deleting /sel/" }, { "sel" } },
     { "SelectedLinkGoesAsALink", { { "top", "real" } }, { folder("top") }, { "Deleting /top" }, { "top" } },
     { "LinkToAFileGoesAsALink", { { "sel/f", "../real/keep1.txt" } }, { folder("sel") },
-        { "Deleting /sel/f", "Deleting /sel" }, { "sel" } },
+        { "Deleting /sel/f", "Deleting /sel/" }, { "sel" } },
 };
 
 void PrintTo(const LinkCase &c, std::ostream *out)

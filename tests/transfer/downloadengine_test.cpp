@@ -119,13 +119,32 @@ TEST_F(DownloadEngineTest, FilesKeepTheirExactNamesAndNeedNoReconnect)
     EXPECT_EQ(linesOf(Colour::Green).size(), names.size());
 }
 
-TEST_F(DownloadEngineTest, NothingToDownloadWritesNoLine)
+// Nothing to fetch, or nothing to fetch it from: no line, and the bar starts over all the same.
+TEST_F(DownloadEngineTest, NothingToDownloadWritesNoLineAndResetsTheBar)
 {
-    connectTo();
-    for (const QList<TransferItem> &selection : { QList<TransferItem> {}, QList<TransferItem> { folder("..") } }) {
-        download(selection);
+    const struct {
+        bool connected;
+        QList<TransferItem> selection;
+        bool targetShown;
+    } cases[] = {
+        { true, {}, true },
+        { true, { folder("..") }, true },
+        { false, { file("a.txt") }, false },
+        { false, { folder("tree") }, false },
+    };
+    for (const auto &c : cases) {
+        if (c.connected)
+            connectTo();
+        else
+            m_session.closeConnection();
+        m_history.clear();
+        m_progress.values.clear();
+        m_host.shownFolders.clear();
+        download(c.selection);
         EXPECT_TRUE(m_history.lines().isEmpty());
         EXPECT_EQ(m_host.reconnects, 0);
+        EXPECT_EQ(m_progress.values, QList<int> { 1 });
+        EXPECT_EQ(m_host.shownFolders, c.targetShown ? QStringList { local() } : QStringList());
     }
 }
 
@@ -205,7 +224,7 @@ TEST_F(DownloadEngineTest, StopInTheMiddleOfAFileLeavesTheOldFileAndEndsTheRun)
     EXPECT_EQ(m_host.shownFolders, QStringList { local() });
 }
 
-TEST_F(DownloadEngineTest, ServerGoneMidFileLeavesTheOldFileAndTheRunGoesOn)
+TEST_F(DownloadEngineTest, ServerGoneMidFileLeavesTheOldFileAndTheRestGetsOneLine)
 {
     m_server.setRelayed(true);
     ASSERT_TRUE(m_server.start());
@@ -220,8 +239,9 @@ TEST_F(DownloadEngineTest, ServerGoneMidFileLeavesTheOldFileAndTheRunGoesOn)
 
     EXPECT_EQ(readLocal(QStringLiteral("big.bin")), "old");
     EXPECT_EQ(localNames(), QStringList { QStringLiteral("big.bin") });
-    // Both files get their red line: the run goes on to its end.
-    EXPECT_EQ(linesOf(Colour::Red).size(), 2);
+    // The reconnect failed: the file after it is not tried, one line counts it.
+    EXPECT_EQ(linesOf(Colour::Red).constLast(), text("TRANSFER_SERVERLOST").arg(1));
+    EXPECT_FALSE(lineTexts().join(u'\n').contains(QStringLiteral("next.txt")));
     EXPECT_EQ(m_host.shownFolders, QStringList { local() });
 }
 

@@ -17,11 +17,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QTemporaryDir>
-#include <QItemSelectionModel>
 #include <QTest>
 #include <QTimer>
 
@@ -107,6 +108,46 @@ TEST_F(TransferCommandsTest, StripDownloadFetchesTheSelectionAndStaysInTheShownF
     // The strip asks for a fresh connection afterwards; the server is still where the pane is.
     EXPECT_EQ(GetServerDirectory(m_window->session().connection()), QStringLiteral("/pub"));
     EXPECT_FALSE(m_window->session().isBusy());
+}
+
+// The watch finds the connection gone and the user reconnects: the new connection starts in "/",
+// and the pane must not go on showing a folder the server is not in.
+TEST_F(TransferCommandsTest, AfterTheWatchsReconnectThePaneAndTheServerAgree)
+{
+    const struct {
+        bool folderRemains;
+        const char *place; // of the server and the pane afterwards
+    } cases[] = { { true, "/pub" }, { false, "/" } };
+    m_server.setRelayed(true);
+    ASSERT_TRUE(m_server.start());
+    connectWindow();
+    for (const auto &c : cases) {
+        // The watch asks once; the next case needs it watching again.
+        child<QTimer>("timIsConnected").start();
+        ASSERT_TRUE(m_server.writeFile(QStringLiteral("pub/a.txt"), "alpha"));
+        ASSERT_TRUE(SetServerDirectory(m_window->session().connection(), QStringLiteral("/pub")));
+        server().RefreshServerList();
+        QComboBox &pathBox = *server().findChild<QComboBox *>(QStringLiteral("cboServer"));
+        ASSERT_EQ(pathBox.currentText(), QStringLiteral("/pub"));
+        if (!c.folderRemains) {
+            ASSERT_TRUE(m_server.removeFile(QStringLiteral("pub/a.txt")));
+            ASSERT_TRUE(m_server.removeFolder(QStringLiteral("pub")));
+        }
+        m_prompts.clearAsked();
+        m_prompts.answerYesNo(true);
+
+        m_server.relay()->dropAll();
+        ASSERT_TRUE(QTest::qWaitFor([this] { return !m_prompts.asked().isEmpty(); }, 10000));
+
+        ASSERT_TRUE(m_window->session().isConnected());
+        EXPECT_EQ(GetServerDirectory(m_window->session().connection()), QLatin1String(c.place));
+        EXPECT_EQ(pathBox.currentText(), QLatin1String(c.place));
+        const ServerListModel &model = *server().model();
+        bool listsTheFile = false;
+        for (int row = 0; row < model.rowCount(); ++row)
+            listsTheFile = listsTheFile || model.rowName(row) == QLatin1String("a.txt");
+        EXPECT_EQ(listsTheFile, c.folderRemains);
+    }
 }
 
 TEST_F(TransferCommandsTest, StripUploadSendsTheLocalSelectionAndListsTheServerFolder)
