@@ -283,7 +283,7 @@ void MainWindow::appendWelcomeLine()
 
 void MainWindow::setBusy(bool busy)
 {
-    if (busy)
+    if (busy && m_session.showsBusyPointer())
         m_busyCursor.emplace();
     else
         m_busyCursor.reset();

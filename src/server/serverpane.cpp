@@ -56,7 +56,13 @@ ServerPane::ServerPane(const AppServices &services, QWidget *parent)
     connect(m_paths, &QComboBox::activated, this, &ServerPane::pathChosen);
     connect(m_list, &ServerListView::rowDoubleClicked, this, &ServerPane::rowDoubleClicked);
     connect(m_list, &ServerListView::deletePressed, this, &ServerPane::askAndDelete);
-    connect(m_list, &ServerListView::refreshPressed, this, &ServerPane::RefreshServerList);
+    connect(m_list, &ServerListView::refreshPressed, this, [this] {
+        if (m_services.session.isBusy()) {
+            m_refreshPending = true;
+            return;
+        }
+        listServerFolder(PathBoxStep::Take, Session::Pointer::Unchanged);
+    });
     connect(m_list, &ServerListView::contextMenuRequested, this, &ServerPane::showContextMenu);
     connect(&m_services.session, &Session::busyChanged, this, [this](bool busy) {
         m_commands->setEnabled(!busy);
@@ -232,9 +238,9 @@ void ServerPane::RelistServerFolder()
     listServerFolder(PathBoxStep::Skip);
 }
 
-void ServerPane::listServerFolder(PathBoxStep step)
+void ServerPane::listServerFolder(PathBoxStep step, Session::Pointer pointer)
 {
-    Session::Run run(m_services.session);
+    Session::Run run(m_services.session, pointer);
     FtpConnection *connection = m_services.session.connection();
     auto entries = ReadServerEntries(connection);
     // An unreadable folder must not pass for an empty one.

@@ -2,6 +2,7 @@
 // The frmServer child window of the main window: the server's current folder with its path box,
 // the command and view toolbars, and the navigation through the server's folders.
 
+#include "session/session.h"
 #include "transfer/transferitem.h"
 
 #include <QList>
@@ -82,7 +83,7 @@ private:
     void addCommand(const QString &key, ToolBarIcon icon, const QString &toolTip, void (ServerPane::*command)());
 
     // The listing itself, under the session's busy mark.
-    void listServerFolder(PathBoxStep step);
+    void listServerFolder(PathBoxStep step, Session::Pointer pointer = Session::Pointer::Busy);
     // The path box's variant: lists without touching the path box.
     void RelistServerFolder();
     void takePathBoxStep();

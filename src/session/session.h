@@ -62,16 +62,23 @@ public:
     // From cancelRun() until the outermost Run ends; engines check it between their steps.
     bool isRunCancelled() const { return m_cancellation.isCancelled(); }
 
+    // Whether the window shows the busy pointer while a run is under way: every run does, except
+    // the F5 key's listing.
+    enum class Pointer { Busy, Unchanged };
+    bool showsBusyPointer() const { return m_busyPointer; }
+
     // Marks the session busy for as long as it lives (one command or transfer run). Runs nest:
     // the outermost one starts and ends the run, each time with no cancellation left over.
     class Run {
     public:
-        explicit Run(Session &session)
+        explicit Run(Session &session, Pointer pointer = Pointer::Busy)
             : m_session(session)
             , m_outermost(!session.isBusy())
         {
-            if (m_outermost)
+            if (m_outermost) {
+                session.m_busyPointer = pointer == Pointer::Busy;
                 session.setRunning(true);
+            }
         }
         ~Run()
         {
@@ -101,4 +108,5 @@ private:
     FtpConnection::TransferType m_transferType = FtpConnection::TransferType::Binary;
     bool m_automaticMode = true;
     bool m_busy = false;
+    bool m_busyPointer = true;
 };

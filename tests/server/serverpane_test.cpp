@@ -253,8 +253,16 @@ TEST_F(ServerPaneTest, F5RelistsAndDeleteAsksAndNoKeepsEverything)
 {
     listFolder(QStringLiteral("/pub"));
     ASSERT_TRUE(m_server.writeFile(QStringLiteral("pub/late.txt"), "l"));
+    QList<bool> busyPointers;
+    const QObject listening;
+    QObject::connect(&m_session, &Session::busyChanged, &listening, [&](bool busy) {
+        if (busy)
+            busyPointers.append(m_session.showsBusyPointer());
+    });
     QTest::keyClick(list().currentItemView(), Qt::Key_F5);
     EXPECT_TRUE(rows().contains(u"late.txt"));
+    button("actualize").trigger();
+    EXPECT_EQ(busyPointers, QList<bool>({ false, true })) << "F5 lists without the busy pointer, the button with it";
 
     selectRow(QStringLiteral("a.txt"));
     m_prompts.answerYesNo(false);
