@@ -41,13 +41,14 @@ std::vector<ServerEntry> BuildServerEntries(const QList<RemoteEntry> &entries, c
     return result;
 }
 
-std::optional<std::vector<ServerEntry>> ReadServerEntries(FtpConnection *connection, const TypeNameLookup &typeNameOf)
+std::optional<std::vector<ServerEntry>> ReadServerEntries(
+    FtpConnection *connection, const TypeNameLookup &typeNameOf, ListingProblems *problems)
 {
     if (!connection)
         return std::nullopt;
     if (GetServerDirectory(connection).isEmpty())
         SetServerDirectory(connection, QStringLiteral("/"));
-    const auto listing = connection->list();
+    const auto listing = connection->list(problems);
     if (!listing)
         return std::nullopt;
     return BuildServerEntries(*listing, typeNameOf);

@@ -213,13 +213,18 @@ void ServerPane::listServerFolder(PathBoxStep step)
 {
     Session::Run run(m_services.session);
     FtpConnection *connection = m_services.session.connection();
-    auto entries = ReadServerEntries(connection);
+    ListingProblems problems;
+    auto entries = ReadServerEntries(connection, GetFileTypeName, &problems);
     // An unreadable folder must not pass for an empty one.
     if (!entries && isConnected()) {
         m_services.history.appendLine(
             text("FRMSERVER_LISTFAILED") + u' ' + describe(connection->error()) + QStringLiteral("\r\n"),
             HistoryLog::Colour::Red);
     }
+    // A folder read in part must not pass for the whole of it.
+    if (problems.unreadableLines > 0)
+        m_services.history.appendLine(
+            describeUnreadableLines(problems) + QStringLiteral("\r\n"), HistoryLog::Colour::Red);
     m_model->setEntries(entries ? std::move(*entries) : std::vector<ServerEntry>());
     if (step == PathBoxStep::Take)
         takePathBoxStep();

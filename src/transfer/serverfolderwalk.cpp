@@ -162,6 +162,8 @@ std::optional<std::vector<ServerFolder>> ServerFolderWalk::listFolderInto(
     }
     for (const QString &name : std::as_const(problems.refusedNames))
         m_engine.writeFailure("TRANSFER_REFUSEDNAME", path + name);
+    if (problems.unreadableLines > 0)
+        m_engine.writeLine(describeUnreadableLines(problems), HistoryLog::Colour::Red);
     std::vector<ServerFolder> subfolders;
     for (const RemoteEntry &entry : *listing) {
         if (entry.name == QLatin1String(".") || entry.name == QLatin1String(".."))
