@@ -36,7 +36,7 @@ std::vector<ServerEntry> BuildServerEntries(const QList<RemoteEntry> &entries, c
         // An MLSD entry without a size fact has none to show (-1), which is not 0 bytes.
         const QString size = entry.size < 0 ? QString() : FormatServerSize(entry.size);
         result.push_back({ entry.name, size, typeName, FormatServerTime(entry.lastWrite),
-            QString::number(entry.attributes), key, entry.size });
+            QString::number(entry.attributes), key, entry.size, entry.isLink });
     }
     return result;
 }

@@ -308,6 +308,13 @@ void ServerPane::rowDoubleClicked(int row)
         listServerFolder(PathBoxStep::Take);
         return;
     }
+    // A link may lead to a folder whatever its row says: entered when the server takes the CWD,
+    // a file otherwise, without a red line.
+    const ServerEntry *entry = m_model->entryAt(row);
+    if (entry && entry->isLink && SetServerDirectory(m_services.session.connection(), entry->name)) {
+        listServerFolder(PathBoxStep::Take);
+        return;
+    }
     takePathBoxStep();
 }
 

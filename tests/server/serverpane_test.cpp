@@ -192,6 +192,22 @@ TEST_F(ServerPaneTest, DoubleClickGoesUpOrIntoFoldersAndIgnoresFiles)
     EXPECT_TRUE(m_history.lines().isEmpty());
 }
 
+TEST_F(ServerPaneTest, DoubleClickEntersALinkToAFolderAndTakesALinkToAFileForAFile)
+{
+    if (!m_server.canMakeLinks())
+        GTEST_SKIP() << "links cannot be made on this server";
+    ASSERT_TRUE(m_server.makeLink(QStringLiteral("pub/tosub"), QStringLiteral("sub")));
+    ASSERT_TRUE(m_server.makeLink(QStringLiteral("pub/toa"), QStringLiteral("a.txt")));
+    listFolder(QStringLiteral("/pub"));
+
+    doubleClickRow(QStringLiteral("toa"));
+    EXPECT_EQ(serverDirectory(), QStringLiteral("/pub"));
+    doubleClickRow(QStringLiteral("tosub"));
+    EXPECT_EQ(serverDirectory(), QStringLiteral("/pub/tosub"));
+    EXPECT_EQ(rows(), (QStringList { QStringLiteral("..") }));
+    EXPECT_TRUE(m_history.lines().isEmpty());
+}
+
 TEST_F(ServerPaneTest, UpButtonEntersTheSelectedFolderAndRelistsOnAFileRow)
 {
     listFolder(QStringLiteral("/pub"));
