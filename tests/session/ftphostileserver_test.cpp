@@ -131,6 +131,36 @@ TEST_F(FtpHostileServerTest, ListingReportsRefusedNamesAndUnreadableLines)
     }
 }
 
+// The path of a 257 reply by RFC 959 (quotes inside doubled), and mended where a server leaves
+// them single so that the RFC reading would stop inside the name.
+TEST_F(FtpHostileServerTest, CurrentDirectoryReadsQuotedPathsAndMendsUndoubledQuotes)
+{
+    const struct {
+        QByteArray reply;
+        std::optional<QString> path;
+    } cases[] = {
+        { "257 \"/say \"\"hi\"\"\" created\r\n", QStringLiteral("/say \"hi\"") },
+        { "257 \"/say \"hi\"\" is your current location\r\n", QStringLiteral("/say \"hi\"") },
+        { "257 \"/a\"b\"\r\n", QStringLiteral("/a\"b") },
+        { "257 \"/\" is current directory.\r\n", QStringLiteral("/") },
+        { "257 \"/with blank\"\r\n", QStringLiteral("/with blank") },
+        { "257 \"/unterminated\r\n", std::nullopt },
+    };
+    QByteArray pwdReply;
+    m_server.onCommand = [&](const QByteArray &verb, const QByteArray &) {
+        if (verb != "PWD")
+            return false;
+        m_server.reply(pwdReply);
+        return true;
+    };
+    ASSERT_TRUE(connectToServer()) << describe(m_connection.error()).toStdString();
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.reply.toStdString());
+        pwdReply = c.reply;
+        EXPECT_EQ(m_connection.currentDirectory(), c.path);
+    }
+}
+
 // Failures and ctest's names show the case's label, not its bytes: padding bytes differ from
 // run to run.
 template <typename Case>
