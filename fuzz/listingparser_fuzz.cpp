@@ -8,9 +8,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     static const QDateTime now(QDate(2026, 6, 15), QTime(12, 0), Qt::UTC);
     const QString line = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
-    for (const std::optional<RemoteEntry> &entry :
-        { ListingParser::parseListLine(line, now), ListingParser::parseMlsdLine(line) }) {
-        if (entry && (!ListingParser::isAcceptableName(entry->name) || entry->size < -1))
+    for (const ListingParser::LineResult &result :
+        { ListingParser::readListLine(line, now), ListingParser::readMlsdLine(line) }) {
+        const bool isEntry = result.kind == ListingParser::LineResult::Kind::Entry;
+        if (isEntry && (!ListingParser::isAcceptableName(result.entry.name) || result.entry.size < -1))
             std::abort();
     }
     return 0;

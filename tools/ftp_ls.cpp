@@ -45,9 +45,11 @@ int main(int argc, char **argv)
 
     QTextStream out(stdout);
     for (const RemoteEntry &entry : *entries) {
-        out << (entry.isFolder ? 'd' : 'f') << '\t' << entry.size << '\t'
-            << entry.lastWrite.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) << '\t' << entry.attributes << '\t'
-            << entry.name << '\n';
+        out << (entry.isLink     ? 'l'
+                : entry.isFolder ? 'd'
+                                 : 'f')
+            << '\t' << entry.size << '\t' << entry.lastWrite.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) << '\t'
+            << entry.attributes << '\t' << entry.name << '\n';
     }
     connection.close();
     return 0;

@@ -36,18 +36,19 @@ std::vector<ServerEntry> BuildServerEntries(const QList<RemoteEntry> &entries, c
         // An MLSD entry without a size fact has none to show (-1), which is not 0 bytes.
         const QString size = entry.size < 0 ? QString() : FormatServerSize(entry.size);
         result.push_back({ entry.name, size, typeName, FormatServerTime(entry.lastWrite),
-            QString::number(entry.attributes), key, entry.size });
+            QString::number(entry.attributes), key, entry.size, entry.isLink });
     }
     return result;
 }
 
-std::optional<std::vector<ServerEntry>> ReadServerEntries(FtpConnection *connection, const TypeNameLookup &typeNameOf)
+std::optional<std::vector<ServerEntry>> ReadServerEntries(
+    FtpConnection *connection, const TypeNameLookup &typeNameOf, ListingProblems *problems)
 {
     if (!connection)
         return std::nullopt;
     if (GetServerDirectory(connection).isEmpty())
         SetServerDirectory(connection, QStringLiteral("/"));
-    const auto listing = connection->list();
+    const auto listing = connection->list(problems);
     if (!listing)
         return std::nullopt;
     return BuildServerEntries(*listing, typeNameOf);

@@ -4,6 +4,7 @@
 
 #include "local/filetypename.h"
 #include "server/serverentry.h"
+#include "session/listingproblems.h"
 #include "session/remoteentry.h"
 
 #include <QList>
@@ -25,6 +26,6 @@ std::vector<ServerEntry> BuildServerEntries(
     const QList<RemoteEntry> &entries, const TypeNameLookup &typeNameOf = GetFileTypeName);
 
 // Lists the server's current folder (going to "/" first when the server cannot name it);
-// nullopt when it cannot be listed.
+// nullopt when it cannot be listed. problems, when given, receives what the listing left out.
 std::optional<std::vector<ServerEntry>> ReadServerEntries(
-    FtpConnection *connection, const TypeNameLookup &typeNameOf = GetFileTypeName);
+    FtpConnection *connection, const TypeNameLookup &typeNameOf = GetFileTypeName, ListingProblems *problems = nullptr);

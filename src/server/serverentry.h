@@ -14,6 +14,7 @@ struct ServerEntry {
     QString attributesText; // the attribute word in decimal ("16" folder, "128" plain file)
     QString imageKey; // key of the entry's picture in the icon cache
     qint64 size = -1; // bytes as listed; -1 when not known
+    bool isLink = false; // shown with the link emblem; may lead to a folder even on a file row
 
     quint32 attributes() const { return attributesText.toUInt(); }
     // Only the plain folder word makes a folder row; a folder with further bits (read-only 0x11)

@@ -6,6 +6,7 @@
 #include "server/serverlisting.h"
 
 #include <QDateTime>
+#include <QPainter>
 
 #include <algorithm>
 
@@ -13,6 +14,38 @@ namespace {
 
 const QString folderImageKey = QStringLiteral("zdirectoryx");
 const QString parentRowName = QStringLiteral("..");
+
+QString imageKeyOf(const ServerEntry &entry)
+{
+    return entry.isFolderRow() ? folderImageKey : entry.imageKey;
+}
+
+// Image keys start with "z": the linked pictures cannot meet them.
+QString linkImageKey(const QString &imageKey)
+{
+    return QStringLiteral("link:") + imageKey;
+}
+
+// The picture with the theme's link emblem over its lower left quarter, at every size it has.
+QIcon withLinkEmblem(const QIcon &icon)
+{
+    const QIcon emblem = QIcon::fromTheme(QStringLiteral("emblem-symbolic-link"));
+    if (emblem.isNull() || icon.isNull())
+        return icon;
+    QList<QSize> sizes = icon.availableSizes();
+    if (sizes.isEmpty())
+        sizes = { QSize(16, 16), QSize(32, 32) };
+    QIcon linked;
+    for (const QSize &size : std::as_const(sizes)) {
+        QPixmap pixmap = icon.pixmap(size);
+        QPainter painter(&pixmap);
+        const QSize emblemSize = size / 2;
+        painter.drawPixmap(QPoint(0, size.height() - emblemSize.height()), emblem.pixmap(emblemSize));
+        painter.end();
+        linked.addPixmap(pixmap);
+    }
+    return linked;
+}
 
 template <typename T> int compareValues(const T &a, const T &b)
 {
@@ -70,6 +103,9 @@ void ServerListModel::cacheIcons()
     for (const ServerEntry &entry : m_entries) {
         if (!entry.isFolderRow() && !m_icons.contains(entry.imageKey))
             m_icons.insert(entry.imageKey, GetFileIcon(entry.name));
+        // One linked picture per image key, however many links share it.
+        if (entry.isLink && !m_icons.contains(linkImageKey(imageKeyOf(entry))))
+            m_icons.insert(linkImageKey(imageKeyOf(entry)), withLinkEmblem(m_icons.value(imageKeyOf(entry))));
     }
 }
 
@@ -123,7 +159,7 @@ QVariant ServerListModel::data(const QModelIndex &index, int role) const
 
     const ServerEntry *entry = entryAt(index.row());
     if (role == Qt::DecorationRole && column == NameColumn)
-        return iconFor(!entry || entry->isFolderRow() ? folderImageKey : entry->imageKey);
+        return iconFor(!entry ? folderImageKey : entry->isLink ? linkImageKey(imageKeyOf(*entry)) : imageKeyOf(*entry));
     if (role != Qt::DisplayRole)
         return {};
     if (!entry)

@@ -242,13 +242,18 @@ void ServerPane::listServerFolder(PathBoxStep step, Session::Pointer pointer)
 {
     Session::Run run(m_services.session, pointer);
     FtpConnection *connection = m_services.session.connection();
-    auto entries = ReadServerEntries(connection);
+    ListingProblems problems;
+    auto entries = ReadServerEntries(connection, GetFileTypeName, &problems);
     // An unreadable folder must not pass for an empty one.
     if (!entries && isConnected()) {
         m_services.history.appendLine(
             text("FRMSERVER_LISTFAILED") + u' ' + describe(connection->error()) + QStringLiteral("\r\n"),
             HistoryLog::Colour::Red);
     }
+    // A folder read in part must not pass for the whole of it.
+    if (problems.unreadableLines > 0)
+        m_services.history.appendLine(
+            describeUnreadableLines(problems) + QStringLiteral("\r\n"), HistoryLog::Colour::Red);
     m_model->setEntries(entries ? std::move(*entries) : std::vector<ServerEntry>());
     if (step == PathBoxStep::Take)
         takePathBoxStep();
@@ -329,6 +334,13 @@ void ServerPane::rowDoubleClicked(int row)
     // Folder rows and ".." have an empty size; a file row is never downloaded or opened here.
     if (m_model->hasEmptySize(row)) {
         enterServerFolder(m_model->rowName(row));
+        listServerFolder(PathBoxStep::Take);
+        return;
+    }
+    // A link may lead to a folder whatever its row says: entered when the server takes the CWD,
+    // a file otherwise, without a red line.
+    const ServerEntry *entry = m_model->entryAt(row);
+    if (entry && entry->isLink && SetServerDirectory(m_services.session.connection(), entry->name)) {
         listServerFolder(PathBoxStep::Take);
         return;
     }

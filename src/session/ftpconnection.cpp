@@ -92,10 +92,10 @@ bool FtpConnection::setCurrentDirectory(const QString &path)
     return keep->call([&] { return FtpDirectoryCommands::setCurrentDirectory(keep->exchange(), path); });
 }
 
-std::optional<QList<RemoteEntry>> FtpConnection::list(QStringList *refusedNames)
+std::optional<QList<RemoteEntry>> FtpConnection::list(ListingProblems *problems)
 {
     const std::shared_ptr<Private> keep = d;
-    return keep->call([&] { return keep->listing().list(refusedNames); });
+    return keep->call([&] { return keep->listing().list(problems); });
 }
 
 bool FtpConnection::getFile(const QString &remoteName, const QString &localPath)

@@ -6,10 +6,10 @@
 
 #include "session/ftperror.h"
 #include "session/ftpsecurity.h"
+#include "session/listingproblems.h"
 #include "session/remoteentry.h"
 
 #include <QList>
-#include <QStringList>
 #include <QObject>
 #include <QString>
 
@@ -67,11 +67,10 @@ public:
     std::optional<QString> currentDirectory();
     // Absolute, relative or ".."; on failure the current directory is unchanged.
     bool setCurrentDirectory(const QString &path);
-    // The entries of the current directory; nullopt when it cannot be listed. refusedNames, when
-    // given, receives the names the server listed that cannot stand for an entry of this folder
-    // ("../x", "a/b", "/etc/passwd"), in listing order: they never reach the program, but a run
-    // must say that it left them out.
-    std::optional<QList<RemoteEntry>> list(QStringList *refusedNames = nullptr);
+    // The entries of the current directory; nullopt when it cannot be listed. problems, when
+    // given, receives what the listing left out: the names refused for this folder and the lines
+    // no listing form explains. They never reach the program, but a run must say so.
+    std::optional<QList<RemoteEntry>> list(ListingProblems *problems = nullptr);
 
     // Downloads in binary mode, overwriting localPath.
     bool getFile(const QString &remoteName, const QString &localPath);

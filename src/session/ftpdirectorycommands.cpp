@@ -2,7 +2,9 @@
 
 namespace {
 
-// RFC 959, appendix II: 257 "/dir with ""quotes""" is current directory.
+// RFC 959, appendix II: 257 "/dir with ""quotes""" is current directory. Some servers do not
+// double the quotes inside (257 "/say "hi"" is your current location); where the RFC reading
+// stops in the middle of a word, the path runs to the last quote before the reply's comment.
 std::optional<QString> quotedPath(const QString &line)
 {
     const qsizetype open = line.indexOf(QLatin1Char('"'));
@@ -15,8 +17,12 @@ std::optional<QString> quotedPath(const QString &line)
         } else if (i + 1 < line.size() && line.at(i + 1) == QLatin1Char('"')) {
             path += QLatin1Char('"');
             ++i;
-        } else {
+        } else if (i + 1 == line.size() || line.at(i + 1) == QLatin1Char(' ')) {
             return path;
+        } else {
+            const qsizetype close = line.lastIndexOf(QStringLiteral("\" "));
+            const qsizetype end = close > i ? close : line.lastIndexOf(QLatin1Char('"'));
+            return line.mid(open + 1, end - open - 1);
         }
     }
     return std::nullopt;

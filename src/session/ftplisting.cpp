@@ -13,10 +13,10 @@ void FtpListing::reset(bool machineListingOffered)
     m_machineListing = machineListingOffered ? MachineListing::Offered : MachineListing::NotOffered;
 }
 
-std::optional<QList<RemoteEntry>> FtpListing::list(QStringList *refusedNames)
+std::optional<QList<RemoteEntry>> FtpListing::list(ListingProblems *problems)
 {
-    if (refusedNames)
-        refusedNames->clear();
+    if (problems)
+        *problems = {};
     // Listings travel in ASCII type (RFC 959, 4.1.3 LIST; RFC 3659, 7 MLSD).
     if (!m_exchange.checkReady() || !m_dataConnection.ensureType(FtpConnection::TransferType::Ascii))
         return std::nullopt;
@@ -47,7 +47,7 @@ std::optional<QList<RemoteEntry>> FtpListing::list(QStringList *refusedNames)
         return std::nullopt;
     }
     reader->finish();
-    if (refusedNames)
-        *refusedNames = reader->refusedNames();
+    if (problems)
+        *problems = reader->problems();
     return reader->takeEntries();
 }

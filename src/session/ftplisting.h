@@ -3,10 +3,10 @@
 
 #include "session/ftpdataconnection.h"
 #include "session/ftpexchange.h"
+#include "session/listingproblems.h"
 #include "session/remoteentry.h"
 
 #include <QList>
-#include <QStringList>
 
 #include <optional>
 
@@ -22,7 +22,7 @@ public:
 
     // For a new connection, from the features its server announced.
     void reset(bool machineListingOffered);
-    std::optional<QList<RemoteEntry>> list(QStringList *refusedNames);
+    std::optional<QList<RemoteEntry>> list(ListingProblems *problems);
 
 private:
     FtpExchange &m_exchange;

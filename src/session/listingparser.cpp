@@ -62,15 +62,6 @@ std::optional<LineResult> readAnyListLine(const QString &line, const QDateTime &
     return std::nullopt;
 }
 
-std::optional<RemoteEntry> entryOf(LineResult result, QString *refusedName)
-{
-    if (result.kind == LineResult::Kind::Entry)
-        return std::move(result.entry);
-    if (refusedName && result.kind == LineResult::Kind::Refused)
-        *refusedName = result.refusedName;
-    return std::nullopt;
-}
-
 } // namespace
 
 namespace ListingParser {
@@ -140,16 +131,6 @@ std::optional<LineResult> ListParser::takeResult()
     if (m_results.isEmpty())
         return std::nullopt;
     return m_results.takeFirst();
-}
-
-std::optional<RemoteEntry> parseListLine(const QString &line, const QDateTime &now, QString *refusedName)
-{
-    return entryOf(readListLine(line, now), refusedName);
-}
-
-std::optional<RemoteEntry> parseMlsdLine(const QString &line, QString *refusedName)
-{
-    return entryOf(readMlsdLine(line), refusedName);
 }
 
 } // namespace ListingParser

@@ -57,13 +57,6 @@ private:
     QList<LineResult> m_results;
 };
 
-// readListLine() and readMlsdLine() as one optional entry: nullopt for every line that is not one.
-// refusedName, when given, receives the name of an entry refused for its name (other than "." and
-// ".."; it is left alone otherwise), so that the caller can say what it left out.
-std::optional<RemoteEntry> parseListLine(
-    const QString &line, const QDateTime &now = QDateTime::currentDateTimeUtc(), QString *refusedName = nullptr);
-std::optional<RemoteEntry> parseMlsdLine(const QString &line, QString *refusedName = nullptr);
-
 // False for names that could leave the listed folder or mean the folder itself.
 bool isAcceptableName(const QString &name);
 

@@ -4,7 +4,7 @@
 
 ListingReader::ListingReader(Format format, const QDateTime &now)
     : m_format(format)
-    , m_now(now)
+    , m_listParser(now)
 {
     open(QIODevice::WriteOnly);
 }
@@ -23,7 +23,8 @@ qint64 ListingReader::writeData(const char *data, qint64 size)
     // Lines end with CR LF (RFC 959, 3.1.1.1; RFC 3659, 7.2); the parsers drop the CR.
     for (qsizetype end = rest.indexOf('\n'); end >= 0; end = rest.indexOf('\n')) {
         if (std::exchange(m_skippingLine, false)) {
-            // The end of an over-long line: no entry.
+            // The end of an over-long line: no entry, but a line the folder's reader lost.
+            noteUnreadable(m_longLineStart);
         } else if (m_partialLine.isEmpty()) {
             parseLine(rest.first(end));
         } else {
@@ -38,6 +39,7 @@ qint64 ListingReader::writeData(const char *data, qint64 size)
         m_partialLine += rest;
     // No name is this long; the line is skipped instead of kept.
     if (m_partialLine.size() > MaxLineLength) {
+        m_longLineStart = QString::fromUtf8(m_partialLine.first(LongLineShown)) + QStringLiteral("...");
         m_partialLine.clear();
         m_skippingLine = true;
     }
@@ -46,20 +48,56 @@ qint64 ListingReader::writeData(const char *data, qint64 size)
 
 void ListingReader::finish()
 {
-    if (!m_partialLine.isEmpty())
+    if (std::exchange(m_skippingLine, false))
+        noteUnreadable(m_longLineStart);
+    else if (!m_partialLine.isEmpty())
         parseLine(std::exchange(m_partialLine, {}));
+    if (m_format == Format::List) {
+        m_listParser.finish();
+        takeResults();
+    }
 }
 
 void ListingReader::parseLine(QByteArrayView bytes)
 {
     const QString line = QString::fromUtf8(bytes);
-    QString refused;
-    std::optional<RemoteEntry> entry = m_format == Format::Mlsd ? ListingParser::parseMlsdLine(line, &refused)
-                                                                : ListingParser::parseListLine(line, m_now, &refused);
-    if (entry)
-        m_entries.append(std::move(*entry));
-    else if (!refused.isEmpty())
-        m_refusedNames.append(refused);
+    if (m_format == Format::Mlsd) {
+        keep(ListingParser::readMlsdLine(line));
+        return;
+    }
+    // A LIST entry may take two lines (VMS) or depend on a header above it (z/OS members).
+    m_listParser.addLine(line);
+    takeResults();
+}
+
+void ListingReader::takeResults()
+{
+    while (std::optional<ListingParser::LineResult> result = m_listParser.takeResult())
+        keep(std::move(*result));
+}
+
+void ListingReader::keep(ListingParser::LineResult result)
+{
+    using Kind = ListingParser::LineResult::Kind;
+    switch (result.kind) {
+    case Kind::Entry:
+        m_entries.append(std::move(result.entry));
+        break;
+    case Kind::Skipped:
+        break;
+    case Kind::Refused:
+        m_problems.refusedNames.append(result.refusedName);
+        break;
+    case Kind::Unreadable:
+        noteUnreadable(result.text);
+        break;
+    }
+}
+
+void ListingReader::noteUnreadable(const QString &line)
+{
+    if (m_problems.unreadableLines++ == 0)
+        m_problems.firstUnreadable = line;
 }
 
 qint64 ListingReader::fail()

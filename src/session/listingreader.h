@@ -3,13 +3,14 @@
 // only the entries are kept, and stops a listing that goes past a generous bound: a hostile
 // server can send one that never ends. Written to as the data connection's sink.
 
+#include "session/listingparser.h"
+#include "session/listingproblems.h"
 #include "session/remoteentry.h"
 
 #include <QByteArray>
 #include <QDateTime>
 #include <QIODevice>
 #include <QList>
-#include <QStringList>
 
 class ListingReader : public QIODevice
 {
@@ -19,6 +20,8 @@ public:
     static constexpr qint64 MaxBytes = 256 * 1024 * 1024;
     // Longer lines cannot hold an entry and are skipped.
     static constexpr qsizetype MaxLineLength = 64 * 1024;
+    // How much of a skipped line the problems keep.
+    static constexpr qsizetype LongLineShown = 80;
 
     enum class Format { List, Mlsd };
 
@@ -28,8 +31,8 @@ public:
     // The data connection ended: a last line without its line end still counts.
     void finish();
     QList<RemoteEntry> takeEntries() { return std::exchange(m_entries, {}); }
-    // Names the server listed that cannot be an entry of this folder, in listing order.
-    QStringList refusedNames() const { return m_refusedNames; }
+    // The names it refused and the lines it could not read; complete after finish().
+    ListingProblems problems() const { return m_problems; }
     // The listing went past MaxEntries or MaxBytes and was stopped.
     bool hasOverflowed() const { return m_overflowed; }
 
@@ -42,14 +45,18 @@ protected:
 
 private:
     void parseLine(QByteArrayView line);
+    void takeResults();
+    void keep(ListingParser::LineResult result);
+    void noteUnreadable(const QString &line);
     qint64 fail();
 
     Format m_format;
-    QDateTime m_now;
     QByteArray m_partialLine; // received after the last line end
     bool m_skippingLine = false; // the line under way passed MaxLineLength
+    QString m_longLineStart; // what the problems show of it
     qint64 m_received = 0;
     bool m_overflowed = false;
+    ListingParser::ListParser m_listParser;
     QList<RemoteEntry> m_entries;
-    QStringList m_refusedNames;
+    ListingProblems m_problems;
 };

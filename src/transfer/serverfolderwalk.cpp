@@ -135,8 +135,8 @@ std::optional<std::vector<ServerFolder>> ServerFolderWalk::listFolderInto(
     }
     if (!isNewPlace(folder, linksAsFiles))
         return std::nullopt;
-    QStringList refusedNames;
-    const std::optional<QList<RemoteEntry>> listing = m_engine.connection()->list(&refusedNames);
+    ListingProblems problems;
+    const std::optional<QList<RemoteEntry>> listing = m_engine.connection()->list(&problems);
     if (!listing) {
         if (!m_engine.isCancelled())
             m_engine.writeFailure("FRMSERVER_LISTFAILED", path + u' ' + describe(m_engine.connection()->error()));
@@ -160,8 +160,10 @@ std::optional<std::vector<ServerFolder>> ServerFolderWalk::listFolderInto(
         }
         m_listingFingerprints.insert(path, fingerprint);
     }
-    for (const QString &name : std::as_const(refusedNames))
+    for (const QString &name : std::as_const(problems.refusedNames))
         m_engine.writeFailure("TRANSFER_REFUSEDNAME", path + name);
+    if (problems.unreadableLines > 0)
+        m_engine.writeLine(describeUnreadableLines(problems), HistoryLog::Colour::Red);
     std::vector<ServerFolder> subfolders;
     for (const RemoteEntry &entry : *listing) {
         if (entry.name == QLatin1String(".") || entry.name == QLatin1String(".."))

@@ -13,6 +13,7 @@
 #include "support/ftptestserver.h"
 #include "support/recordinghistorylog.h"
 #include "support/recordingprogress.h"
+#include "support/scriptedftpserver.h"
 #include "support/scriptedprompts.h"
 
 #include <QAction>
@@ -191,6 +192,22 @@ TEST_F(ServerPaneTest, DoubleClickGoesUpOrIntoFoldersAndIgnoresFiles)
     EXPECT_TRUE(m_history.lines().isEmpty());
 }
 
+TEST_F(ServerPaneTest, DoubleClickEntersALinkToAFolderAndTakesALinkToAFileForAFile)
+{
+    if (!m_server.canMakeLinks())
+        GTEST_SKIP() << "links cannot be made on this server";
+    ASSERT_TRUE(m_server.makeLink(QStringLiteral("pub/tosub"), QStringLiteral("sub")));
+    ASSERT_TRUE(m_server.makeLink(QStringLiteral("pub/toa"), QStringLiteral("a.txt")));
+    listFolder(QStringLiteral("/pub"));
+
+    doubleClickRow(QStringLiteral("toa"));
+    EXPECT_EQ(serverDirectory(), QStringLiteral("/pub"));
+    doubleClickRow(QStringLiteral("tosub"));
+    EXPECT_EQ(serverDirectory(), QStringLiteral("/pub/tosub"));
+    EXPECT_EQ(rows(), (QStringList { QStringLiteral("..") }));
+    EXPECT_TRUE(m_history.lines().isEmpty());
+}
+
 TEST_F(ServerPaneTest, UpButtonEntersTheSelectedFolderAndRelistsOnAFileRow)
 {
     listFolder(QStringLiteral("/pub"));
@@ -365,6 +382,32 @@ TEST_F(ServerPaneTest, RightClickOnARowOpensTheCommandMenu)
     emit view->customContextMenuRequested(view->visualRect(selectRow(QStringLiteral("a.txt"))).center());
     EXPECT_TRUE(menu->isVisible());
     menu->hide();
+}
+
+// Servers no real test server imitates: a listing the parser can read only in part.
+TEST(ServerPaneListingTest, FolderReadInPartWritesOneRedLine)
+{
+    ASSERT_TRUE(useEnglishCatalogue());
+    ScriptedFtpServer server;
+    server.features = "211 no features\r\n";
+    server.listLines = "-rw-r--r--   1 ann ann 12 Mar 05  2004 a.txt\r\nfirst garbage\r\nsecond garbage\r\n";
+    Session session;
+    RecordingHistoryLog history;
+    ScriptedPrompts prompts;
+    RecordingProgress progress;
+    const AppServices services { session, history, prompts, progress };
+    auto connection = std::make_unique<FtpConnection>();
+    ASSERT_TRUE(connection->connectToHost(
+        QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("ann"), QStringLiteral("pw"), true));
+    session.setConnection(std::move(connection));
+    ServerPane pane(services);
+
+    pane.RefreshServerList();
+    EXPECT_EQ(rowNames(*pane.model()), (QStringList { QStringLiteral(".."), QStringLiteral("a.txt") }));
+    ASSERT_EQ(history.lines().size(), 1);
+    EXPECT_EQ(history.lines()[0].text,
+        QStringLiteral("The server folder's listing had 2 lines that could not be read, the first: first garbage\r\n"));
+    EXPECT_EQ(history.lines()[0].colour, HistoryLog::Colour::Red);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "session/ftpconnection.h"
 #include "session/ftperrortext.h"
 #include "session/ftpreplyreader.h"
+#include "session/listingreader.h"
 #include "support/scriptedftpserver.h"
 
 #include <QTcpServer>
@@ -80,6 +81,84 @@ TEST_F(FtpHostileServerTest, RefusedMlsdFallsBackToListForTheConnection)
     ASSERT_TRUE(entries.has_value());
     EXPECT_TRUE(m_sent.contains(QStringLiteral("MLSD")));
     EXPECT_FALSE(m_sent.contains(QStringLiteral("LIST")));
+}
+
+// What a listing leaves out is reported, not dropped in silence; a LIST reply is read as a
+// whole, so a VMS entry spread over two lines is one entry.
+TEST_F(FtpHostileServerTest, ListingReportsRefusedNamesAndUnreadableLines)
+{
+    const QByteArray overlong(ListingReader::MaxLineLength + 10, 'x');
+    struct Case {
+        const char *label;
+        bool mlsd;
+        QByteArray lines;
+        QStringList names;
+        QStringList refused;
+        int unreadable;
+        QString first;
+    };
+    const Case cases[] = {
+        { "list", false,
+            "-rw-r--r--   1 ann ann 12 Mar 05  2004 ../up.txt\r\n"
+            "garbage one\r\n"
+            "PAYROLL_2019.DAT;1\r\n"
+            "64   4-MAR-2019 00:04 [ACCT,STAFF] (RWED,RWED,RE,)\r\n"
+            "garbage two\r\n"
+                + overlong + "\r\n",
+            { QStringLiteral("PAYROLL_2019.DAT") }, { QStringLiteral("../up.txt") }, 3, QStringLiteral("garbage one") },
+        { "mlsd", true, "type=file;size=3; a/b\r\nno facts here\r\ntype=file;size=3; a.txt\r\n",
+            { QStringLiteral("a.txt") }, { QStringLiteral("a/b") }, 1, QStringLiteral("no facts here") },
+        { "overlong_last", false, overlong, {}, {}, 1,
+            QString::fromLatin1(overlong.first(80)) + QStringLiteral("...") },
+    };
+    const QByteArray machineListing = m_server.features;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.label);
+        m_server.features = c.mlsd ? machineListing : QByteArray("211 no features\r\n");
+        m_server.mlsdLines = c.lines;
+        m_server.listLines = c.lines;
+        ASSERT_TRUE(connectToServer()) << describe(m_connection.error()).toStdString();
+        ListingProblems problems;
+        const std::optional<QList<RemoteEntry>> entries = m_connection.list(&problems);
+        ASSERT_TRUE(entries.has_value()) << describe(m_connection.error()).toStdString();
+        QStringList names;
+        for (const RemoteEntry &entry : *entries)
+            names.append(entry.name);
+        EXPECT_EQ(names, c.names);
+        EXPECT_EQ(problems.refusedNames, c.refused);
+        EXPECT_EQ(problems.unreadableLines, c.unreadable);
+        EXPECT_EQ(problems.firstUnreadable, c.first);
+    }
+}
+
+// The path of a 257 reply by RFC 959 (quotes inside doubled), and mended where a server leaves
+// them single so that the RFC reading would stop inside the name.
+TEST_F(FtpHostileServerTest, CurrentDirectoryReadsQuotedPathsAndMendsUndoubledQuotes)
+{
+    const struct {
+        QByteArray reply;
+        std::optional<QString> path;
+    } cases[] = {
+        { "257 \"/say \"\"hi\"\"\" created\r\n", QStringLiteral("/say \"hi\"") },
+        { "257 \"/say \"hi\"\" is your current location\r\n", QStringLiteral("/say \"hi\"") },
+        { "257 \"/a\"b\"\r\n", QStringLiteral("/a\"b") },
+        { "257 \"/\" is current directory.\r\n", QStringLiteral("/") },
+        { "257 \"/with blank\"\r\n", QStringLiteral("/with blank") },
+        { "257 \"/unterminated\r\n", std::nullopt },
+    };
+    QByteArray pwdReply;
+    m_server.onCommand = [&](const QByteArray &verb, const QByteArray &) {
+        if (verb != "PWD")
+            return false;
+        m_server.reply(pwdReply);
+        return true;
+    };
+    ASSERT_TRUE(connectToServer()) << describe(m_connection.error()).toStdString();
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.reply.toStdString());
+        pwdReply = c.reply;
+        EXPECT_EQ(m_connection.currentDirectory(), c.path);
+    }
 }
 
 // Failures and ctest's names show the case's label, not its bytes: padding bytes differ from

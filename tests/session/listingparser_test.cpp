@@ -194,11 +194,13 @@ TEST(ListingParser, RejectsNulInName)
 {
     const QString line
         = QStringLiteral("-rw-r--r--   1 test     test            1 Mar 05  2004 a") + QChar(0) + QStringLiteral("b");
-    QString refused;
-    EXPECT_FALSE(ListingParser::parseListLine(line, Now, &refused).has_value());
-    EXPECT_EQ(refused, QStringLiteral("a") + QChar(0) + QStringLiteral("b"));
-    EXPECT_FALSE(ListingParser::parseMlsdLine(QStringLiteral("type=file;size=1; a") + QChar(0), &refused).has_value());
-    EXPECT_EQ(refused, QStringLiteral("a") + QChar(0));
+    const ListingParser::LineResult list = ListingParser::readListLine(line, Now);
+    EXPECT_EQ(int(list.kind), int(Kind::Refused));
+    EXPECT_EQ(list.refusedName, QStringLiteral("a") + QChar(0) + QStringLiteral("b"));
+    const ListingParser::LineResult mlsd
+        = ListingParser::readMlsdLine(QStringLiteral("type=file;size=1; a") + QChar(0));
+    EXPECT_EQ(int(mlsd.kind), int(Kind::Refused));
+    EXPECT_EQ(mlsd.refusedName, QStringLiteral("a") + QChar(0));
 }
 
 // ---- DOS / IIS -------------------------------------------------------------------------------
@@ -325,12 +327,10 @@ class MlsdLine : public testing::TestWithParam<LineCase> { };
 TEST_P(MlsdLine, Parses)
 {
     const QString line = QString::fromUtf8(GetParam().line);
-    QString refused;
-    const std::optional<RemoteEntry> entry = ListingParser::parseMlsdLine(line, &refused);
     const ListingParser::LineResult result = ListingParser::readMlsdLine(line);
-    checkResult(result, entry, refused, GetParam());
-    if (entry && QByteArray(GetParam().label) == "facts_any_case_with_fraction") {
-        EXPECT_EQ(entry->lastWrite.time().msec(), 250);
+    checkResult(result, GetParam());
+    if (QByteArray(GetParam().label) == "facts_any_case_with_fraction") {
+        EXPECT_EQ(result.entry.lastWrite.time().msec(), 250);
     }
 }
 

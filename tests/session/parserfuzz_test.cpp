@@ -52,23 +52,24 @@ QList<QByteArray> mutations(const QByteArray &text, qsizetype at, std::mt19937 &
     return { replaced, inserted, text.left(at) };
 }
 
-void checkEntry(const std::optional<RemoteEntry> &entry, const QByteArray &line)
+void checkEntry(const ListingParser::LineResult &result, const QByteArray &line)
 {
-    if (!entry)
+    if (result.kind != ListingParser::LineResult::Kind::Entry)
         return;
-    ASSERT_TRUE(ListingParser::isAcceptableName(entry->name)) << line.toStdString();
-    EXPECT_GE(entry->size, -1) << line.toStdString();
-    EXPECT_EQ(entry->attributes, entry->isFolder ? quint32(FileAttribute::Directory) : quint32(FileAttribute::Normal));
-    if (entry->lastWrite.isValid()) {
-        EXPECT_EQ(entry->lastWrite.timeSpec(), Qt::UTC) << line.toStdString();
+    const RemoteEntry &entry = result.entry;
+    ASSERT_TRUE(ListingParser::isAcceptableName(entry.name)) << line.toStdString();
+    EXPECT_GE(entry.size, -1) << line.toStdString();
+    EXPECT_EQ(entry.attributes, entry.isFolder ? quint32(FileAttribute::Directory) : quint32(FileAttribute::Normal));
+    if (entry.lastWrite.isValid()) {
+        EXPECT_EQ(entry.lastWrite.timeSpec(), Qt::UTC) << line.toStdString();
     }
 }
 
 void parseBoth(const QByteArray &line)
 {
     const QString text = QString::fromUtf8(line);
-    checkEntry(ListingParser::parseListLine(text, Now), line);
-    checkEntry(ListingParser::parseMlsdLine(text), line);
+    checkEntry(ListingParser::readListLine(text, Now), line);
+    checkEntry(ListingParser::readMlsdLine(text), line);
 }
 
 TEST(ParserFuzz, ListingLinesMutatedAtEveryPosition)
@@ -100,8 +101,7 @@ TEST(ParserFuzz, ListParserReadsTheMutatedCorpusAsOneListing)
         qsizetype results = 0;
         while (const auto result = parser.takeResult()) {
             ++results;
-            if (result->kind == ListingParser::LineResult::Kind::Entry)
-                checkEntry(result->entry, lines.at(mutated));
+            checkEntry(*result, lines.at(mutated));
             if (result->kind == ListingParser::LineResult::Kind::Unreadable) {
                 EXPECT_FALSE(result->text.trimmed().isEmpty()) << lines.at(mutated).toStdString();
             }
