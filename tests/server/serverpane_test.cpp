@@ -203,7 +203,9 @@ TEST_F(ServerPaneTest, DoubleClickEntersALinkToAFolderAndTakesALinkToAFileForAFi
     doubleClickRow(QStringLiteral("toa"));
     EXPECT_EQ(serverDirectory(), QStringLiteral("/pub"));
     doubleClickRow(QStringLiteral("tosub"));
-    EXPECT_EQ(serverDirectory(), QStringLiteral("/pub/tosub"));
+    // The link's own path or the real one behind it: servers report either after the CWD.
+    EXPECT_TRUE(QStringList({ QStringLiteral("/pub/tosub"), QStringLiteral("/pub/sub") }).contains(serverDirectory()))
+        << qPrintable(serverDirectory());
     EXPECT_EQ(rows(), (QStringList { QStringLiteral("..") }));
     EXPECT_TRUE(m_history.lines().isEmpty());
 }
