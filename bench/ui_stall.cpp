@@ -255,7 +255,7 @@ int main(int argc, char **argv)
 
     std::optional<std::vector<LocalEntry>> localListing;
     const std::optional<double> localStall
-        = measureRun(QStringLiteral("local listing"), [&] { localListing = ListFolderEntries(listingFolder); });
+        = measureRun(QStringLiteral("local listing"), [&] { localListing = ListFolderEntriesInBackground(listingFolder); });
     if (!localStall || !localListing || localListing->size() != size_t(localEntries))
         return fail(QStringLiteral("the local folder could not be listed"));
 

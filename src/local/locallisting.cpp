@@ -1,5 +1,6 @@
 #include "local/locallisting.h"
 
+#include "core/backgroundwork.h"
 #include "core/fileattributes.h"
 #include "core/paths.h"
 #include "local/filetypename.h"
@@ -155,6 +156,11 @@ std::optional<std::vector<LocalEntry>> ListFolderEntries(const QString &folder, 
     }
     SortFoldersFirst(entries, variant);
     return entries;
+}
+
+std::optional<std::vector<LocalEntry>> ListFolderEntriesInBackground(const QString &folder, ListingVariant variant)
+{
+    return runAwayFromWindow([folder, variant] { return ListFolderEntries(folder, variant); });
 }
 
 QStringList ListSubfolderNames(const QString &folder)

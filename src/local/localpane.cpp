@@ -259,7 +259,7 @@ bool LocalPane::ViewFolder(const QString &folder, ListingVariant variant)
     std::optional<std::vector<LocalEntry>> entries;
     {
         const BusyCursor busy;
-        entries = ListFolderEntries(folder, variant);
+        entries = ListFolderEntriesInBackground(folder, variant);
     }
     if (!entries)
         return false;

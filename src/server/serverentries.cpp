@@ -1,5 +1,6 @@
 #include "server/serverentries.h"
 
+#include "core/backgroundwork.h"
 #include "core/fileattributes.h"
 #include "local/filetypename.h"
 
@@ -51,5 +52,6 @@ std::optional<std::vector<ServerEntry>> ReadServerEntries(
     const auto listing = connection->list(problems);
     if (!listing)
         return std::nullopt;
-    return BuildServerEntries(*listing, typeNameOf);
+    // Type names and column texts of 20,000 entries take longer than the window may wait.
+    return runAwayFromWindow([&] { return BuildServerEntries(*listing, typeNameOf); });
 }

@@ -47,6 +47,11 @@ std::optional<QList<RemoteEntry>> FtpListing::list(ListingProblems *problems)
         return std::nullopt;
     }
     reader->finish();
+    // The last bytes arrived before the parser found the entries too many.
+    if (reader->hasOverflowed()) {
+        m_exchange.fail(FtpError(FtpError::Kind::ListingTooLong));
+        return std::nullopt;
+    }
     if (problems)
         *problems = reader->problems();
     return reader->takeEntries();

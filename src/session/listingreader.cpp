@@ -1,5 +1,6 @@
 #include "session/listingreader.h"
 
+#include "core/backgroundwork.h"
 #include "session/listingparser.h"
 
 ListingReader::ListingReader(Format format, const QDateTime &now)
@@ -7,6 +8,12 @@ ListingReader::ListingReader(Format format, const QDateTime &now)
     , m_listParser(now)
 {
     open(QIODevice::WriteOnly);
+}
+
+ListingReader::~ListingReader()
+{
+    m_stopped = true;
+    m_drainTask.waitForFinished();
 }
 
 qint64 ListingReader::readData(char *, qint64)
@@ -17,11 +24,36 @@ qint64 ListingReader::readData(char *, qint64)
 qint64 ListingReader::writeData(const char *data, qint64 size)
 {
     m_received += size;
-    if (m_received > MaxBytes)
+    if (m_received > MaxBytes || m_overflowed)
         return fail();
-    QByteArrayView rest(data, size);
+    const QMutexLocker locker(&m_queueLock);
+    m_queue.append(data, size);
+    if (!std::exchange(m_draining, true))
+        m_drainTask = QtConcurrent::run([this] { drain(); });
+    return size;
+}
+
+void ListingReader::drain()
+{
+    for (;;) {
+        QByteArray block;
+        {
+            const QMutexLocker locker(&m_queueLock);
+            if (m_queue.isEmpty() || m_stopped) {
+                m_queue.clear();
+                m_draining = false;
+                return;
+            }
+            block = std::exchange(m_queue, {});
+        }
+        parseBlock(block);
+    }
+}
+
+void ListingReader::parseBlock(QByteArrayView rest)
+{
     // Lines end with CR LF (RFC 959, 3.1.1.1; RFC 3659, 7.2); the parsers drop the CR.
-    for (qsizetype end = rest.indexOf('\n'); end >= 0; end = rest.indexOf('\n')) {
+    for (qsizetype end = rest.indexOf('\n'); end >= 0 && !m_stopped; end = rest.indexOf('\n')) {
         if (std::exchange(m_skippingLine, false)) {
             // The end of an over-long line: no entry, but a line the folder's reader lost.
             noteUnreadable(m_longLineStart);
@@ -32,8 +64,10 @@ qint64 ListingReader::writeData(const char *data, qint64 size)
             parseLine(std::exchange(m_partialLine, {}));
         }
         rest = rest.sliced(end + 1);
-        if (m_entries.size() > MaxEntries)
-            return fail();
+        if (m_entries.size() > MaxEntries) {
+            fail();
+            return;
+        }
     }
     if (!m_skippingLine)
         m_partialLine += rest;
@@ -43,11 +77,13 @@ qint64 ListingReader::writeData(const char *data, qint64 size)
         m_partialLine.clear();
         m_skippingLine = true;
     }
-    return size;
 }
 
 void ListingReader::finish()
 {
+    waitLettingEventsRun(m_drainTask);
+    if (m_stopped)
+        return;
     if (std::exchange(m_skippingLine, false))
         noteUnreadable(m_longLineStart);
     else if (!m_partialLine.isEmpty())
@@ -102,8 +138,9 @@ void ListingReader::noteUnreadable(const QString &line)
 
 qint64 ListingReader::fail()
 {
+    // The pool task may still be parsing: it sees the flags and stops; the entries are dropped
+    // by takeEntries() and the destructor.
     m_overflowed = true;
-    m_entries.clear();
-    m_partialLine.clear();
+    m_stopped = true;
     return -1;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // Parses a LIST or MLSD listing line by line while it arrives over the data connection, so that
 // only the entries are kept, and stops a listing that goes past a generous bound: a hostile
-// server can send one that never ends. Written to as the data connection's sink.
+// server can send one that never ends. Written to as the data connection's sink. The parsing runs
+// on a pool thread: 20,000 lines arrive faster than the window may wait for them to be read.
 
 #include "session/listingparser.h"
 #include "session/listingproblems.h"
@@ -9,8 +10,12 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QFuture>
 #include <QIODevice>
 #include <QList>
+#include <QMutex>
+
+#include <atomic>
 
 class ListingReader : public QIODevice
 {
@@ -28,9 +33,13 @@ public:
     // Opened for writing; now decides the year of LIST lines that give a time of day.
     explicit ListingReader(Format format, const QDateTime &now = QDateTime::currentDateTimeUtc());
 
-    // The data connection ended: a last line without its line end still counts.
+    // Waits, letting the window's events run, for the lines under way to be parsed.
+    ~ListingReader() override;
+
+    // The data connection ended: waits, letting the window's events run, until every line is
+    // parsed; a last line without its line end still counts.
     void finish();
-    QList<RemoteEntry> takeEntries() { return std::exchange(m_entries, {}); }
+    QList<RemoteEntry> takeEntries() { return m_overflowed ? QList<RemoteEntry>() : std::exchange(m_entries, {}); }
     // The names it refused and the lines it could not read; complete after finish().
     ListingProblems problems() const { return m_problems; }
     // The listing went past MaxEntries or MaxBytes and was stopped.
@@ -44,6 +53,9 @@ protected:
     qint64 writeData(const char *data, qint64 size) override;
 
 private:
+    // On the pool thread: parses what writeData queued until nothing is left.
+    void drain();
+    void parseBlock(QByteArrayView block);
     void parseLine(QByteArrayView line);
     void takeResults();
     void keep(ListingParser::LineResult result);
@@ -51,11 +63,17 @@ private:
     qint64 fail();
 
     Format m_format;
+    QMutex m_queueLock;
+    QByteArray m_queue; // received, not yet parsed; guarded by m_queueLock
+    bool m_draining = false; // a pool task parses the queue; guarded by m_queueLock
+    QFuture<void> m_drainTask;
+    // Everything below belongs to the pool task while it runs and to the caller after finish().
     QByteArray m_partialLine; // received after the last line end
     bool m_skippingLine = false; // the line under way passed MaxLineLength
     QString m_longLineStart; // what the problems show of it
     qint64 m_received = 0;
-    bool m_overflowed = false;
+    std::atomic<bool> m_overflowed = false;
+    std::atomic<bool> m_stopped = false; // nothing more is parsed: overflowed or given up
     ListingParser::ListParser m_listParser;
     QList<RemoteEntry> m_entries;
     ListingProblems m_problems;

@@ -399,6 +399,20 @@ TEST_P(FtpEndlessListing, StopsWithItsReason)
 
 INSTANTIATE_TEST_SUITE_P(Bounds, FtpEndlessListing, ::testing::ValuesIn(EndlessCases), labelOf<EndlessCase>);
 
+TEST_F(FtpHostileCaseTest, ListingThatEndsBeyondTheEntryBoundFails)
+{
+    // All of it arrives before the parser counts the entries: the end must not pass for success.
+    m_server.onCommand = [this](const QByteArray &verb, const QByteArray &) {
+        if (verb == "MLSD")
+            m_server.sendData(QByteArray("type=file;size=1; a\r\n").repeated(ListingReader::MaxEntries + 1),
+                "226 Transfer complete\r\n");
+        return verb == "MLSD";
+    };
+    ASSERT_TRUE(connectToServer()) << describe(m_connection.error()).toStdString();
+    EXPECT_FALSE(m_connection.list().has_value());
+    EXPECT_EQ(m_connection.error().kind(), FtpError::Kind::ListingTooLong);
+}
+
 TEST_F(FtpHostileCaseTest, UploadTheServerStoppedReadingIsNotComplete)
 {
     // Read 256 KiB, reset the data connection, 226: more than the socket buffers can hold is
