@@ -125,7 +125,7 @@ TEST_F(NewUserTest, TheSmallestWindowShowsTheWholeConnectionBarAndEveryToolbarBu
 {
     // Label and field pairs in their order along the bar, then the options.
     const char *order[] = { "lblAdresse", "txtAddress", "lblBenutzer", "txtUserID", "lblPasswort", "txtPassword",
-        "lblPort", "txtPort", "tlbConnect", "chkPassiveTransfer", "lblModus", "cboTransferMode" };
+        "chkRememberPassword", "lblPort", "txtPort", "tlbConnect", "chkPassiveTransfer", "lblModus", "cboTransferMode" };
     for (const char *table : { "german", "english", "french", "spanish" }) {
         choose(QLatin1String(table));
         ScriptedPrompts prompts;
