@@ -235,8 +235,8 @@ void ConnectionBarWidget::showRecentServers()
 
 void ConnectionBarWidget::recentServerActivated(const QModelIndex &index)
 {
-    chooseRecentServer({ index.data(AddressRole).toString(), index.data(PortRole).toString(),
-        index.data(UserRole).toString() });
+    chooseRecentServer(
+        { index.data(AddressRole).toString(), index.data(PortRole).toString(), index.data(UserRole).toString() });
 }
 
 void ConnectionBarWidget::chooseRecentServer(const RecentServer &server)
@@ -264,9 +264,10 @@ void ConnectionBarWidget::setPasswordStoreAvailable(bool available, const QStrin
     m_rememberPassword->setEnabled(available);
     if (!available)
         m_rememberPassword->setChecked(false);
-    m_rememberPassword->setToolTip(available ? QString()
-            : reason.isEmpty()                 ? text("KEYRING_UNAVAILABLE")
-                                               : text("KEYRING_UNAVAILABLE") + u'\n' + reason);
+    QString why;
+    if (!available)
+        why = reason.isEmpty() ? text("KEYRING_UNAVAILABLE") : text("KEYRING_UNAVAILABLE") + u'\n' + reason;
+    m_rememberPassword->setToolTip(why);
 }
 
 QLineEdit *ConnectionBarWidget::field(Field which) const

@@ -31,14 +31,13 @@ void PasswordKeyring::probe()
     job->setKey(QStringLiteral("probe"));
     connect(job, &QKeychain::Job::finished, this, [this](QKeychain::Job *finished) {
         // A service that looked and found nothing has answered.
-        m_available
-            = finished->error() == QKeychain::NoError || finished->error() == QKeychain::EntryNotFound;
+        m_available = finished->error() == QKeychain::NoError || finished->error() == QKeychain::EntryNotFound;
         emit probed(m_available, m_available ? QString() : finished->errorString());
     });
     job->start();
 }
 
-template<typename JobType> JobType *PasswordKeyring::createJob(const RecentServer &server)
+template <typename JobType> JobType *PasswordKeyring::createJob(const RecentServer &server)
 {
     if (!m_available)
         return nullptr;

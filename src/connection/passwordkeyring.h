@@ -36,7 +36,7 @@ signals:
 private:
     // A job on server's entry that reports its failures, or none while the service is not known
     // to answer; the caller starts it.
-    template<typename JobType> JobType *createJob(const RecentServer &server);
+    template <typename JobType> JobType *createJob(const RecentServer &server);
 
     bool m_available = false;
 };

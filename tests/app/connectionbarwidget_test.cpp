@@ -76,12 +76,12 @@ TEST_F(ConnectionBarWidgetTest, PadlockShowsWhileEncryptedAndMovesNothing)
 TEST_F(ConnectionBarWidgetTest, DownInTheAddressFieldOffersTheRecentServersAndOneFillsTheBar)
 {
     ConnectionBarWidget &bar = *m_bar;
-    const QList<RecentServer> recent { { QStringLiteral("ftpes://files.example.org"), QStringLiteral("990"), QString() },
+    const QList<RecentServer> recent { { QStringLiteral("ftpes://files.example.org"), QStringLiteral("990"),
+                                           QString() },
         { QStringLiteral("ftp.example.org"), QStringLiteral("2121"), QStringLiteral("anna") } };
     QList<RecentServer> chosen;
-    QObject::connect(&bar, &ConnectionBarWidget::recentServerChosen, [&chosen](const RecentServer &server) {
-        chosen.append(server);
-    });
+    QObject::connect(&bar, &ConnectionBarWidget::recentServerChosen,
+        [&chosen](const RecentServer &server) { chosen.append(server); });
     bar.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&bar));
     auto *address = child("txtAddress");

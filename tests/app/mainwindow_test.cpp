@@ -7,17 +7,17 @@
 
 #include <QAbstractButton>
 #include <QAction>
-#include <QCheckBox>
-#include <QCompleter>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QElapsedTimer>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QStatusBar>
 #include <QMenu>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTcpServer>
 #include <QTest>

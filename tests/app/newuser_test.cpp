@@ -124,8 +124,9 @@ TEST_F(NewUserTest, ToolbarPicturesAreDistinctColouredAndGreyWhenDisabled)
 TEST_F(NewUserTest, TheSmallestWindowShowsTheWholeConnectionBarAndEveryToolbarButtonInEveryLanguage)
 {
     // Label and field pairs in their order along the bar, then the options.
-    const char *order[] = { "lblAdresse", "txtAddress", "lblBenutzer", "txtUserID", "lblPasswort", "txtPassword",
-        "chkRememberPassword", "lblPort", "txtPort", "tlbConnect", "chkPassiveTransfer", "lblModus", "cboTransferMode" };
+    const char *order[]
+        = { "lblAdresse", "txtAddress", "lblBenutzer", "txtUserID", "lblPasswort", "txtPassword", "chkRememberPassword",
+              "lblPort", "txtPort", "tlbConnect", "chkPassiveTransfer", "lblModus", "cboTransferMode" };
     for (const char *table : { "german", "english", "french", "spanish" }) {
         choose(QLatin1String(table));
         ScriptedPrompts prompts;
