@@ -62,7 +62,8 @@ public:
         const QString keyring = QStandardPaths::findExecutable(QStringLiteral("gnome-keyring-daemon"));
         if (bus.isEmpty() || keyring.isEmpty() || !m_home.isValid())
             return false;
-        m_bus.start(bus, { QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1") });
+        m_bus.start(
+            bus, { QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1") });
         if (!m_bus.waitForReadyRead(30000))
             return false;
         const QByteArray address = m_bus.readLine().trimmed();
@@ -91,8 +92,10 @@ TEST(PasswordKeyringTest, ARealSecretServiceKeepsThePasswordUntilItIsForgotten)
     std::optional<bool> available;
     QObject::connect(&keyring, &PasswordKeyring::probed, [&available](bool answered) { available = answered; });
     QList<std::pair<RecentServer, QString>> read;
-    QObject::connect(&keyring, &PasswordKeyring::passwordRead,
-        [&read](const RecentServer &server, const QString &password) { read.append({ server, password }); });
+    QObject::connect(
+        &keyring, &PasswordKeyring::passwordRead, [&read](const RecentServer &server, const QString &password) {
+            read.append({ server, password });
+        });
     QStringList failures;
     QObject::connect(&keyring, &PasswordKeyring::failed, [&failures](const QString &why) { failures.append(why); });
     const auto probe = [&] {
