@@ -4,15 +4,19 @@
 #include "widgets/fulltoolbar.h"
 #include "widgets/toolbaricons.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStandardItemModel>
 #include <QStyle>
 #include <QToolBar>
 
@@ -22,6 +26,9 @@ namespace {
 
 const QColor focusColour(255, 255, 192);
 const QColor normalColour(255, 255, 255);
+
+// Where a recent server's parts sit in the address field's list; the address is what completes.
+enum RecentRole { AddressRole = Qt::UserRole, PortRole, UserRole };
 
 void setBackground(QLineEdit *field, const QColor &colour)
 {
@@ -48,12 +55,32 @@ ConnectionBarWidget::ConnectionBarWidget(QWidget *parent)
     m_user = addField(m_fieldPanel, "lblBenutzer", text("LABEL_USER"), "txtUserID", 1500);
     m_password = addField(m_fieldPanel, "lblPasswort", text("LABEL_PASSWORD"), "txtPassword", 1425);
     m_password->setEchoMode(QLineEdit::Password);
+    m_rememberPassword = new QCheckBox(text("REMEMBER_PASSWORD"), m_fieldPanel);
+    m_rememberPassword->setObjectName(QStringLiteral("chkRememberPassword"));
+    // Off until the secret service has answered.
+    m_rememberPassword->setEnabled(false);
+    m_fieldPanel->layout()->addWidget(m_rememberPassword);
     m_port = addField(m_fieldPanel, "lblPort", text("LABEL_PORT"), "txtPort", 600);
     m_port->setText(QStringLiteral("21"));
     setTabOrder(m_address, m_user);
     setTabOrder(m_user, m_password);
-    setTabOrder(m_password, m_port);
+    setTabOrder(m_password, m_rememberPassword);
+    setTabOrder(m_rememberPassword, m_port);
     connect(m_password, &QLineEdit::returnPressed, this, &ConnectionBarWidget::passwordEntered);
+
+    m_recentModel = new QStandardItemModel(this);
+    m_completer = new QCompleter(m_recentModel, this);
+    m_completer->setCompletionRole(AddressRole);
+    m_completer->setCaseSensitivity(Qt::CaseInsensitive);
+    m_completer->setFilterMode(Qt::MatchContains);
+    m_address->setCompleter(m_completer);
+    connect(m_completer, qOverload<const QModelIndex &>(&QCompleter::activated), this,
+        &ConnectionBarWidget::recentServerActivated);
+    m_showRecent = m_address->addAction(style()->standardIcon(QStyle::SP_ArrowDown), QLineEdit::TrailingPosition);
+    m_showRecent->setObjectName(QStringLiteral("showRecentServers"));
+    m_showRecent->setToolTip(text("RECENT_SHOW"));
+    m_showRecent->setVisible(false);
+    connect(m_showRecent, &QAction::triggered, this, &ConnectionBarWidget::showRecentServers);
 
     m_toolBar = new QToolBar(m_frame);
     m_toolBar->setObjectName(QStringLiteral("tlbConnect"));
@@ -143,6 +170,11 @@ bool ConnectionBarWidget::eventFilter(QObject *watched, QEvent *event)
         QMetaObject::invokeMethod(edit, &QLineEdit::selectAll, Qt::QueuedConnection);
     } else if (edit && event->type() == QEvent::FocusOut) {
         setBackground(edit, normalColour);
+    } else if (edit == m_address && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Down && !m_completer->popup()->isVisible()) {
+        // Down opens the whole list, as in a combo box, whatever the field holds.
+        showRecentServers();
+        return true;
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -170,6 +202,72 @@ QString ConnectionBarWidget::password() const
 bool ConnectionBarWidget::isPassiveChecked() const
 {
     return m_passive->isChecked();
+}
+
+bool ConnectionBarWidget::isPasswordRemembered() const
+{
+    return m_rememberPassword->isChecked();
+}
+
+void ConnectionBarWidget::setRecentServers(const QList<RecentServer> &servers)
+{
+    m_recentModel->clear();
+    for (const RecentServer &server : servers) {
+        auto *item = new QStandardItem(server.user.isEmpty()
+                ? text("RECENT_ENTRY_NOUSER").arg(server.address, server.port)
+                : text("RECENT_ENTRY").arg(server.address, server.user, server.port));
+        item->setData(server.address, AddressRole);
+        item->setData(server.port, PortRole);
+        item->setData(server.user, UserRole);
+        item->setEditable(false);
+        m_recentModel->appendRow(item);
+    }
+    m_showRecent->setVisible(!servers.isEmpty());
+}
+
+void ConnectionBarWidget::showRecentServers()
+{
+    if (m_recentModel->rowCount() == 0 || !m_address->isEnabled())
+        return;
+    m_completer->setCompletionPrefix(QString());
+    m_completer->complete();
+}
+
+void ConnectionBarWidget::recentServerActivated(const QModelIndex &index)
+{
+    chooseRecentServer(
+        { index.data(AddressRole).toString(), index.data(PortRole).toString(), index.data(UserRole).toString() });
+}
+
+void ConnectionBarWidget::chooseRecentServer(const RecentServer &server)
+{
+    m_address->setText(server.address);
+    m_port->setText(server.port);
+    m_user->setText(server.user);
+    // Another server's password must not go to this one; the stored one follows, if there is one.
+    m_password->clear();
+    m_rememberPassword->setChecked(false);
+    emit recentServerChosen(server);
+}
+
+void ConnectionBarWidget::offerPassword(const RecentServer &server, const QString &password)
+{
+    // The answer may come after the user moved on to another server.
+    if (server != RecentServer { m_address->text(), m_port->text(), m_user->text() })
+        return;
+    m_password->setText(password);
+    m_rememberPassword->setChecked(true);
+}
+
+void ConnectionBarWidget::setPasswordStoreAvailable(bool available, const QString &reason)
+{
+    m_rememberPassword->setEnabled(available);
+    if (!available)
+        m_rememberPassword->setChecked(false);
+    QString why;
+    if (!available)
+        why = reason.isEmpty() ? text("KEYRING_UNAVAILABLE") : text("KEYRING_UNAVAILABLE") + u'\n' + reason;
+    m_rememberPassword->setToolTip(why);
 }
 
 QLineEdit *ConnectionBarWidget::field(Field which) const

@@ -4,15 +4,19 @@
 // encrypted connection.
 
 #include "connection/connectionbar.h"
+#include "connection/recentservers.h"
 
 #include <QWidget>
 
 class QAction;
 class QCheckBox;
 class QComboBox;
+class QCompleter;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QModelIndex;
+class QStandardItemModel;
 class QToolBar;
 
 class ConnectionBarWidget : public QWidget, public ConnectionBar {
@@ -25,6 +29,7 @@ public:
     QString user() const override;
     QString password() const override;
     bool isPassiveChecked() const override;
+    bool isPasswordRemembered() const override;
     void setFieldEnabled(Field field, bool enabled) override;
     void focusField(Field field) override;
     void setEncrypted(bool encrypted) override;
@@ -39,17 +44,31 @@ public:
     QAction *stopAction() const { return m_stop; }
     QComboBox *transferModeBox() const { return m_transferMode; }
 
+    // What the address field offers, most recent first.
+    void setRecentServers(const QList<RecentServer> &servers);
+    // Shows the list of recent servers under the address field.
+    void showRecentServers();
+    // Fills the bar as the user chose server from the list.
+    void chooseRecentServer(const RecentServer &server);
+    // A stored password for server, filled in while the bar still shows that server.
+    void offerPassword(const RecentServer &server, const QString &password);
+    // Whether the secret service answered; reason says why not.
+    void setPasswordStoreAvailable(bool available, const QString &reason);
+
 signals:
     // Enter in the password field.
     void passwordEntered();
     // The passive check box was clicked by the user.
     void passiveClicked(bool checked);
+    // The user chose a server from the recent list; the bar shows it.
+    void recentServerChosen(const RecentServer &server);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QLineEdit *field(Field field) const;
+    void recentServerActivated(const QModelIndex &index);
     QLineEdit *addField(
         QWidget *panel, const char *labelName, const QString &caption, const char *fieldName, int widthTwips);
 
@@ -60,6 +79,10 @@ private:
     QLineEdit *m_user = nullptr;
     QLineEdit *m_password = nullptr;
     QLineEdit *m_port = nullptr;
+    QCheckBox *m_rememberPassword = nullptr;
+    QStandardItemModel *m_recentModel = nullptr;
+    QCompleter *m_completer = nullptr;
+    QAction *m_showRecent = nullptr;
     QToolBar *m_toolBar = nullptr;
     QAction *m_connect = nullptr;
     QAction *m_asciiList = nullptr;

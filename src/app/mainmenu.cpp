@@ -46,6 +46,7 @@ MainMenu::MainMenu(QMenuBar *bar)
 
     QMenu *connection = addMenu(bar, "mnuVerbindung", text("MY_CONNECTION"));
     add(connection, Command::Connect, "mnuVerbindungVerbinden", QStringLiteral("&Verbinden"));
+    add(connection, Command::ClearRecentServers, "mnuVerbindungRecentClear", text("RECENT_CLEAR"));
     addSeparator(connection, "mnuVerbindungTrennlinie1");
     QMenu *mode = addMenu(connection, "mnuVerbindungTransfer", text("TRANSFERMODUS"));
     auto *modes = new QActionGroup(mode);

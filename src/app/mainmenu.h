@@ -15,6 +15,7 @@ public:
     enum class Command {
         FileExit,
         Connect,
+        ClearRecentServers,
         TransferAscii,
         TransferBinary,
         TransferAuto,

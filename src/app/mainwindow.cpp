@@ -5,6 +5,7 @@
 #include "app/mainmenu.h"
 #include "app/transfermodecontroller.h"
 #include "connection/connectioncontroller.h"
+#include "connection/passwordkeyring.h"
 #include "core/productinfo.h"
 #include "core/textcatalogue.h"
 #include "info/infodialog.h"
@@ -129,6 +130,8 @@ MainWindow::MainWindow(Prompts *prompts, QWidget *parent)
     setWindowTitle(
         QString::fromLatin1(ProductInfo::Name) + QLatin1Char(' ') + QString::fromLatin1(ProductInfo::Release));
     appendWelcomeLine();
+    m_controller->loadRecentServers();
+    m_controller->keyring()->probe();
 }
 
 MainWindow::~MainWindow()
@@ -159,6 +162,7 @@ void MainWindow::connectCommands()
 
     on(Command::FileExit, this, &QWidget::close);
     on(Command::Connect, m_controller, &ConnectionController::connectCommand);
+    on(Command::ClearRecentServers, m_controller, &ConnectionController::clearRecentServers);
     on(Command::InfoHomepage, this, &MainWindow::openHomePage);
     on(Command::InfoInfo, this, [this] {
         InfoDialog dialog(m_prompts, this);
@@ -203,6 +207,12 @@ void MainWindow::connectCommands()
     connect(m_bar, &ConnectionBarWidget::passiveClicked, m_controller, &ConnectionController::setPassive);
     connect(m_controller, &ConnectionController::serverListCleared, m_server, &ServerPane::clearList);
     connect(m_controller, &ConnectionController::serverListRequested, m_server, &ServerPane::RefreshServerList);
+    connect(m_controller, &ConnectionController::recentServersChanged, m_bar,
+        [this] { m_bar->setRecentServers(m_controller->recentServers().servers()); });
+    PasswordKeyring *keyring = m_controller->keyring();
+    connect(m_bar, &ConnectionBarWidget::recentServerChosen, keyring, &PasswordKeyring::read);
+    connect(keyring, &PasswordKeyring::passwordRead, m_bar, &ConnectionBarWidget::offerPassword);
+    connect(keyring, &PasswordKeyring::probed, m_bar, &ConnectionBarWidget::setPasswordStoreAvailable);
 }
 
 int MainWindow::outerWidthTwips() const

@@ -16,6 +16,8 @@ public:
     virtual QString user() const = 0;
     virtual QString password() const = 0;
     virtual bool isPassiveChecked() const = 0;
+    // The user wants the password kept in the desktop's secret service.
+    virtual bool isPasswordRemembered() const = 0;
 
     virtual void setFieldEnabled(Field field, bool enabled) = 0;
     virtual void focusField(Field field) = 0;

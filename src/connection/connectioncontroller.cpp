@@ -1,6 +1,7 @@
 #include "connection/connectioncontroller.h"
 
 #include "connection/connectionbar.h"
+#include "connection/passwordkeyring.h"
 #include "core/appservices.h"
 #include "core/eventpump.h"
 #include "core/historylog.h"
@@ -46,6 +47,7 @@ ConnectionController::ConnectionController(const AppServices &services, Connecti
     , m_services(services)
     , m_bar(bar)
     , m_watch(new QTimer(this))
+    , m_keyring(new PasswordKeyring(this))
 {
     // Certificates the system does not trust are put to the user, once per run and server.
     services.session.certificateTrust().setAsker(
@@ -53,6 +55,9 @@ ConnectionController::ConnectionController(const AppServices &services, Connecti
     m_watch->setObjectName(QStringLiteral("timIsConnected"));
     m_watch->setInterval(1000);
     connect(m_watch, &QTimer::timeout, this, &ConnectionController::timIsConnected_Timer);
+    connect(m_keyring, &PasswordKeyring::failed, this, [this](const QString &reason) {
+        m_services.history.appendLine(text("KEYRING_FAILED").arg(reason) + LineEnd, HistoryLog::Colour::Red);
+    });
 }
 
 ConnectionController::~ConnectionController() = default;
@@ -94,6 +99,7 @@ void ConnectionController::connectCommand()
             history.appendLine(text("CONNECTION_TO") + u' ' + address + u' ' + text("ESTABLSHED") + LineEnd,
                 HistoryLog::Colour::Green);
             appendEncryption();
+            rememberServer();
         } else if (!cancelled) {
             history.appendLine(text("NOT_ESTABLISHED") + LineEnd, HistoryLog::Colour::Red);
             appendFailureReason();
@@ -141,6 +147,7 @@ void ConnectionController::QuickConnect()
             history.appendLine(text("CONNECTION_WITH") + u' ' + address + u' ' + text("WAS_ESTABLISHT") + LineEnd,
                 HistoryLog::Colour::Green);
             appendEncryption();
+            rememberServer();
         }
     }
     if (connected) {
@@ -419,4 +426,34 @@ void ConnectionController::setFieldsEnabled(bool enabled, bool withPort)
     m_bar.setFieldEnabled(ConnectionBar::Field::Password, enabled);
     if (withPort)
         m_bar.setFieldEnabled(ConnectionBar::Field::Port, enabled);
+}
+
+void ConnectionController::loadRecentServers()
+{
+    m_recent.load(m_services.history);
+    emit recentServersChanged();
+}
+
+void ConnectionController::clearRecentServers()
+{
+    for (const RecentServer &server : m_recent.servers())
+        m_keyring->forget(server);
+    if (!m_recent.clear())
+        m_services.history.appendLine(text("RECENT_NOTSAVED").arg(m_recent.file()) + LineEnd, HistoryLog::Colour::Red);
+    emit recentServersChanged();
+}
+
+void ConnectionController::rememberServer()
+{
+    // The fields the login was made with; blanks around address and port are forgiven by the
+    // connect, so they do not make another entry either. The user name is taken as it is.
+    const RecentServer server { m_connectedWith.server.trimmed(), m_connectedWith.port.trimmed(),
+        m_connectedWith.user };
+    if (!m_recent.remember(server))
+        m_services.history.appendLine(text("RECENT_NOTSAVED").arg(m_recent.file()) + LineEnd, HistoryLog::Colour::Red);
+    emit recentServersChanged();
+    if (m_bar.isPasswordRemembered())
+        m_keyring->store(server, m_connectedWith.password);
+    else
+        m_keyring->forget(server);
 }

@@ -1,10 +1,13 @@
 #pragma once
 // Connecting, the connection watch and reconnecting: the commands of the connection bar.
 
+#include "connection/recentservers.h"
+
 #include <QObject>
 #include <QString>
 
 class ConnectionBar;
+class PasswordKeyring;
 class QTimer;
 struct AppServices;
 
@@ -37,6 +40,14 @@ public:
     // The one-second connection watch (objectName "timIsConnected").
     QTimer *watchTimer() const { return m_watch; }
 
+    // The servers logged in to from the bar, and the passwords the user asked to keep.
+    const RecentServers &recentServers() const { return m_recent; }
+    PasswordKeyring *keyring() const { return m_keyring; }
+    // Reads the recent servers of the last runs.
+    void loadRecentServers();
+    // The menu's command: forgets the recent servers and their passwords.
+    void clearRecentServers();
+
 signals:
     // The server list should be emptied (a connect attempt starts).
     void serverListCleared();
@@ -45,6 +56,8 @@ signals:
     // ReconnectFtp() made a connection, which is in "/": whatever shows another folder should go
     // back there. Sent once the reconnect's own busy run has ended.
     void reconnected();
+    // The list of recent servers changed.
+    void recentServersChanged();
 
 private:
     struct ConnectParameters {
@@ -79,6 +92,9 @@ private:
     bool replaceStoppedConnection();
     void offerReconnect();
     bool mayStart() const;
+    // After a login from the bar: the server goes first in the recent list, its password into
+    // the secret service or out of it, as the bar's check box says.
+    void rememberServer();
     void setFieldsEnabled(bool enabled, bool withPort);
 
     const AppServices &m_services;
@@ -86,4 +102,6 @@ private:
     ConnectParameters m_connectedWith; // the fields of the session's connection
     QString m_failureReason; // of the last failed ConnectFtp()
     QTimer *m_watch = nullptr;
+    RecentServers m_recent;
+    PasswordKeyring *m_keyring = nullptr;
 };

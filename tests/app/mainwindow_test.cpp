@@ -1,5 +1,6 @@
 #include "app/historywindow.h"
 #include "app/mainwindow.h"
+#include "connection/recentservers.h"
 #include "core/textcatalogue.h"
 #include "support/englishcatalogue.h"
 #include "support/scriptedprompts.h"
@@ -7,14 +8,16 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QElapsedTimer>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QStatusBar>
 #include <QMenu>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTcpServer>
 #include <QTest>
@@ -306,6 +309,36 @@ QStringList visibleTexts(const QWidget &window)
     for (const QAction *action : window.findChildren<QAction *>())
         texts << action->objectName() + QLatin1Char(':') + action->text() << action->toolTip() << action->statusTip();
     return texts;
+}
+
+// The servers of the last runs are offered from the start; the connection menu forgets them.
+TEST_F(MainWindowTest, TheRecentServersOfTheLastRunsAreOfferedUntilTheMenuClearsThem)
+{
+    RecentServers lastRuns;
+    ASSERT_TRUE(lastRuns.remember({ QStringLiteral("one.example.org"), QStringLiteral("21"), QStringLiteral("anna") }));
+    ASSERT_TRUE(lastRuns.remember({ QStringLiteral("two.example.org"), QStringLiteral("21"), QString() }));
+    MainWindow window(m_prompts);
+    const QAbstractItemModel *offered = child<QLineEdit>(window, "txtAddress")->completer()->model();
+    EXPECT_EQ(offered->rowCount(), 2);
+    auto *clear = child<QAction>(window, "mnuVerbindungRecentClear");
+    EXPECT_EQ(clear->text(), text("RECENT_CLEAR"));
+    clear->trigger();
+    EXPECT_EQ(offered->rowCount(), 0);
+    RecentServers nextStart;
+    nextStart.load(*window.historyWindow());
+    EXPECT_TRUE(nextStart.servers().isEmpty());
+}
+
+// Without a secret service the box cannot be ticked, and its tool tip says why.
+TEST_F(MainWindowTest, WithoutASecretServiceRememberPasswordIsOffAndSaysWhy)
+{
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus");
+    MainWindow window(m_prompts);
+    auto *remember = child<QCheckBox>(window, "chkRememberPassword");
+    EXPECT_EQ(remember->text(), text("REMEMBER_PASSWORD"));
+    ASSERT_TRUE(QTest::qWaitFor([remember] { return !remember->toolTip().isEmpty(); }, 60000));
+    EXPECT_FALSE(remember->isEnabled());
+    EXPECT_TRUE(remember->toolTip().startsWith(text("KEYRING_UNAVAILABLE")));
 }
 
 TEST_F(MainWindowTest, NoTextIsMissingInAnyLanguage)

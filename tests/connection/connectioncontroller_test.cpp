@@ -1,6 +1,7 @@
 #include "connection/connectioncontroller.h"
 
 #include "connection/connectionbar.h"
+#include "connection/recentservers.h"
 #include "core/appservices.h"
 #include "core/progresssink.h"
 #include "core/textcatalogue.h"
@@ -19,6 +20,7 @@
 #include <QElapsedTimer>
 #include <QHostAddress>
 #include <QPointer>
+#include <QSettings>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -280,6 +282,41 @@ TEST_F(ConnectionControllerTest, ConnectCommandFailures)
         EXPECT_EQ(listCleared, 1);
         EXPECT_EQ(listRequested, 0);
     }
+}
+
+// A server joins the recent list once a login to it from the bar succeeded, by either command;
+// its password stays out of the file.
+TEST_F(ConnectionControllerTest, OnlyASuccessfulLoginIsRemembered)
+{
+    int changes = 0;
+    QObject::connect(&controller, &ConnectionController::recentServersChanged, [&changes] { ++changes; });
+    const TestConnectionBar working = bar;
+    for (const Failure &failure : Failures) {
+        SCOPED_TRACE(failure.label);
+        bar = working;
+        failure.spoil(bar);
+        controller.connectCommand();
+        controller.QuickConnect();
+    }
+    EXPECT_TRUE(controller.recentServers().servers().isEmpty());
+    EXPECT_EQ(changes, 0);
+
+    bar = working;
+    const RecentServer login { bar.addressText, bar.portText, bar.userText };
+    for (const auto command : { &ConnectionController::QuickConnect, &ConnectionController::connectCommand }) {
+        (controller.*command)();
+        ASSERT_TRUE(session.isConnected());
+        EXPECT_EQ(controller.recentServers().servers(), QList<RecentServer> { login });
+    }
+    EXPECT_EQ(changes, 2);
+    RecentServers nextStart;
+    nextStart.load(history);
+    EXPECT_EQ(nextStart.servers(), QList<RecentServer> { login });
+    // Address, port and user: nothing else goes into the file.
+    const QSettings file(RecentServers::defaultPath(), QSettings::IniFormat);
+    EXPECT_EQ(file.allKeys(),
+        (QStringList { QStringLiteral("servers/1/address"), QStringLiteral("servers/1/port"),
+            QStringLiteral("servers/1/user"), QStringLiteral("servers/size") }));
 }
 
 // Port 0 stands for the service's own port, 21: the attempt goes out, whatever answers there.

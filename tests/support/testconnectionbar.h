@@ -16,6 +16,7 @@ public:
     QString userText;
     QString passwordText;
     bool passive = false;
+    bool rememberPassword = false;
     bool encrypted = false;
     QList<std::pair<Field, bool>> enableCalls;
     QList<Field> focused;
@@ -25,6 +26,7 @@ public:
     QString user() const override { return userText; }
     QString password() const override { return passwordText; }
     bool isPassiveChecked() const override { return passive; }
+    bool isPasswordRemembered() const override { return rememberPassword; }
     void setFieldEnabled(Field field, bool enabled) override { enableCalls.append({ field, enabled }); }
     void focusField(Field field) override { focused.append(field); }
     void setEncrypted(bool on) override { encrypted = on; }
