@@ -229,14 +229,15 @@ bool ConnectionController::keepLiveConnection()
 {
     // The transfers ask for a fresh connection before every folder they list and every entry
     // they upload, to recover from connections the server dropped. A connection that still
-    // answers, made from the very same fields, is as good as a new one once it is back in "/"
-    // (where a new one starts), and costs one command instead of a login.
+    // answers, made from the very same fields, is as good as a new one, and costs one command
+    // instead of a login. It stays in its folder: the run that asked knows where that is, and a
+    // trip to "/" would only be walked back.
     FtpConnection *connection = m_services.session.connection();
     const ConnectParameters wanted { m_bar.address(), m_bar.port(), m_bar.user(), m_bar.password(),
         m_services.session.isPassive() };
     if (!connection || !connection->isConnected() || connection->isBusy() || wanted != m_connectedWith)
         return false;
-    return connection->setCurrentDirectory(QStringLiteral("/"));
+    return connection->noop();
 }
 
 bool ConnectionController::enterRoot()

@@ -21,10 +21,10 @@ public:
     void connectCommand();
     // Enter in the password field.
     void QuickConnect();
-    // A connection as good as a fresh one from the connection bar's fields, in "/": the live
-    // connection is kept when it answers, is idle and was made from the fields as they stand;
-    // otherwise a new login replaces it. False when that failed (the user has been told) or the
-    // run was stopped (nothing is connected then).
+    // A connection as good as a fresh one from the connection bar's fields: the live connection
+    // is kept, in the folder it is in, when it answers, is idle and was made from the fields as
+    // they stand; otherwise a new login replaces it, in "/". False when that failed (the user
+    // has been told) or the run was stopped (nothing is connected then).
     bool ReconnectFtp();
     // The passive check box was clicked.
     void setPassive(bool passive);
@@ -53,8 +53,8 @@ signals:
     void serverListCleared();
     // The connection is up and the server's folder should be listed.
     void serverListRequested();
-    // ReconnectFtp() made a connection, which is in "/": whatever shows another folder should go
-    // back there. Sent once the reconnect's own busy run has ended.
+    // ReconnectFtp() made or kept a connection, which may be in "/": whatever shows another
+    // folder should go back there. Sent once the reconnect's own busy run has ended.
     void reconnected();
     // The list of recent servers changed.
     void recentServersChanged();
@@ -65,8 +65,8 @@ private:
         bool passive = false;
         bool operator==(const ConnectParameters &) const = default;
     };
-    // Keeps the session's connection and sends it back to "/" when it answers, is idle and was
-    // made from the fields as they stand; false when a new login must replace it.
+    // Keeps the session's connection where it is when it answers one NOOP, is idle and was made
+    // from the fields as they stand; false when a new login must replace it.
     bool keepLiveConnection();
     // After the login: enters the root folder; false (and no connection) when the run was
     // cancelled meanwhile.

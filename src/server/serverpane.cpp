@@ -394,7 +394,8 @@ QList<TransferItem> ServerPane::selectedItems() const
     QList<TransferItem> items;
     for (const int row : m_list->selectedRows()) {
         const ServerEntry *entry = m_model->entryAt(row);
-        items.append({ m_model->rowName(row), m_model->hasEmptySize(row), entry ? entry->size : -1 });
+        // A link's listed size is the link's own, not its target's.
+        items.append({ m_model->rowName(row), m_model->hasEmptySize(row), entry && !entry->isLink ? entry->size : -1 });
     }
     return items;
 }

@@ -49,7 +49,7 @@ public slots:
     void RefreshServerList();
     // Empties the list (a connect attempt starts).
     void clearList();
-    // After a reconnect, which leaves the server in "/": back into the folder the path box shows
+    // After a reconnect, which may leave the server in "/": back into the folder the path box shows
     // when it is still there, else the list shows where the server is. Asked for while another
     // command holds the session, it waits until that command has ended.
     void returnToShownFolder();

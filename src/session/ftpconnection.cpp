@@ -98,10 +98,10 @@ std::optional<QList<RemoteEntry>> FtpConnection::list(ListingProblems *problems)
     return keep->call([&] { return keep->listing().list(problems); });
 }
 
-bool FtpConnection::getFile(const QString &remoteName, const QString &localPath)
+bool FtpConnection::getFile(const QString &remoteName, const QString &localPath, qint64 knownSize)
 {
     const std::shared_ptr<Private> keep = d;
-    return keep->call([&] { return keep->download().getFile(remoteName, localPath); });
+    return keep->call([&] { return keep->download().getFile(remoteName, localPath, knownSize); });
 }
 
 bool FtpConnection::openFileForWriting(const QString &remoteName, TransferType type)

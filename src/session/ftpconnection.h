@@ -72,8 +72,9 @@ public:
     // no listing form explains. They never reach the program, but a run must say so.
     std::optional<QList<RemoteEntry>> list(ListingProblems *problems = nullptr);
 
-    // Downloads in binary mode, overwriting localPath.
-    bool getFile(const QString &remoteName, const QString &localPath);
+    // Downloads in binary mode, overwriting localPath. knownSize is the size a listing gave
+    // (-1 when none): the server is asked for it with SIZE only when there is none.
+    bool getFile(const QString &remoteName, const QString &localPath, qint64 knownSize = -1);
     // Upload: open the remote file, write blocks to it, then close it to finish. Blocks of
     // 64–256 KiB move fastest; much larger ones pay for the socket buffer's extra copies.
     bool openFileForWriting(const QString &remoteName, TransferType type);

@@ -23,15 +23,21 @@ FtpDownload::FtpDownload(FtpExchange &exchange, FtpDataConnection &dataConnectio
 {
 }
 
-bool FtpDownload::getFile(const QString &remoteName, const QString &localPath)
+bool FtpDownload::getFile(const QString &remoteName, const QString &localPath, qint64 knownSize)
 {
     if (!m_exchange.checkArgument(remoteName) || !m_dataConnection.ensureType(FtpConnection::TransferType::Binary))
         return false;
-    // RFC 3659 SIZE gives the progress its total; a server without it leaves the total unknown.
-    const std::optional<FtpReply> sizeReply = m_exchange.command(QStringLiteral("SIZE ") + remoteName);
-    if (!sizeReply)
-        return false;
-    std::optional<qint64> announced = sizeFrom(*sizeReply);
+    // RFC 3659 SIZE gives the progress its total, unless a listing already did: a round trip per
+    // file saved. A server without it leaves the total unknown.
+    std::optional<qint64> announced;
+    if (knownSize >= 0) {
+        announced = knownSize;
+    } else {
+        const std::optional<FtpReply> sizeReply = m_exchange.command(QStringLiteral("SIZE ") + remoteName);
+        if (!sizeReply)
+            return false;
+        announced = sizeFrom(*sizeReply);
+    }
     QFile file(localPath);
     if (!m_dataConnection.open())
         return false;

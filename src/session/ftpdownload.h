@@ -12,8 +12,9 @@ class FtpDownload {
 public:
     FtpDownload(FtpExchange &exchange, FtpDataConnection &dataConnection);
 
-    // In binary mode, overwriting localPath once the server agreed to send.
-    bool getFile(const QString &remoteName, const QString &localPath);
+    // In binary mode, overwriting localPath once the server agreed to send; SIZE only when
+    // knownSize is -1.
+    bool getFile(const QString &remoteName, const QString &localPath, qint64 knownSize);
     // In binary mode: the size of the file as the server stores it.
     std::optional<qint64> fileSize(const QString &name);
 

@@ -29,7 +29,7 @@ void DeleteEngine::DeleteSelection(const QList<TransferItem> &selection)
     m_deleteList.clear();
     m_folderList.clear();
     m_removedAsLinks.clear();
-    m_serverFolder.clear();
+    forgetServerFolder();
 
     const QString start = GetServerDirectory(connection());
     const QString base = withClosingSlash(start);
@@ -49,7 +49,7 @@ void DeleteEngine::DeleteSelection(const QList<TransferItem> &selection)
     }
 
     if (connection() && !m_deleteList.empty()) {
-        m_serverFolder = base;
+        setServerFolder(base);
         ServerFolderWalk walk(*this);
         QList<TransferItem> folders;
         for (const TransferItem &item : selection) {
@@ -88,19 +88,19 @@ void DeleteEngine::DeleteSelection(const QList<TransferItem> &selection)
             [](const QString &a, const QString &b) { return a.size() > b.size(); });
         for (int i = 0; i < int(m_folderList.size()) && !isCancelled() && !hasLostServer(); ++i) {
             removeFolder(m_folderList[i]);
-            // Every removed folder gets a reconnect, which leaves the server in "/".
+            // Every removed folder gets a reconnect.
             if (!reconnect())
                 writeServerLost(int(m_folderList.size()) - i - 1);
-            m_serverFolder.clear();
             pumpEvents();
         }
         progress.setShown(false);
     }
 
     reconnect();
-    m_serverFolder.clear();
+    forgetServerFolder();
     // A start folder that went with the selection leaves the server in its deepest parent that
-    // is left: EnterServerPath stops at the first name it cannot enter.
+    // is left: MoveServerPath then walks from the root and stops at the first name it cannot
+    // enter.
     if (!start.isEmpty() && connection() && !isCancelled() && !enterFolder(base))
         writeFailure("FRMSERVER_CDFAILED", start);
 }

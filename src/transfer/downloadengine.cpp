@@ -68,7 +68,7 @@ void DownloadEngine::DownloadSelection(const QList<TransferItem> &selection, con
     ProgressSink &progress = m_services.progress;
     const QString target = withClosingSlash(targetFolder);
     m_downloadList.clear();
-    m_serverFolder.clear();
+    forgetServerFolder();
 
     const QString current = GetServerDirectory(connection());
     const QString base = withClosingSlash(current);
@@ -93,14 +93,14 @@ void DownloadEngine::DownloadSelection(const QList<TransferItem> &selection, con
         writeFailure("FRMSERVER_CDFAILED", describe(connection()->error()));
         return;
     }
-    m_serverFolder = base;
+    setServerFolder(base);
 
     ServerFolderWalk walk(*this);
     for (const ServerFolder &folder : walk.selectedFolders(selection, base)) {
         if (isCancelled() || hasLostServer())
             break;
         pumpEvents();
-        walk.walk(folder, m_downloadList, false, [this](const ServerFolder &) { return reconnectToList(); });
+        walk.walk(folder, m_downloadList, false, [this](const ServerFolder &) { return reconnect(); });
     }
 
     const int count = int(m_downloadList.size());
@@ -172,16 +172,6 @@ void DownloadEngine::DownloadSelection(const QList<TransferItem> &selection, con
     progress.setValue(1);
 }
 
-bool DownloadEngine::reconnectToList()
-{
-    if (!reconnect()) {
-        m_serverFolder.clear();
-        return false;
-    }
-    m_serverFolder = QStringLiteral("/");
-    return true;
-}
-
 int DownloadEngine::entriesLeft(int index, Pass pass) const
 {
     int left = 0;
@@ -245,7 +235,7 @@ bool DownloadEngine::DownloadFile(
         if (status)
             status->setFileProgress(done, total);
     });
-    const bool received = ftp->getFile(remoteName, temporary);
+    const bool received = ftp->getFile(remoteName, temporary, expectedSize);
     if (ftp)
         ftp->setProgressCallback({});
     const auto fail = [&](const QString &reason) {
@@ -256,8 +246,8 @@ bool DownloadEngine::DownloadFile(
     if (!received)
         return fail(ftp ? describe(ftp->error()) : QString());
 
-    // The server's SIZE answer describes the file as it is now (and follows links, unlike a
-    // listing's size); the listing's size counts when the server gave no answer.
+    // What the server announced (the size in its reply to RETR, or its SIZE answer where the
+    // listing gave none) describes the file as it is now; the listing's size counts otherwise.
     const qint64 expected = announced >= 0 ? announced : expectedSize;
     const qint64 size = QFileInfo(temporary).size();
     if (expected >= 0 && size != expected)

@@ -22,7 +22,8 @@ public:
     void DownloadSelection(const QList<TransferItem> &selection, const QString &targetFolder);
 
     // One file of the server's current folder to localPath, with its start and result lines
-    // left to the caller. expectedSize is the listing's size (-1 when unknown). An existing
+    // left to the caller. expectedSize is the listing's size (-1 when unknown; only then is the
+    // server asked for it). An existing
     // local file is replaced only by a complete download, and never when the user may not
     // write it; a symbolic link at localPath stays, the file it points to is replaced. False
     // leaves everything as it was.
@@ -36,9 +37,6 @@ public:
     const std::vector<TransferEntry> &downloadList() const { return m_downloadList; }
 
 private:
-    // Every listed folder gets a reconnect, which leaves the server in "/"; false when there is
-    // no connection.
-    bool reconnectToList();
     // Enters the server's folder (named folderText in a red line) and downloads entry from it;
     // false, after its red line, when it did not arrive.
     bool fetchInto(const QString &localPath, const QString &folder, const QString &folderText,

@@ -32,7 +32,7 @@ bool ServerEngine::regainServer()
     const FtpConnection *ftp = connection();
     if (ftp && ftp->isConnected())
         return true;
-    m_serverFolder.clear();
+    forgetServerFolder();
     return reconnect();
 }
 
@@ -68,13 +68,28 @@ void ServerEngine::writeFailure(const char *key, const QString &reason)
 
 bool ServerEngine::enterFolder(const QString &folder)
 {
-    const QString path = withClosingSlash(folder);
-    if (path == m_serverFolder)
-        return true;
-    m_serverFolder.clear();
     pumpEvents();
-    if (!EnterServerPath(connection(), SplitServerPath(path)))
+    FtpConnection *ftp = connection();
+    const QString path = withClosingSlash(folder);
+    // A reconnect that kept the connection left the server where it was; a new login did not.
+    const QString from = ftp && m_folderConnection == ftp ? m_serverFolder : QString();
+    if (!from.isEmpty() && path == from)
+        return true;
+    forgetServerFolder();
+    if (!MoveServerPath(ftp, from, path))
         return false;
-    m_serverFolder = path;
+    setServerFolder(path);
     return true;
+}
+
+void ServerEngine::setServerFolder(const QString &folder)
+{
+    m_serverFolder = withClosingSlash(folder);
+    m_folderConnection = connection();
+}
+
+void ServerEngine::forgetServerFolder()
+{
+    m_serverFolder.clear();
+    m_folderConnection.clear();
 }

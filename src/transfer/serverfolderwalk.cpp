@@ -169,7 +169,8 @@ std::optional<std::vector<ServerFolder>> ServerFolderWalk::listFolderInto(
         if (entry.name == QLatin1String(".") || entry.name == QLatin1String(".."))
             continue;
         if (!entry.isFolder || (entry.isLink && linksAsFiles)) {
-            list.push_back({ entry.name, path, entry.attributes, entry.isFolder ? -1 : entry.size });
+            // A link's listed size is the link's own, not its target's.
+            list.push_back({ entry.name, path, entry.attributes, entry.isFolder || entry.isLink ? -1 : entry.size });
             continue;
         }
         const ServerFolder subfolder = { path + entry.name + u'/', entry.unique, entry.isLink,

@@ -24,3 +24,15 @@ bool EnterServerPath(FtpConnection *connection, const QStringList &names)
     }
     return true;
 }
+
+bool MoveServerPath(FtpConnection *connection, const QString &from, const QString &to)
+{
+    const QString child = !from.isEmpty() && to.startsWith(from) ? to.mid(from.size()).chopped(1) : QString();
+    if (!child.isEmpty() && !child.contains(u'/')) {
+        if (SetServerDirectory(connection, child))
+            return true;
+    } else if (to.startsWith(u'/') && SetServerDirectory(connection, to.size() > 1 ? to.chopped(1) : to)) {
+        return true;
+    }
+    return EnterServerPath(connection, SplitServerPath(to));
+}

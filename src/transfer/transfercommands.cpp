@@ -10,12 +10,14 @@
 #include "server/serverlistmodel.h"
 #include "server/serverlistview.h"
 #include "server/serverpane.h"
+#include "session/ftpconnection.h"
 #include "session/session.h"
 #include "transfer/downloadengine.h"
 #include "transfer/renamingtransfer.h"
 #include "transfer/transferasdialog.h"
 
 #include <QLabel>
+#include <QPointer>
 #include <QTimer>
 
 TransferCommands::TransferCommands(const AppServices &services, ConnectionController &controller, LocalPane &local,
@@ -27,7 +29,7 @@ TransferCommands::TransferCommands(const AppServices &services, ConnectionContro
     , m_server(server)
     , m_statusLine(statusLine)
 {
-    // A reconnect leaves the server in "/", wherever the server pane is.
+    // A new login is in "/", wherever the server pane is.
     connect(&controller, &ConnectionController::reconnected, &server, &ServerPane::returnToShownFolder);
 }
 
@@ -43,10 +45,11 @@ void TransferCommands::download(bool reconnectAfter)
     engine.DownloadSelection(m_server.selectedItems(), m_local.TreeNodePath());
     // A lost server was reconnected once already, and the user told why that failed.
     if (reconnectAfter && !session.isRunCancelled() && !engine.hasLostServer()) {
-        // A reconnect leaves the server in "/"; the server pane still shows the folder the download
-        // came from, and every later command must act on the folder it shows.
+        // A new login is in "/"; the server pane still shows the folder the download came from,
+        // and every later command must act on the folder it shows. A kept connection is there.
         const QString folder = GetServerDirectory(session.connection());
-        if (ReconnectFtp() && !folder.isEmpty())
+        const QPointer<FtpConnection> before = session.connection();
+        if (ReconnectFtp() && !folder.isEmpty() && session.connection() != before)
             SetServerDirectory(session.connection(), folder);
     }
 }

@@ -10,9 +10,10 @@ class TransferHost
 public:
     virtual ~TransferHost() = default;
 
-    // The connection bar's reconnect: a connection as good as a fresh one from its fields, in
-    // "/". The live connection stays when it answers, is idle and was made from those fields;
-    // otherwise a new login replaces it. False when that failed (the user has been told).
+    // The connection bar's reconnect: a connection as good as a fresh one from its fields. The
+    // live connection stays, in its folder, when it answers, is idle and was made from those
+    // fields; otherwise a new login replaces it, in "/". False when that failed (the user has
+    // been told).
     virtual bool ReconnectFtp() = 0;
     // The connection watch asks the server every second whether it is still there; it pauses
     // while a file is sent.

@@ -11,7 +11,6 @@
 #include "session/ftperrortext.h"
 #include "session/session.h"
 #include "transfer/asciilist.h"
-#include "transfer/serverpath.h"
 #include "transfer/temporaryname.h"
 #include "transfer/transferhost.h"
 #include "transfer/transferstatus.h"
@@ -68,7 +67,8 @@ void UploadEngine::UploadSelection(const QList<TransferItem> &selection, const Q
             CollectLocalFolder(path.chopped(1));
         }
     }
-    if (m_uploadList.empty())
+    // Stopped before anything was sent: the Stop's own line says all there is to say.
+    if (m_uploadList.empty() || isCancelled())
         return;
 
     const QString start = GetServerDirectory(connection());
@@ -76,6 +76,7 @@ void UploadEngine::UploadSelection(const QList<TransferItem> &selection, const Q
         writeFailure("FRMSERVER_CDFAILED", describe(connection()->error()));
         return;
     }
+    setServerFolder(start);
     const int count = int(m_uploadList.size());
     if (variant == Variant::Selection) {
         progress.setRange(0, count - 1);
@@ -92,14 +93,10 @@ void UploadEngine::UploadSelection(const QList<TransferItem> &selection, const Q
         for (int i = 0; i < count && !isCancelled(); ++i) {
             progress.setValue(i);
             const TransferEntry entry = m_uploadList[size_t(i)];
-            // Every entry runs after a reconnect, back in the start folder.
+            // Every entry runs after a reconnect.
             if (!reconnect()) {
                 left = count - i;
                 break;
-            }
-            if (!SetServerDirectory(connection(), start)) {
-                writeFailure("FRMSERVER_CDFAILED", start);
-                continue;
             }
             const QString relative = entry.path.mid(source.size());
             // "a/b/" names a, b and an empty last name, which creates nothing.
@@ -127,22 +124,36 @@ void UploadEngine::UploadSelection(const QList<TransferItem> &selection, const Q
     if (hasLostServer())
         return;
     if (!isCancelled())
-        SetServerDirectory(connection(), start);
+        enterFolder(start);
     m_host.refreshServerList();
 }
 
 bool UploadEngine::enterEntryFolder(const QStringList &names, const QString &start, Variant variant)
 {
+    const QString base = withClosingSlash(start);
+    // The red line names the folder that could not be entered, the start folder as PWD gave it.
+    const auto enter = [&](const QString &relative) {
+        if (enterFolder(base + relative))
+            return true;
+        if (!isCancelled())
+            writeFailure("FRMSERVER_CDFAILED", relative.isEmpty() ? start : base + relative);
+        return false;
+    };
     QString relative;
     for (const QString &name : names) {
         if (variant == Variant::ContextMenu)
             writeLine(text("FRMPULOC_NEWDIR1") + u' ' + name + text("FRMPULOC_NEWDIR2"));
         if (name.isEmpty())
             continue;
+        const QString parent = relative;
         relative += name + u'/';
         // A folder this run has made or entered exists: asking the server to create it again
-        // would only be refused.
-        if (!m_knownServerFolders.contains(relative) && CreateServerFolder(connection(), name)) {
+        // would only be refused, and the server goes there in one step below.
+        if (m_knownServerFolders.contains(relative))
+            continue;
+        if (!enter(parent))
+            return false;
+        if (CreateServerFolder(connection(), name)) {
             m_createdServerFolders.insert(relative);
             if (variant == Variant::Selection) {
                 writeLine(text("FRMPUSERVER_DIRNEW1") + u' ' + name + u' ' + text("FRMPUSERVER_DIRNEW2"));
@@ -152,18 +163,19 @@ bool UploadEngine::enterEntryFolder(const QStringList &names, const QString &sta
             }
         }
         // Never on in another folder: the files would land where they do not belong.
-        if (!SetServerDirectory(connection(), name)) {
-            if (!isCancelled())
-                writeFailure("FRMSERVER_CDFAILED", withClosingSlash(start) + relative);
+        if (!enter(relative))
             return false;
-        }
         m_knownServerFolders.insert(relative);
     }
-    return true;
+    return enter(relative);
 }
 
 void UploadEngine::CollectLocalFolder(const QString &folder)
 {
+    // A big tree takes a while to read: the window stays alive, and a Stop ends the collection.
+    pumpEvents();
+    if (isCancelled())
+        return;
     const QFileInfo info(folder);
     if (m_visitedLocalFolders.contains(info.canonicalFilePath()))
         return;
@@ -185,8 +197,11 @@ void UploadEngine::CollectLocalFolder(const QString &folder)
             m_uploadList.push_back({ entry.fileName(), folder, FileAttribute::Normal, entry.size() });
         }
     }
-    for (const QString &subfolder : subfolders)
+    for (const QString &subfolder : subfolders) {
+        if (isCancelled())
+            return;
         CollectLocalFolder(subfolder);
+    }
 }
 
 bool UploadEngine::UploadFile(

@@ -41,10 +41,12 @@ public:
     const std::vector<TransferEntry> &uploadList() const { return m_uploadList; }
 
 private:
-    // Appends the entries of the local folder (no closing "/") and of all folders below it.
+    // Appends the entries of the local folder (no closing "/") and of all folders below it;
+    // lets the window's events run on the way and ends early at a Stop.
     void CollectLocalFolder(const QString &folder);
-    // Walks from the start folder along the entry's relative folder names, creating each one
-    // this run has not met yet; false when a folder cannot be entered.
+    // Enters the folder of the entry's relative folder names below the start folder, creating
+    // each one this run has not met yet, name by name, and reaching the others in one step;
+    // false, after its red line, when a folder cannot be entered.
     bool enterEntryFolder(const QStringList &names, const QString &start, Variant variant);
     // How one STOR ended: Refused means the server turned the name down before any byte.
     enum class Outcome { Done, Refused, Failed };

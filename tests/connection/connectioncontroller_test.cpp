@@ -559,10 +559,15 @@ TEST_F(ConnectionControllerTest, ReconnectKeepsALiveConnectionOfTheSameFieldsOnl
     ASSERT_TRUE(server.makeFolder(QStringLiteral("pub")));
     ASSERT_TRUE(first->setCurrentDirectory(QStringLiteral("pub")));
 
-    // As good as new: the same connection, back in "/" where a new one starts.
+    // As good as new: the same connection, checked with one command and left where it is.
+    QStringList sent;
+    const auto record
+        = QObject::connect(first, &FtpConnection::commandSent, [&sent](const QString &command) { sent << command; });
     ASSERT_TRUE(controller.ReconnectFtp());
+    QObject::disconnect(record);
     EXPECT_EQ(session.connection(), first);
-    EXPECT_EQ(session.connection()->currentDirectory(), QStringLiteral("/"));
+    EXPECT_EQ(sent.size(), 1) << qPrintable(sent.join(u' '));
+    EXPECT_EQ(session.connection()->currentDirectory(), QStringLiteral("/pub"));
 
     // Another field, or a connection that is gone, makes a new one.
     const QPointer<FtpConnection> kept = first;

@@ -98,6 +98,56 @@ TEST_F(DownloadEngineTest, DownloadsFilesThenTreesWithFoldersBeforeTheirFiles)
     EXPECT_TRUE(m_host.statusTexts.constLast().isEmpty());
 }
 
+// The commands that move the server or check the connection, in order.
+QStringList stepsOf(const QStringList &commands)
+{
+    QStringList steps;
+    for (const QString &command : commands) {
+        const QString verb = command.section(u' ', 0, 0).toUpper();
+        if (verb == u"CWD" || verb == u"CDUP" || verb == u"NOOP" || verb == u"MKD")
+            steps.append(command);
+    }
+    return steps;
+}
+
+// A round trip per step: each reconnect checks the kept connection with one command, the server
+// goes into a child by its name and to a sibling by one absolute path, never through the root;
+// the type is set only when it changes, and the sizes the listing gave are not asked again.
+TEST_F(DownloadEngineTest, MovesBetweenSiblingsInOneStepAndAsksNothingTwice)
+{
+    ASSERT_TRUE(m_server.start());
+    m_started = true;
+    ASSERT_TRUE(m_server.writeFile(QStringLiteral("t/a/two.bin"), "two"));
+    ASSERT_TRUE(m_server.writeFile(QStringLiteral("t/b/three.bin"), "three"));
+    connectTo();
+    m_host.commands.clear();
+
+    download({ folder(QStringLiteral("t")) });
+
+    EXPECT_EQ(readLocal(QStringLiteral("t/a/two.bin")), "two");
+    EXPECT_EQ(readLocal(QStringLiteral("t/b/three.bin")), "three");
+    EXPECT_TRUE(linesOf(Colour::Red).isEmpty()) << qPrintable(lineTexts().join(u'\n'));
+    // The server lists the two folders in an order of its own.
+    const QStringList &commands = m_host.commands;
+    const bool aFirst = commands.indexOf(QStringLiteral("CWD a")) >= 0;
+    const QString first = aFirst ? QStringLiteral("a") : QStringLiteral("b");
+    const QString second = aFirst ? QStringLiteral("b") : QStringLiteral("a");
+    EXPECT_EQ(stepsOf(commands),
+        QStringList({ QStringLiteral("NOOP"), QStringLiteral("CWD t"), QStringLiteral("NOOP"),
+            QStringLiteral("CWD ") + first, QStringLiteral("NOOP"), QStringLiteral("CWD /t/") + second,
+            QStringLiteral("CWD /t/") + first, QStringLiteral("CWD /t/") + second, QStringLiteral("CWD /") }))
+        << qPrintable(commands.join(u'\n'));
+    QStringList types;
+    for (const QString &command : commands) {
+        if (command.startsWith(QLatin1String("TYPE ")))
+            types.append(command);
+        EXPECT_FALSE(command.startsWith(QLatin1String("SIZE "))) << qPrintable(command);
+    }
+    for (qsizetype i = 1; i < types.size(); ++i)
+        EXPECT_NE(types.at(i), types.at(i - 1)) << qPrintable(commands.join(u'\n'));
+    EXPECT_EQ(serverDirectory(), QStringLiteral("/"));
+}
+
 TEST_F(DownloadEngineTest, FilesKeepTheirExactNamesAndNeedNoReconnect)
 {
     const QStringList names
@@ -115,6 +165,9 @@ TEST_F(DownloadEngineTest, FilesKeepTheirExactNamesAndNeedNoReconnect)
 
     for (const QString &name : names)
         EXPECT_EQ(readLocal(name), name.toUtf8()) << qPrintable(name);
+    // The selection gave no sizes: the server is asked for each.
+    for (const QString &name : names)
+        EXPECT_TRUE(m_host.commands.contains(QStringLiteral("SIZE ") + name)) << qPrintable(name);
     EXPECT_EQ(m_host.reconnects, 0);
     EXPECT_EQ(linesOf(Colour::Green).size(), names.size());
 }

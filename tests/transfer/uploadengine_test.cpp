@@ -9,6 +9,8 @@
 
 #include <QMap>
 #include <QRegularExpression>
+#include <QThread>
+#include <QTimer>
 
 namespace {
 
@@ -68,6 +70,55 @@ TEST_F(UploadEngineTest, UploadsFilesAndTreesCreatingServerFolders)
     EXPECT_EQ(m_host.serverRefreshes, 1);
     EXPECT_EQ(m_progress.ranges.constLast(), qMakePair(0, 5));
     EXPECT_EQ(m_progress.values.constLast(), 0);
+}
+
+// A round trip per step: each reconnect checks the kept connection with one command, a new folder
+// is made and entered by its name, a folder met before is reached by one absolute path, and
+// nothing goes through the root.
+TEST_F(UploadEngineTest, MakesAndEntersEachFolderInOneStep)
+{
+    m_host.commands.clear();
+    upload({ { QStringLiteral("tree"), true, -1 } });
+
+    EXPECT_TRUE(linesOf(Colour::Red).isEmpty()) << qPrintable(lineTexts().join(u'\n'));
+    QStringList steps;
+    for (const QString &command : std::as_const(m_host.commands)) {
+        const QString verb = command.section(u' ', 0, 0);
+        if (verb == u"CWD" || verb == u"CDUP" || verb == u"NOOP" || verb == u"MKD")
+            steps.append(command);
+    }
+    // The local tree in name order: tree/, then empty/, sub/ and x.bin in it, then sub/y.txt.
+    EXPECT_EQ(steps,
+        QStringList({ "NOOP", "MKD tree", "CWD tree", "NOOP", "MKD empty", "CWD empty", "NOOP", "CWD /up/tree",
+            "MKD sub", "CWD sub", "NOOP", "CWD /up/tree", "NOOP", "CWD sub", "CWD /up" }))
+        << qPrintable(m_host.commands.join(u'\n'));
+    EXPECT_EQ(m_server.readFile(QStringLiteral("up/tree/sub/y.txt")), "why");
+}
+
+// Reading a big local tree lets the window's events run, and a Stop there ends the run before
+// anything reaches the server.
+TEST_F(UploadEngineTest, StopWhileTheLocalTreeIsReadSendsNothing)
+{
+    for (int i = 0; i < 50; ++i)
+        ASSERT_TRUE(QDir().mkpath(local(QStringLiteral("src/big/f%1/g").arg(i))));
+    m_host.commands.clear();
+    size_t collectedAtStop = 0;
+    QTimer::singleShot(0, [this, &collectedAtStop] {
+        collectedAtStop = m_engine.uploadList().size();
+        m_session.cancelRun();
+    });
+    {
+        Session::Run run(m_session);
+        // The engine lets events run a few times a second: the Stop comes at its first chance.
+        QThread::msleep(100);
+        upload({ { QStringLiteral("big"), true, -1 } });
+    }
+
+    EXPECT_GE(collectedAtStop, size_t(1)) << "the Stop came before the upload began";
+    EXPECT_LT(m_engine.uploadList().size(), size_t(101));
+    EXPECT_TRUE(m_host.commands.isEmpty()) << qPrintable(m_host.commands.join(u'\n'));
+    EXPECT_TRUE(lineTexts().isEmpty()) << qPrintable(lineTexts().join(u'\n'));
+    EXPECT_FALSE(m_server.exists(QStringLiteral("up/big")));
 }
 
 TEST_F(UploadEngineTest, ExistingFoldersAreEnteredSilentlyExceptByTheContextMenu)
