@@ -9,6 +9,8 @@
 #include "transfer/transferhost.h"
 #include "transfer/uploadengine.h"
 
+#include <QCryptographicHash>
+#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -41,12 +43,21 @@ EditedCopies::~EditedCopies() = default;
 void EditedCopies::watch(const QString &path, const QString &serverFolder, const QString &name)
 {
     const QFileInfo info(path);
-    m_copies.insert(path, { serverFolder, name, info.lastModified(), info.size() });
+    m_copies.insert(path, { serverFolder, name, digestOf(path) });
     m_changed.removeAll(path);
     if (!m_watcher.files().contains(path))
         m_watcher.addPath(path);
     if (!m_watcher.directories().contains(info.path()))
         m_watcher.addPath(info.path());
+}
+
+QByteArray EditedCopies::digestOf(const QString &path)
+{
+    QFile file(path);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file))
+        return {};
+    return hash.result();
 }
 
 void EditedCopies::noteChange(const QString &path)
@@ -83,11 +94,11 @@ void EditedCopies::askAboutChanges()
         // Gone, or half way through an editor's save: its new file brings it back.
         if (copy == m_copies.end() || !info.isFile())
             continue;
-        // The same time and size: touched, or fetched anew, but not saved.
-        if (info.lastModified() == copy->modified && info.size() == copy->size)
+        // The same bytes: touched, or fetched anew, but not changed.
+        const QByteArray digest = digestOf(path);
+        if (digest.isEmpty() || digest == copy->digest)
             continue;
-        copy->modified = info.lastModified();
-        copy->size = info.size();
+        copy->digest = digest;
         const Copy asked = *copy;
         if (m_services.prompts.askYesNo(text("EDIT_UPLOADBACK").arg(asked.name, asked.folder)))
             uploadBack(path, asked);

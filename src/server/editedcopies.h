@@ -2,7 +2,7 @@
 // The scratch copies of server files that Open handed to the desktop, watched for as long as the
 // program runs: every save of one is offered for upload back into the server folder it came from.
 
-#include <QDateTime>
+#include <QByteArray>
 #include <QFileSystemWatcher>
 #include <QHash>
 #include <QObject>
@@ -36,9 +36,13 @@ private:
     struct Copy {
         QString folder;
         QString name;
-        QDateTime modified;
-        qint64 size = -1;
+        // Of the bytes the server has, as far as this program knows: a save within the file
+        // system's clock tick keeps the time, and one of the same length the size.
+        QByteArray digest;
     };
+
+    // Empty when the file cannot be read.
+    static QByteArray digestOf(const QString &path);
 
     void noteChange(const QString &path);
     // Editors save by writing a new file and renaming it over the old one, which ends the watch

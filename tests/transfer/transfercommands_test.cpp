@@ -1,5 +1,6 @@
 // The transfer commands in the real main window: the button strip, the menus and the panes
 // wired to the engines, against a real server.
+#include "app/historywindow.h"
 #include "app/mainwindow.h"
 #include "local/localpane.h"
 #include "server/serverlistmodel.h"
@@ -262,13 +263,18 @@ protected:
             indexes.append(rowIndex(view, name));
         return std::unique_ptr<QMimeData>(view.model()->mimeData(indexes));
     }
-    // Drops data on the row at (invalid: below every row) and lets the run it starts end; whether
-    // the view took the drop.
+    // Drags data over the row at (invalid: below every row) and drops it there, in the order the
+    // desktop sends the events, and lets the run the drop starts end; whether the view took the
+    // drop (a drop reaches only a view that took the drag's entry).
     bool drop(QAbstractItemView &view, const QMimeData &data, const QModelIndex &at)
     {
         const QRect viewport = view.viewport()->rect();
         const QPoint point = at.isValid() ? view.visualRect(at).center() : viewport.bottomLeft() + QPoint(4, -4);
         EXPECT_TRUE(viewport.contains(point));
+        QDragEnterEvent enter(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(view.viewport(), &enter);
+        QDragMoveEvent move(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(view.viewport(), &move);
         QDropEvent event(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         event.setDropAction(Qt::CopyAction);
         QCoreApplication::sendEvent(view.viewport(), &event);
