@@ -190,6 +190,8 @@ void MainWindow::connectCommands()
     connect(m_server, &ServerPane::downloadRequested, m_transfers, &TransferCommands::download);
     on(Command::ServerDownloadAs, m_server, &ServerPane::downloadAs);
     connect(m_server, &ServerPane::downloadAsRequested, m_transfers, &TransferCommands::downloadAs);
+    connect(m_local, &LocalPane::downloadDropped, m_transfers, &TransferCommands::downloadDropped);
+    connect(m_server, &ServerPane::uploadDropped, m_transfers, &TransferCommands::uploadDropped);
     on(Command::ServerOpen, m_server, &ServerPane::openSelection);
     on(Command::ServerOpenWith, m_server, &ServerPane::openSelectionWith);
     on(Command::ServerRename, m_server, &ServerPane::renameSelection);

@@ -3,6 +3,9 @@
 #include "core/textcatalogue.h"
 #include "local/filetypes.h"
 #include "local/locallisting.h"
+#include "transfer/transferdrag.h"
+
+#include <QMimeData>
 
 #include <algorithm>
 #include <numeric>
@@ -55,7 +58,60 @@ void LocalEntryModel::clear()
     m_entries.clear();
     m_rows.clear();
     m_icons.clear();
+    m_folder.clear();
     endResetModel();
+}
+
+TransferItem LocalEntryModel::transferItem(const LocalEntry &entry)
+{
+    return { entry.name, entry.isFolder, entry.isFolder ? -1 : entry.size };
+}
+
+Qt::ItemFlags LocalEntryModel::flags(const QModelIndex &index) const
+{
+    // The space around the rows takes drops for the listed folder.
+    if (!index.isValid())
+        return Qt::ItemIsDropEnabled;
+    Qt::ItemFlags flags = QAbstractTableModel::flags(index) | Qt::ItemIsDragEnabled;
+    if (entry(index.row()).isFolder)
+        flags |= Qt::ItemIsDropEnabled;
+    return flags;
+}
+
+QStringList LocalEntryModel::mimeTypes() const
+{
+    return { TransferDrag::serverEntriesType() };
+}
+
+QMimeData *LocalEntryModel::mimeData(const QModelIndexList &indexes) const
+{
+    QList<int> rows;
+    for (const QModelIndex &index : indexes) {
+        if (!rows.contains(index.row()))
+            rows.append(index.row());
+    }
+    std::sort(rows.begin(), rows.end());
+    // Rows of a listing that is being replaced name no folder.
+    if (rows.isEmpty() || m_folder.isEmpty())
+        return nullptr;
+    TransferSelection files { m_folder, {} };
+    for (const int row : std::as_const(rows))
+        files.items.append(transferItem(entry(row)));
+    return TransferDrag::localFilesData(files);
+}
+
+bool LocalEntryModel::dropMimeData(
+    const QMimeData *data, Qt::DropAction action, int /*row*/, int /*column*/, const QModelIndex &parent)
+{
+    // Local rows dropped back onto their own list carry no server rows.
+    if (!data || action != Qt::CopyAction)
+        return false;
+    const std::optional<TransferSelection> entries = TransferDrag::serverEntries(*data);
+    if (!entries)
+        return false;
+    const bool onFolder = parent.isValid() && entry(parent.row()).isFolder;
+    emit serverEntriesDropped(*entries, onFolder ? parent.row() : -1);
+    return true;
 }
 
 int LocalEntryModel::rowCount(const QModelIndex &parent) const

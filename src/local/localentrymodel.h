@@ -4,6 +4,7 @@
 
 #include "local/listingvariant.h"
 #include "local/localentry.h"
+#include "transfer/transferitem.h"
 
 #include <QAbstractTableModel>
 #include <QCollator>
@@ -29,6 +30,13 @@ public:
     void setEntries(std::vector<LocalEntry> entries, ListingVariant variant = ListingVariant::Pane);
     void clear();
 
+    // The folder the rows are listed from, with a closing "/", as dragged rows name it.
+    QString folder() const { return m_folder; }
+    void setFolder(const QString &folder) { m_folder = folder; }
+
+    // The row as the transfer engines take it.
+    static TransferItem transferItem(const LocalEntry &entry);
+
     const LocalEntry &entry(int row) const { return m_entries[size_t(m_rows[size_t(row)])]; }
     // The icon of an image key in the current listing; null when no row uses the key.
     QIcon icon(const QString &imageKey) const { return m_icons.value(imageKey); }
@@ -40,6 +48,18 @@ public:
     // A header click: folders stay before files, each group ordered by column (names in the
     // user's locale with numbers compared as numbers). Column -1 is the listing's own order.
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
+    // Rows are dragged as file: URLs; server rows dropped on a folder row go into that folder,
+    // dropped anywhere else into the listed one.
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    QStringList mimeTypes() const override;
+    QMimeData *mimeData(const QModelIndexList &indexes) const override;
+    bool dropMimeData(
+        const QMimeData *data, Qt::DropAction action, int row, int column, const QModelIndex &parent) override;
+
+signals:
+    // Server rows were dropped; folderRow is the folder row they were dropped on, or -1.
+    void serverEntriesDropped(const TransferSelection &entries, int folderRow);
 
 private:
     QString displayText(const LocalEntry &entry, int column) const;
@@ -54,5 +74,6 @@ private:
     // The listing's image lists: one icon per image key, rebuilt with every listing.
     QHash<QString, QIcon> m_icons;
     QString m_folderText;
+    QString m_folder;
     QStringList m_headers;
 };

@@ -2,11 +2,13 @@
 
 #include "core/paths.h"
 #include "local/locallisting.h"
+#include "transfer/transferdrag.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
+#include <QMimeData>
 #include <QStyle>
 #include <QTimer>
 
@@ -58,6 +60,28 @@ LocalFolderTree::LocalFolderTree(QWidget *parent)
     m_changeReader->setSingleShot(true);
     m_changeReader->setInterval(ChangeSettleMs);
     connect(m_changeReader, &QTimer::timeout, this, &LocalFolderTree::refreshChangedFolders);
+
+    setDragDropMode(QAbstractItemView::DropOnly);
+    setDefaultDropAction(Qt::CopyAction);
+    // A drop anywhere on a node goes into its folder, never beside it into the parent's.
+    setDragDropOverwriteMode(true);
+    setDropIndicatorShown(true);
+}
+
+QStringList LocalFolderTree::mimeTypes() const
+{
+    return { TransferDrag::serverEntriesType() };
+}
+
+bool LocalFolderTree::dropMimeData(QTreeWidgetItem *parent, int /*index*/, const QMimeData *data, Qt::DropAction action)
+{
+    if (!data || action != Qt::CopyAction)
+        return false;
+    const std::optional<TransferSelection> entries = TransferDrag::serverEntries(*data);
+    if (!entries)
+        return false;
+    emit serverEntriesDropped(*entries, key(parent));
+    return true;
 }
 
 QString LocalFolderTree::key(const QTreeWidgetItem *node)

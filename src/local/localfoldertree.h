@@ -5,9 +5,12 @@
 // Opening a node reads its children's subfolders in slices between the window's events, so a
 // folder of thousands of folders opens at once and the window never stalls. Open nodes follow
 // their folders: a folder made or removed by another program shows up in the tree by itself.
+// Server rows dropped on a node are for that node's folder.
 
+#include "transfer/transferitem.h"
 #include <QHash>
 #include <QSet>
+
 #include <QTreeWidget>
 
 #include <deque>
@@ -44,6 +47,14 @@ public:
     // How many folders have been read for subfolders since the last setRoot (tests check that
     // each folder is read once).
     int foldersRead() const { return m_foldersRead; }
+
+signals:
+    // Server rows were dropped on the node of the folder key; an empty key: beside every node.
+    void serverEntriesDropped(const TransferSelection &entries, const QString &key);
+
+protected:
+    QStringList mimeTypes() const override;
+    bool dropMimeData(QTreeWidgetItem *parent, int index, const QMimeData *data, Qt::DropAction action) override;
 
 private:
     QTreeWidgetItem *newNode(const QString &name, const QString &key);

@@ -96,6 +96,10 @@ void LocalPane::createControls()
 
     m_trwPaths = new LocalFolderTree(m_fraLocal);
     connect(m_trwPaths, &QTreeWidget::currentItemChanged, this, &LocalPane::treeNodeChosen);
+    connect(m_trwPaths, &LocalFolderTree::serverEntriesDropped, this,
+        [this](const TransferSelection &entries, const QString &key) {
+            emit downloadDropped(entries, key.isEmpty() ? listedFolder() : key);
+        });
     m_treeSettle = new QTimer(this);
     m_treeSettle->setSingleShot(true);
     m_treeSettle->setInterval(TreeSettleMs);
@@ -152,6 +156,9 @@ void LocalPane::createFileList()
 {
     m_model = new LocalEntryModel(this);
     m_selection = new QItemSelectionModel(m_model, this);
+    connect(m_model, &LocalEntryModel::serverEntriesDropped, this, [this](const TransferSelection &entries, int row) {
+        emit downloadDropped(entries, row < 0 ? listedFolder() : m_shownFolder + m_model->entry(row).name + u'/');
+    });
 
     m_lsvDirFile = new QStackedWidget(m_fraLocal);
     m_lsvDirFile->setObjectName(QStringLiteral("lsvDirFile"));
@@ -191,6 +198,7 @@ void LocalPane::createFileList()
         view->setContextMenuPolicy(Qt::CustomContextMenu);
         view->installEventFilter(this);
         showFullTextWhereElided(view);
+        enableCopyDragAndDrop(view);
         connect(view, &QAbstractItemView::doubleClicked, this, &LocalPane::listDoubleClicked);
         connect(view, &QWidget::customContextMenuRequested, this,
             [this, view](const QPoint &position) { showContextMenu(view->viewport()->mapToGlobal(position)); });
@@ -270,7 +278,13 @@ bool LocalPane::ViewFolder(const QString &folder, ListingVariant variant)
         return false;
     m_model->setEntries(std::move(*entries), variant);
     m_shownFolder = folderKey(folder);
+    m_model->setFolder(m_shownFolder);
     return true;
+}
+
+QString LocalPane::listedFolder() const
+{
+    return m_shownFolder.isEmpty() ? TreeNodePath() : m_shownFolder;
 }
 
 void LocalPane::relist(const QString &folder, ListingVariant variant)
@@ -368,6 +382,7 @@ void LocalPane::setView(View view)
     m_iconView->setIconSize(large ? QSize(32, 32) : QSize(16, 16));
     m_iconView->setGridSize(large ? QSize(96, 64) : QSize());
     m_iconView->setMovement(QListView::Static);
+    enableCopyDragAndDrop(m_iconView);
     m_lsvDirFile->setCurrentWidget(m_iconView);
 }
 
@@ -510,7 +525,7 @@ QList<TransferItem> LocalPane::selectedItems() const
 {
     QList<TransferItem> items;
     for (const LocalEntry &entry : selectedEntries())
-        items.append({ entry.name, entry.isFolder, entry.isFolder ? -1 : entry.size });
+        items.append(LocalEntryModel::transferItem(entry));
     return items;
 }
 

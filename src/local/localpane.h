@@ -91,6 +91,8 @@ signals:
     void uploadRequested(bool fromContextMenu);
     // The one selected file should be uploaded under another name.
     void uploadAsRequested();
+    // Server rows were dropped on the list or the tree, to be downloaded into localFolder.
+    void downloadDropped(const TransferSelection &entries, const QString &localFolder);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -111,6 +113,8 @@ private:
     void showContextMenu(const QPoint &globalPosition);
     void addVisitedFolder(const QString &folder);
     void placeControls();
+    // The folder the list shows, or the tree's while the list shows none.
+    QString listedFolder() const;
 
     const AppServices &m_services;
     LocalCommands *m_commands = nullptr;

@@ -5,6 +5,7 @@
 #include "core/textcatalogue.h"
 #include "local/openwithdialog.h"
 #include "local/shelllauncher.h"
+#include "server/editedcopies.h"
 #include "server/serverlisting.h"
 #include "server/serverlistmodel.h"
 #include "server/serverlistview.h"
@@ -49,7 +50,14 @@ ServerCommands::ServerCommands(ServerPane &pane, const AppServices &services, QO
     : QObject(parent)
     , m_pane(pane)
     , m_services(services)
+    , m_editedCopies(new EditedCopies(services, this))
 {
+}
+
+void ServerCommands::setTransferHost(TransferHost *host)
+{
+    m_host = host;
+    m_editedCopies->setTransferHost(host);
 }
 
 bool ServerCommands::mayStart() const
@@ -91,8 +99,11 @@ QString ServerCommands::fetchToScratch(
     writeLine(text(startKey) + u' ' + name);
     bool fetched = false;
     QString reason;
+    QString folder;
     {
         Session::Run run(m_services.session);
+        // The folder a save of the copy goes back to.
+        folder = GetServerDirectory(m_services.session.connection());
         DownloadEngine engine(m_services, *m_host);
         // The copy of an earlier open stays until this one has fully arrived.
         fetched = engine.DownloadFile(path, name);
@@ -103,6 +114,8 @@ QString ServerCommands::fetchToScratch(
         return {};
     }
     writeLine(text(okKey), HistoryLog::Colour::Green);
+    if (!folder.isEmpty())
+        m_editedCopies->watch(path, folder, name);
     return path;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The commands on one item of the server pane: open, open with, rename and new folder. Open and
-// open with fetch the file into the private scratch folder and hand that copy to the desktop.
+// open with fetch the file into the private scratch folder and hand that copy to the desktop;
+// each save of the copy there is offered for upload back.
 
 #include "core/historylog.h"
 
@@ -9,6 +10,7 @@
 
 #include <functional>
 
+class EditedCopies;
 class QDialog;
 class ServerPane;
 class TransferHost;
@@ -25,8 +27,10 @@ public:
     ServerCommands(ServerPane &pane, const AppServices &services, QObject *parent = nullptr);
 
     // The host the open commands' downloads run with; they do nothing without one.
-    void setTransferHost(TransferHost *host) { m_host = host; }
+    void setTransferHost(TransferHost *host);
     TransferHost *transferHost() const { return m_host; }
+    // The copies open and open with have fetched.
+    EditedCopies *editedCopies() const { return m_editedCopies; }
 
     // Fetches the selected file and starts its default application; asks to choose one when
     // there is none.
@@ -57,5 +61,6 @@ private:
     ServerPane &m_pane;
     const AppServices &m_services;
     TransferHost *m_host = nullptr;
+    EditedCopies *m_editedCopies;
     DialogRunner m_dialogRunner;
 };

@@ -4,8 +4,10 @@
 #include "local/filetypes.h"
 #include "local/localentrymodel.h"
 #include "server/serverlisting.h"
+#include "transfer/transferdrag.h"
 
 #include <QDateTime>
+#include <QMimeData>
 #include <QPainter>
 
 #include <algorithm>
@@ -130,6 +132,63 @@ bool ServerListModel::hasEmptySize(int row) const
     if (!m_listed || row < 0 || row >= rowCount())
         return false;
     return row == 0 || entryAt(row)->isFolderRow();
+}
+
+QList<TransferItem> ServerListModel::transferItems(const QList<int> &rows) const
+{
+    QList<TransferItem> items;
+    for (const int row : rows) {
+        const ServerEntry *entry = entryAt(row);
+        // A link's listed size is the link's own, not its target's.
+        items.append({ rowName(row), hasEmptySize(row), entry && !entry->isLink ? entry->size : -1 });
+    }
+    return items;
+}
+
+Qt::ItemFlags ServerListModel::flags(const QModelIndex &index) const
+{
+    // The space around the rows takes drops for the listed folder.
+    if (!index.isValid())
+        return Qt::ItemIsDropEnabled;
+    Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    if (index.row() == 0)
+        return flags;
+    flags |= Qt::ItemIsDragEnabled;
+    if (hasEmptySize(index.row()))
+        flags |= Qt::ItemIsDropEnabled;
+    return flags;
+}
+
+QStringList ServerListModel::mimeTypes() const
+{
+    return { QStringLiteral("text/uri-list") };
+}
+
+QMimeData *ServerListModel::mimeData(const QModelIndexList &indexes) const
+{
+    QList<int> rows;
+    for (const QModelIndex &index : indexes) {
+        if (index.row() > 0 && !rows.contains(index.row()))
+            rows.append(index.row());
+    }
+    std::sort(rows.begin(), rows.end());
+    if (rows.isEmpty())
+        return nullptr;
+    return TransferDrag::serverEntriesData({ m_folder, transferItems(rows) });
+}
+
+bool ServerListModel::dropMimeData(
+    const QMimeData *data, Qt::DropAction action, int /*row*/, int /*column*/, const QModelIndex &parent)
+{
+    // Server rows dropped back onto their own list carry no local files.
+    if (!data || action != Qt::CopyAction)
+        return false;
+    const QList<TransferSelection> files = TransferDrag::localFiles(*data);
+    if (files.isEmpty())
+        return false;
+    const bool onFolder = parent.isValid() && parent.row() > 0 && hasEmptySize(parent.row());
+    emit localFilesDropped(files, onFolder ? parent.row() : -1);
+    return true;
 }
 
 int ServerListModel::rowCount(const QModelIndex &parent) const

@@ -65,6 +65,7 @@ void ServerListView::setUpItemView(QAbstractItemView *view)
     view->setContextMenuPolicy(Qt::CustomContextMenu);
     view->installEventFilter(this);
     showFullTextWhereElided(view);
+    enableCopyDragAndDrop(view);
     connect(view, &QAbstractItemView::doubleClicked, this,
         [this](const QModelIndex &index) { emit rowDoubleClicked(index.row()); });
     connect(view, &QWidget::customContextMenuRequested, this,
@@ -86,6 +87,7 @@ void ServerListView::setView(View view)
     m_icons->setWrapping(true);
     m_icons->setGridSize(large ? QSize(96, 64) : QSize());
     m_icons->setWordWrap(large);
+    enableCopyDragAndDrop(m_icons);
     setCurrentWidget(m_icons);
 }
 

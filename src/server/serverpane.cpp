@@ -3,6 +3,7 @@
 #include "core/appservices.h"
 #include "core/eventpump.h"
 #include "core/historylog.h"
+#include "core/paths.h"
 #include "core/prompts.h"
 #include "core/textcatalogue.h"
 #include "server/servercommands.h"
@@ -54,6 +55,13 @@ ServerPane::ServerPane(const AppServices &services, QWidget *parent)
     createContextMenu();
 
     connect(m_paths, &QComboBox::activated, this, &ServerPane::pathChosen);
+    // Dragged rows name the folder the pane shows.
+    connect(m_paths, &QComboBox::currentTextChanged, m_model,
+        [this](const QString &folder) { m_model->setFolder(folder.isEmpty() ? folder : withClosingSlash(folder)); });
+    connect(m_model, &ServerListModel::localFilesDropped, this, [this](const QList<TransferSelection> &files, int row) {
+        const QString shown = m_model->folder();
+        emit uploadDropped(files, row < 0 || shown.isEmpty() ? shown : shown + m_model->rowName(row) + u'/');
+    });
     connect(m_list, &ServerListView::rowDoubleClicked, this, &ServerPane::rowDoubleClicked);
     connect(m_list, &ServerListView::deletePressed, this, &ServerPane::askAndDelete);
     connect(m_list, &ServerListView::refreshPressed, this, [this] {
@@ -391,13 +399,7 @@ void ServerPane::refreshList()
 
 QList<TransferItem> ServerPane::selectedItems() const
 {
-    QList<TransferItem> items;
-    for (const int row : m_list->selectedRows()) {
-        const ServerEntry *entry = m_model->entryAt(row);
-        // A link's listed size is the link's own, not its target's.
-        items.append({ m_model->rowName(row), m_model->hasEmptySize(row), entry && !entry->isLink ? entry->size : -1 });
-    }
-    return items;
+    return m_model->transferItems(m_list->selectedRows());
 }
 
 void ServerPane::downloadWithReconnect()

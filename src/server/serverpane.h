@@ -69,6 +69,8 @@ signals:
     void downloadRequested(bool reconnectAfter);
     // The one selected file should be downloaded under another name.
     void downloadAsRequested();
+    // Local files were dropped on the list, to be uploaded into serverFolder.
+    void uploadDropped(const QList<TransferSelection> &files, const QString &serverFolder);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

@@ -2,6 +2,8 @@
 
 #include "connection/connectioncontroller.h"
 #include "core/appservices.h"
+#include "core/historylog.h"
+#include "core/paths.h"
 #include "core/prompts.h"
 #include "core/textcatalogue.h"
 #include "local/locallisting.h"
@@ -20,6 +22,51 @@
 #include <QPointer>
 #include <QTimer>
 
+namespace {
+
+// Takes the server into a run's folder when it is elsewhere, and back where it was at the end,
+// so that the server pane goes on listing the folder it shows.
+class ServerFolderVisit {
+public:
+    // folder: a server path, with or without its closing "/"; empty: where the server is.
+    ServerFolderVisit(const AppServices &services, const QString &folder)
+        : m_session(services.session)
+    {
+        if (folder.isEmpty())
+            return;
+        FtpConnection *connection = m_session.connection();
+        m_home = GetServerDirectory(connection);
+        if (withClosingSlash(folder) == withClosingSlash(m_home))
+            return;
+        // Without knowing the way back, the pane would be left showing a folder the server is not in.
+        const QString path = folder.size() > 1 && folder.endsWith(u'/') ? folder.chopped(1) : folder;
+        m_moved = !m_home.isEmpty() && SetServerDirectory(connection, path);
+        if (!m_moved) {
+            m_refused = true;
+            services.history.appendLine(
+                text("FRMSERVER_CDFAILED") + u' ' + folder + QStringLiteral("\r\n"), HistoryLog::Colour::Red);
+        }
+    }
+    ~ServerFolderVisit()
+    {
+        if (m_moved && !m_session.isRunCancelled())
+            SetServerDirectory(m_session.connection(), m_home);
+    }
+    ServerFolderVisit(const ServerFolderVisit &) = delete;
+    ServerFolderVisit &operator=(const ServerFolderVisit &) = delete;
+
+    // The server is in the run's folder.
+    bool isInside() const { return !m_refused; }
+
+private:
+    Session &m_session;
+    QString m_home;
+    bool m_moved = false;
+    bool m_refused = false;
+};
+
+} // namespace
+
 TransferCommands::TransferCommands(const AppServices &services, ConnectionController &controller, LocalPane &local,
     ServerPane &server, QLabel &statusLine, QObject *parent)
     : QObject(parent)
@@ -37,12 +84,23 @@ TransferCommands::~TransferCommands() = default;
 
 void TransferCommands::download(bool reconnectAfter)
 {
+    downloadEntries({ QString(), m_server.selectedItems() }, m_local.TreeNodePath(), reconnectAfter);
+}
+
+void TransferCommands::downloadEntries(
+    const TransferSelection &entries, const QString &targetFolder, bool reconnectAfter)
+{
     Session &session = m_services.session;
     if (session.isBusy() || !session.connection())
         return;
     Session::Run run(session);
     DownloadEngine engine(m_services, *this);
-    engine.DownloadSelection(m_server.selectedItems(), m_local.TreeNodePath());
+    {
+        const ServerFolderVisit visit(m_services, entries.folder);
+        if (!visit.isInside())
+            return;
+        engine.DownloadSelection(entries.items, targetFolder);
+    }
     // A lost server was reconnected once already, and the user told why that failed.
     if (reconnectAfter && !session.isRunCancelled() && !engine.hasLostServer()) {
         // A new login is in "/"; the server pane still shows the folder the download came from,
@@ -65,12 +123,60 @@ void TransferCommands::downloadIfConnected()
 
 void TransferCommands::upload(UploadEngine::Variant variant)
 {
+    uploadFiles({ { m_local.TreeNodePath(), m_local.selectedItems() } }, QString(), variant);
+}
+
+void TransferCommands::uploadFiles(
+    const QList<TransferSelection> &files, const QString &serverFolder, UploadEngine::Variant variant)
+{
     Session &session = m_services.session;
     if (session.isBusy())
         return;
     Session::Run run(session);
+    const ServerFolderVisit visit(m_services, serverFolder);
+    if (!visit.isInside())
+        return;
     UploadEngine engine(m_services, *this);
-    engine.UploadSelection(m_local.selectedItems(), m_local.TreeNodePath(), variant);
+    for (const TransferSelection &group : files) {
+        if (session.isRunCancelled() || engine.hasLostServer())
+            break;
+        engine.UploadSelection(group.items, group.folder, variant);
+    }
+}
+
+bool TransferCommands::mayRunDrop()
+{
+    if (m_services.session.isBusy()) {
+        m_services.prompts.message(text("FTP_BUSY"), Prompts::Icon::Information);
+        return false;
+    }
+    if (!m_services.session.connection()) {
+        m_services.prompts.message(text("FRMSERVER_NOCONNECTION"), Prompts::Icon::Information);
+        return false;
+    }
+    return true;
+}
+
+void TransferCommands::downloadDropped(const TransferSelection &entries, const QString &localFolder)
+{
+    QMetaObject::invokeMethod(
+        this,
+        [this, entries, localFolder] {
+            if (mayRunDrop())
+                downloadEntries(entries, localFolder, true);
+        },
+        Qt::QueuedConnection);
+}
+
+void TransferCommands::uploadDropped(const QList<TransferSelection> &files, const QString &serverFolder)
+{
+    QMetaObject::invokeMethod(
+        this,
+        [this, files, serverFolder] {
+            if (mayRunDrop())
+                uploadFiles(files, serverFolder, UploadEngine::Variant::Selection);
+        },
+        Qt::QueuedConnection);
 }
 
 void TransferCommands::downloadAs()

@@ -4,6 +4,7 @@
 // panes and status line.
 
 #include "transfer/transferhost.h"
+#include "transfer/transferitem.h"
 #include "transfer/uploadengine.h"
 
 #include <QObject>
@@ -34,6 +35,13 @@ public:
     // The one file selected in the local pane into the server's current folder, under the name
     // the upload-as dialog asks for.
     void uploadAs();
+    // Server rows dropped on the local pane: downloaded into localFolder as the button strip
+    // downloads a selection, once the drop has ended. Refused, with the busy message, while a run
+    // is under way.
+    void downloadDropped(const TransferSelection &entries, const QString &localFolder);
+    // Local files dropped on the server pane: uploaded into serverFolder (empty: where the server
+    // is) as the button strip uploads a selection, once the drop has ended; refused while busy.
+    void uploadDropped(const QList<TransferSelection> &files, const QString &serverFolder);
     // Lists folder into the local pane's file list.
     void ViewLocalFolder(const QString &folder);
 
@@ -44,6 +52,15 @@ public:
     void showStatus(const QString &text) override;
 
 private:
+    // The strip's download of entries into targetFolder; from the folder the entries name when
+    // the server has moved on since they were listed.
+    void downloadEntries(const TransferSelection &entries, const QString &targetFolder, bool reconnectAfter);
+    // The strip's upload of each group into serverFolder (empty: where the server is).
+    void uploadFiles(const QList<TransferSelection> &files, const QString &serverFolder, UploadEngine::Variant variant);
+    // A drop's run waits until the drop has ended: the desktop's drag must not hang on it.
+    // False, after saying so, while another run holds the session or without a connection.
+    bool mayRunDrop();
+
     const AppServices &m_services;
     ConnectionController &m_controller;
     LocalPane &m_local;

@@ -129,3 +129,15 @@ void fitColumnsToEveryListing(QTreeView *view, int spareColumn)
     QObject::connect(view->model(), &QAbstractItemModel::modelReset, fitter, &ColumnFitter::fitToListing);
     view->viewport()->installEventFilter(fitter);
 }
+
+void enableCopyDragAndDrop(QAbstractItemView *view)
+{
+    view->setDragEnabled(true);
+    view->setAcceptDrops(true);
+    view->viewport()->setAcceptDrops(true);
+    view->setDragDropMode(QAbstractItemView::DragDrop);
+    view->setDefaultDropAction(Qt::CopyAction);
+    // A drop anywhere on a folder row goes into that folder, not beside it.
+    view->setDragDropOverwriteMode(true);
+    view->setDropIndicatorShown(true);
+}

@@ -412,6 +412,42 @@ TEST_F(ServerCommandsTest, OpenWithFetchesTheCopyAndStartsTheChosenApplication)
     EXPECT_TRUE(desktop.waitForLaunch(copy));
 }
 
+// The copy that Open handed to the desktop is watched: a save asks whether it goes back into the
+// folder it came from, and only Yes changes the server's file.
+TEST_F(ServerCommandsTest, ASavedCopyOfAnOpenedFileGoesBackOnlyOnYes)
+{
+    const PrivateDesktop &desktop = PrivateDesktop::instance();
+    const QString copy = scratchPath(QStringLiteral("a.txt"));
+    const struct {
+        bool yes;
+        QByteArray onServer;
+    } answers[] = { { false, "alpha\n" }, { true, "alpha, edited\n" } };
+    for (const auto &answer : answers) {
+        SCOPED_TRACE(answer.yes ? "yes" : "no");
+        ASSERT_TRUE(m_server.writeFile(QStringLiteral("pub/a.txt"), "alpha\n"));
+        m_prompts.clearAsked();
+        QFile::remove(desktop.recordFile());
+        select({ QStringLiteral("a.txt") });
+        action("mnuOeffnen").trigger();
+        ASSERT_TRUE(desktop.waitForLaunch(copy));
+        ASSERT_TRUE(m_prompts.asked().isEmpty());
+        m_prompts.answerYesNo(answer.yes);
+
+        QFile file(copy);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("alpha, edited\n");
+        file.close();
+        ASSERT_TRUE(QTest::qWaitFor([this] { return !m_prompts.asked().isEmpty(); }, 10000));
+
+        EXPECT_EQ(m_prompts.asked().constFirst().kind, Kind::YesNo);
+        EXPECT_EQ(m_prompts.asked().constFirst().text,
+            text("EDIT_UPLOADBACK").arg(QStringLiteral("a.txt"), QStringLiteral("/pub")));
+        // Sent in ASCII type: the server keeps the line ends its own way.
+        EXPECT_EQ(m_server.readTextFile(QStringLiteral("pub/a.txt")), answer.onServer);
+        EXPECT_EQ(serverDirectory(), QStringLiteral("/pub"));
+    }
+}
+
 // A copy from an earlier open survives a download that fails; a folder row cannot be fetched.
 TEST_F(ServerCommandsTest, FailedDownloadForOpeningKeepsTheEarlierCopy)
 {

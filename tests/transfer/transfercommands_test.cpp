@@ -1,5 +1,6 @@
 // The transfer commands in the real main window: the button strip, the menus and the panes
 // wired to the engines, against a real server.
+#include "app/historywindow.h"
 #include "app/mainwindow.h"
 #include "local/localpane.h"
 #include "server/serverlistmodel.h"
@@ -11,22 +12,30 @@
 
 #include "core/textcatalogue.h"
 #include "server/serverlisting.h"
+#include "session/session.h"
 #include "support/englishcatalogue.h"
+#include "support/localfiles.h"
 
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QItemSelectionModel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace {
 
@@ -211,6 +220,163 @@ TEST_F(TransferCommandsTest, ClosingDuringADownloadClosesPromptlyAndKeepsTheLoca
     EXPECT_FALSE(m_window->isVisible());
     EXPECT_LT(clock.elapsed(), 5000) << "an upper bound, not a speed target";
     EXPECT_EQ(readLocal(QStringLiteral("big.bin")), "old");
+}
+
+// Drops through the views' own drop handling, with the data a drag of the other pane's rows or the
+// desktop's file manager delivers.
+class TransferDropTest : public TransferCommandsTest {
+protected:
+    void SetUp() override
+    {
+        TransferCommandsTest::SetUp();
+        ASSERT_TRUE(m_server.start());
+        ASSERT_TRUE(m_server.writeFile(QStringLiteral("pub/a.txt"), "alpha"));
+        ASSERT_TRUE(m_server.writeFile(QStringLiteral("pub/d/b.txt"), "bravo"));
+        ASSERT_TRUE(m_server.makeFolder(QStringLiteral("pub/sub")));
+        ASSERT_TRUE(QDir(m_local.path()).mkdir(QStringLiteral("in")));
+        ASSERT_TRUE(writeFile(m_local.path() + QStringLiteral("/c.txt"), "charlie"));
+        local().RefreshLocal();
+        connectWindow();
+        ASSERT_TRUE(SetServerDirectory(m_window->session().connection(), QStringLiteral("/pub")));
+        server().RefreshServerList();
+    }
+
+    QAbstractItemView &localList() const { return child<QAbstractItemView>("lsvDirFileReport"); }
+    QAbstractItemView &localTree() const { return child<QAbstractItemView>("trwPaths"); }
+    QAbstractItemView &serverList() const { return *server().listView()->currentItemView(); }
+
+    // The index of the row named name in view's first column; invalid for an empty name.
+    static QModelIndex rowIndex(const QAbstractItemView &view, const QString &name)
+    {
+        if (name.isEmpty())
+            return {};
+        const QModelIndexList found = view.model()->match(view.model()->index(0, 0), Qt::DisplayRole, name, 1,
+            Qt::MatchExactly | Qt::MatchCaseSensitive | Qt::MatchRecursive);
+        EXPECT_FALSE(found.isEmpty()) << qPrintable(name);
+        return found.value(0);
+    }
+    // What a drag of the named rows of view carries: the model's own drag data.
+    static std::unique_ptr<QMimeData> dragOf(const QAbstractItemView &view, const QStringList &names)
+    {
+        QModelIndexList indexes;
+        for (const QString &name : names)
+            indexes.append(rowIndex(view, name));
+        return std::unique_ptr<QMimeData>(view.model()->mimeData(indexes));
+    }
+    // Drags data over the row at (invalid: below every row) and drops it there, in the order the
+    // desktop sends the events, and lets the run the drop starts end; whether the view took the
+    // drop (a drop reaches only a view that took the drag's entry).
+    bool drop(QAbstractItemView &view, const QMimeData &data, const QModelIndex &at)
+    {
+        const QRect viewport = view.viewport()->rect();
+        const QPoint point = at.isValid() ? view.visualRect(at).center() : viewport.bottomLeft() + QPoint(4, -4);
+        EXPECT_TRUE(viewport.contains(point));
+        QDragEnterEvent enter(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(view.viewport(), &enter);
+        QDragMoveEvent move(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(view.viewport(), &move);
+        QDropEvent event(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        event.setDropAction(Qt::CopyAction);
+        QCoreApplication::sendEvent(view.viewport(), &event);
+        QCoreApplication::processEvents();
+        return event.isAccepted();
+    }
+    QString shownServerFolder() const
+    {
+        return server().findChild<QComboBox *>(QStringLiteral("cboServer"))->currentText();
+    }
+};
+
+TEST_F(TransferDropTest, ServerRowsDropInTheLocalFolderUnderThePointer)
+{
+    const struct {
+        const char *target; // "list" or "tree"
+        const char *row; // dropped on; empty: below the rows
+        const char *into; // the local folder, relative to the shown one
+    } cases[] = { { "list", "", "" }, { "list", "in", "in/" }, { "tree", "in", "in/" } };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.target) + " " + c.row);
+        local().selectFolder(m_local.path());
+        const QString into = m_local.path() + u'/' + QLatin1String(c.into);
+        QFile::remove(into + QStringLiteral("a.txt"));
+        QDir(into + u'd').removeRecursively();
+        const auto data = dragOf(serverList(), { QStringLiteral("a.txt"), QStringLiteral("d") });
+        ASSERT_TRUE(data);
+        QAbstractItemView &view = QLatin1String(c.target) == u"tree" ? localTree() : localList();
+        if (&view == &localTree())
+            local().selectFolder(m_local.path() + QStringLiteral("/in"));
+
+        EXPECT_TRUE(drop(view, *data, rowIndex(view, QString::fromLatin1(c.row))));
+
+        EXPECT_EQ(contents(into + QStringLiteral("a.txt")), "alpha");
+        EXPECT_EQ(contents(into + QStringLiteral("d/b.txt")), "bravo");
+        EXPECT_EQ(GetServerDirectory(m_window->session().connection()), QStringLiteral("/pub"));
+        EXPECT_TRUE(m_prompts.asked().isEmpty());
+    }
+}
+
+TEST_F(TransferDropTest, LocalRowsAndDesktopFilesDropInTheServerFolderUnderThePointer)
+{
+    QTemporaryDir desktop;
+    ASSERT_TRUE(writeFile(desktop.path() + QStringLiteral("/c.txt"), "from the desktop"));
+    std::unique_ptr<QMimeData> fromDesktop(new QMimeData);
+    fromDesktop->setUrls({ QUrl::fromLocalFile(desktop.path() + QStringLiteral("/c.txt")) });
+    const struct {
+        const char *source;
+        const QMimeData *data;
+        QByteArray bytes;
+    } sources[] = { { "local pane", nullptr, "charlie" }, { "file manager", fromDesktop.get(), "from the desktop" } };
+    for (const auto &source : sources) {
+        for (const char *row : { "", "sub" }) {
+            SCOPED_TRACE(std::string(source.source) + " on '" + row + "'");
+            const QString into = QStringLiteral("pub/") + (*row ? QStringLiteral("sub/") : QString());
+            m_server.removeFile(into + QStringLiteral("c.txt"));
+            server().RefreshServerList();
+            const auto own = dragOf(localList(), { QStringLiteral("c.txt") });
+            ASSERT_TRUE(own);
+
+            EXPECT_TRUE(drop(
+                serverList(), source.data ? *source.data : *own, rowIndex(serverList(), QString::fromLatin1(row))));
+
+            EXPECT_EQ(m_server.readFile(into + QStringLiteral("c.txt")), source.bytes);
+            EXPECT_EQ(GetServerDirectory(m_window->session().connection()), QStringLiteral("/pub"));
+            EXPECT_EQ(shownServerFolder(), QStringLiteral("/pub"));
+            EXPECT_TRUE(m_prompts.asked().isEmpty());
+        }
+    }
+}
+
+TEST_F(TransferDropTest, DropWhileARunIsUnderWayIsRefusedWithTheBusyMessage)
+{
+    const auto serverRows = dragOf(serverList(), { QStringLiteral("a.txt") });
+    const auto localRows = dragOf(localList(), { QStringLiteral("c.txt") });
+    {
+        Session::Run run(m_window->session());
+        drop(localList(), *serverRows, {});
+        drop(serverList(), *localRows, {});
+    }
+    ASSERT_EQ(m_prompts.asked().size(), 2);
+    for (const auto &asked : m_prompts.asked())
+        EXPECT_EQ(asked.text, text("FTP_BUSY"));
+    EXPECT_FALSE(QFile::exists(m_local.path() + QStringLiteral("/a.txt")));
+    EXPECT_FALSE(m_server.exists(QStringLiteral("pub/c.txt")));
+}
+
+TEST_F(TransferDropTest, DropOntoThePaneTheRowsCameFromDoesNothing)
+{
+    const QString before = m_window->historyWindow()->plainText();
+    const auto serverRows = dragOf(serverList(), { QStringLiteral("a.txt"), QStringLiteral("d") });
+    const auto localRows = dragOf(localList(), { QStringLiteral("c.txt"), QStringLiteral("in") });
+
+    EXPECT_FALSE(drop(serverList(), *serverRows, rowIndex(serverList(), QStringLiteral("sub"))));
+    EXPECT_FALSE(drop(serverList(), *serverRows, {}));
+    EXPECT_FALSE(drop(localList(), *localRows, rowIndex(localList(), QStringLiteral("in"))));
+    EXPECT_FALSE(drop(localTree(), *localRows, rowIndex(localTree(), QStringLiteral("in"))));
+
+    EXPECT_EQ(m_window->historyWindow()->plainText(), before);
+    EXPECT_TRUE(m_prompts.asked().isEmpty());
+    EXPECT_FALSE(m_server.exists(QStringLiteral("pub/sub/a.txt")));
+    EXPECT_FALSE(QFile::exists(m_local.path() + QStringLiteral("/in/c.txt")));
 }
 
 } // namespace
