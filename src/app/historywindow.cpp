@@ -67,33 +67,54 @@ HistoryWindow::HistoryWindow(QWidget *parent)
 
 void HistoryWindow::ScrollHistoryToEnd()
 {
+    flushPendingLines();
     m_log->moveCursor(QTextCursor::End);
 }
 
 void HistoryWindow::appendLine(const QString &line, Colour colour)
 {
-    ScrollHistoryToEnd();
-    // A format of its own for every insert: the colour covers this line and nothing after it.
-    QTextCharFormat format;
-    format.setForeground(QColor::fromRgb(static_cast<QRgb>(colour)));
-    QTextCursor cursor = m_log->textCursor();
-    cursor.insertText(line, format);
+    // An insert, a layout and a scroll per line would cost an engine that logs thousands of lines
+    // more than its server does; one flush per event-loop turn takes whatever came meanwhile.
+    if (m_pendingLines.empty())
+        QMetaObject::invokeMethod(this, [this] { flushPendingLines(); }, Qt::QueuedConnection);
+    m_pendingLines.push_back({ line, colour });
+}
+
+void HistoryWindow::flushPendingLines() const
+{
+    if (m_pendingLines.empty())
+        return;
+    QTextCursor cursor(m_log->document());
+    cursor.movePosition(QTextCursor::End);
+    // One edit block: the document lays out and announces the change once, not once per line.
+    cursor.beginEditBlock();
+    for (const PendingLine &line : m_pendingLines) {
+        // A format of its own for every insert: the colour covers this line and nothing after it.
+        QTextCharFormat format;
+        format.setForeground(QColor::fromRgb(static_cast<QRgb>(line.colour)));
+        cursor.insertText(line.text, format);
+    }
+    cursor.endEditBlock();
+    m_pendingLines.clear();
     m_log->setTextCursor(cursor);
     m_log->ensureCursorVisible();
 }
 
 void HistoryWindow::clear()
 {
+    m_pendingLines.clear();
     m_log->clear();
 }
 
 QString HistoryWindow::plainText() const
 {
+    flushPendingLines();
     return m_log->toPlainText();
 }
 
 void HistoryWindow::copyToClipboard() const
 {
+    flushPendingLines();
     auto *data = new QMimeData;
     data->setText(m_log->toPlainText());
     const QByteArray rtf = RtfWriter::write(*m_log->document());

@@ -9,6 +9,7 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -75,6 +76,8 @@ TEST_F(HistoryWindowTest, LinesLandAtTheEndWhereverTheCaretIs)
 {
     m_window->appendLine(QStringLiteral("first\r\n"));
     m_window->appendLine(QStringLiteral("second\r\n"), Colour::Green);
+    // The user moves the caret from the event loop, which has put the queued lines in by then.
+    QCoreApplication::processEvents();
     QTextCursor middle(m_log->document());
     middle.setPosition(3);
     m_log->setTextCursor(middle);
@@ -138,6 +141,63 @@ TEST_F(HistoryWindowTest, RightClickOpensThePopUpLeftClickDoesNot)
     QApplication::sendEvent(m_log->viewport(), &rightClick);
     EXPECT_TRUE(popUp->isVisible());
     popUp->hide();
+}
+
+TEST_F(HistoryWindowTest, LinesQueuedInOneTurnArriveInOrderWithTheirColours)
+{
+    const Colour colours[] = { Colour::Black, Colour::Green, Colour::Red, Colour::Blue };
+    const QColor expected[] = { QColor(0, 0, 0), QColor(0, 200, 0), QColor(200, 0, 0), QColor(0, 0, 200) };
+    constexpr int lines = 300;
+    for (int i = 0; i < lines; ++i)
+        m_window->appendLine(QStringLiteral("line %1\r\n").arg(i), colours[i % 4]);
+    QCoreApplication::processEvents();
+
+    const QTextDocument *document = m_log->document();
+    ASSERT_EQ(document->blockCount(), lines + 1); // the last line end opens an empty block
+    for (int i = 0; i < lines; ++i) {
+        EXPECT_EQ(document->findBlockByNumber(i).text(), QStringLiteral("line %1").arg(i));
+        EXPECT_EQ(colourOfLine(i), expected[i % 4]) << i;
+    }
+    // A line after the batch starts a new one and keeps its own colour.
+    m_window->appendLine(QStringLiteral("after\r\n"), Colour::Green);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(colourOfLine(lines), QColor(0, 200, 0));
+    EXPECT_TRUE(m_window->plainText().endsWith(QStringLiteral("line 299\nafter\n")));
+}
+
+TEST_F(HistoryWindowTest, ReadingClearingAndCopyingSeeLinesStillQueued)
+{
+    m_window->appendLine(QStringLiteral("one\r\n"));
+    m_window->appendLine(QStringLiteral("two\r\n"), Colour::Red);
+    EXPECT_EQ(m_window->plainText(), QStringLiteral("one\ntwo\n"));
+
+    m_window->appendLine(QStringLiteral("three\r\n"), Colour::Blue);
+    m_window->copyToClipboard();
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("one\ntwo\nthree\n"));
+
+    // A clear takes the queued lines with it: none turns up in the empty log later.
+    m_window->appendLine(QStringLiteral("four\r\n"));
+    m_window->clear();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(m_log->document()->isEmpty());
+    EXPECT_TRUE(m_window->plainText().isEmpty());
+}
+
+TEST_F(HistoryWindowTest, TheLogShowsItsLastLineAfterABatch)
+{
+    m_window->resize(500, 150);
+    m_window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
+    for (int i = 0; i < 200; ++i)
+        m_window->appendLine(QStringLiteral("entry %1\r\n").arg(i), i % 2 ? Colour::Green : Colour::Black);
+    QCoreApplication::processEvents();
+
+    const QScrollBar *bar = m_log->verticalScrollBar();
+    EXPECT_GT(bar->maximum(), 0);
+    EXPECT_EQ(bar->value(), bar->maximum());
+    EXPECT_TRUE(m_log->textCursor().atEnd());
+    const QRect lastLine = m_log->cursorRect(QTextCursor(m_log->document()->findBlockByNumber(199)));
+    EXPECT_TRUE(m_log->viewport()->rect().intersects(lastLine));
 }
 
 } // namespace
