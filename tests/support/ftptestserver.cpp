@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QSslConfiguration>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 
 #include <cstdio>
 #include <filesystem>
@@ -180,6 +181,16 @@ bool FtpTestServer::startExternal(const QString &url)
     return true;
 }
 
+std::optional<QStringList> FtpTestServer::controlHandshakes() const
+{
+    if (!m_handshakeLog)
+        return std::nullopt;
+    QFile log(m_handshakeLog->fileName());
+    if (!log.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return QString::fromLatin1(log.readAll()).split(u'\n', Qt::SkipEmptyParts);
+}
+
 bool FtpTestServer::launchLocal(quint16 port)
 {
     m_process = std::make_unique<QProcess>();
@@ -196,6 +207,12 @@ bool FtpTestServer::launchLocal(quint16 port)
                   << folder.filePath(QStringLiteral("key.pem")) << QStringLiteral("--pasv")
                   << (m_passiveFirst != 0 ? QStringLiteral("%1-%2").arg(m_passiveFirst).arg(m_passiveLast)
                                           : QStringLiteral("auto:%1").arg(passivePortCount));
+        if (!m_handshakeLog) {
+            m_handshakeLog = std::make_unique<QTemporaryFile>();
+            if (!m_handshakeLog->open())
+                return false;
+        }
+        arguments << QStringLiteral("--tls-handshakes") << m_handshakeLog->fileName();
         if (m_tls == Tls::Optional)
             arguments << QStringLiteral("--tls-optional");
         else if (m_tls == Tls::Implicit)

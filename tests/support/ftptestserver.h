@@ -14,6 +14,7 @@
 class FtpRelay;
 class QProcess;
 class QTemporaryDir;
+class QTemporaryFile;
 
 class FtpTestServer
 {
@@ -44,6 +45,10 @@ public:
     // stays out of the CA list, so the engine must ask.
     void setCertificateTrusted(bool trusted) { m_certificateTrusted = trusted; }
     Tls tls() const { return m_tls; }
+    // Local TLS server only: how each TLS handshake on a control connection went so far, in
+    // order, "full" or "resumed" (an earlier connection's session); nullopt where the fixture
+    // cannot see it (no TLS, an external server).
+    std::optional<QStringList> controlHandshakes() const;
     bool isTls() const { return m_tls != Tls::None; }
     QSslCertificate certificate() const { return m_certificate; }
     // Local TLS server only: restarts it on the same port and root with a new certificate, which
@@ -107,6 +112,7 @@ private:
     std::unique_ptr<QProcess> m_process;
     std::unique_ptr<QTemporaryDir> m_root;
     std::unique_ptr<QTemporaryDir> m_certificateFolder; // of the server's own certificate
+    std::unique_ptr<QTemporaryFile> m_handshakeLog; // the local TLS server's control handshakes
     QString m_certificateFolderPath; // where its cert.pem and key.pem are
     QUrl m_external;
     QString m_externalRoot; // FERROLINK_TEST_FTP_ROOT: the external server's root on this machine
