@@ -4,6 +4,7 @@
 
 #include "core/historylog.h"
 
+#include <QTimer>
 #include <QWidget>
 
 #include <vector>
@@ -43,4 +44,5 @@ private:
     QTextEdit *m_log = nullptr;
     QMenu *m_popUp = nullptr;
     mutable std::vector<PendingLine> m_pendingLines;
+    mutable QTimer m_flushTimer;
 };

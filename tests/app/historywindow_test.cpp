@@ -41,6 +41,13 @@ protected:
         return cursor.charFormat().foreground().color();
     }
 
+    // Lets the event loop run until the document holds lines lines (and the empty block after
+    // the last line end): queued lines arrive shortly, not at once.
+    bool waitForLines(int lines) const
+    {
+        return QTest::qWaitFor([&] { return m_log->document()->blockCount() == lines + 1; });
+    }
+
     std::unique_ptr<HistoryWindow> m_window;
     QTextEdit *m_log = nullptr;
 };
@@ -76,8 +83,8 @@ TEST_F(HistoryWindowTest, LinesLandAtTheEndWhereverTheCaretIs)
 {
     m_window->appendLine(QStringLiteral("first\r\n"));
     m_window->appendLine(QStringLiteral("second\r\n"), Colour::Green);
-    // The user moves the caret from the event loop, which has put the queued lines in by then.
-    QCoreApplication::processEvents();
+    // The user moves the caret from the event loop, which puts the queued lines in meanwhile.
+    ASSERT_TRUE(waitForLines(2));
     QTextCursor middle(m_log->document());
     middle.setPosition(3);
     m_log->setTextCursor(middle);
@@ -150,17 +157,16 @@ TEST_F(HistoryWindowTest, LinesQueuedInOneTurnArriveInOrderWithTheirColours)
     constexpr int lines = 300;
     for (int i = 0; i < lines; ++i)
         m_window->appendLine(QStringLiteral("line %1\r\n").arg(i), colours[i % 4]);
-    QCoreApplication::processEvents();
+    ASSERT_TRUE(waitForLines(lines));
 
     const QTextDocument *document = m_log->document();
-    ASSERT_EQ(document->blockCount(), lines + 1); // the last line end opens an empty block
     for (int i = 0; i < lines; ++i) {
         EXPECT_EQ(document->findBlockByNumber(i).text(), QStringLiteral("line %1").arg(i));
         EXPECT_EQ(colourOfLine(i), expected[i % 4]) << i;
     }
     // A line after the batch starts a new one and keeps its own colour.
     m_window->appendLine(QStringLiteral("after\r\n"), Colour::Green);
-    QCoreApplication::processEvents();
+    ASSERT_TRUE(waitForLines(lines + 1));
     EXPECT_EQ(colourOfLine(lines), QColor(0, 200, 0));
     EXPECT_TRUE(m_window->plainText().endsWith(QStringLiteral("line 299\nafter\n")));
 }
@@ -178,7 +184,10 @@ TEST_F(HistoryWindowTest, ReadingClearingAndCopyingSeeLinesStillQueued)
     // A clear takes the queued lines with it: none turns up in the empty log later.
     m_window->appendLine(QStringLiteral("four\r\n"));
     m_window->clear();
-    QCoreApplication::processEvents();
+    m_window->appendLine(QStringLiteral("five\r\n"));
+    ASSERT_TRUE(waitForLines(1));
+    EXPECT_EQ(m_window->plainText(), QStringLiteral("five\n"));
+    m_window->clear();
     EXPECT_TRUE(m_log->document()->isEmpty());
     EXPECT_TRUE(m_window->plainText().isEmpty());
 }
@@ -190,7 +199,7 @@ TEST_F(HistoryWindowTest, TheLogShowsItsLastLineAfterABatch)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
     for (int i = 0; i < 200; ++i)
         m_window->appendLine(QStringLiteral("entry %1\r\n").arg(i), i % 2 ? Colour::Green : Colour::Black);
-    QCoreApplication::processEvents();
+    ASSERT_TRUE(waitForLines(200));
 
     const QScrollBar *bar = m_log->verticalScrollBar();
     // Scrolled down as far as the last line needs: the caret's line, not the document margin.
