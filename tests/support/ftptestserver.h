@@ -14,7 +14,6 @@
 class FtpRelay;
 class QProcess;
 class QTemporaryDir;
-class QTemporaryFile;
 
 class FtpTestServer
 {
@@ -103,6 +102,8 @@ private:
     // A certificate of this server's own, trusted unless the test says otherwise.
     bool makeOwnCertificate();
     QString serverHost() const;
+    // Beside the root, out of the clients' sight: the local TLS server's control handshakes.
+    QString handshakeLogPath() const;
     QString localPath(const QString &path) const;
     QUrl remoteUrl(const QString &path) const;
     // Runs curl with the given arguments; nullopt when it fails.
@@ -112,7 +113,6 @@ private:
     std::unique_ptr<QProcess> m_process;
     std::unique_ptr<QTemporaryDir> m_root;
     std::unique_ptr<QTemporaryDir> m_certificateFolder; // of the server's own certificate
-    std::unique_ptr<QTemporaryFile> m_handshakeLog; // the local TLS server's control handshakes
     QString m_certificateFolderPath; // where its cert.pem and key.pem are
     QUrl m_external;
     QString m_externalRoot; // FERROLINK_TEST_FTP_ROOT: the external server's root on this machine
