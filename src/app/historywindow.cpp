@@ -26,6 +26,10 @@ QFont logFont()
     return font;
 }
 
+// Queued lines wait at most this long: a batch per event-loop turn still meant a repaint per
+// entry while an engine lets events run after every entry.
+constexpr int flushIntervalMs = 40;
+
 } // namespace
 
 HistoryWindow::HistoryWindow(QWidget *parent)
@@ -52,6 +56,10 @@ HistoryWindow::HistoryWindow(QWidget *parent)
     layout->setContentsMargins(2, 2, 2, 2);
     layout->addWidget(m_frame);
 
+    m_flushTimer.setSingleShot(true);
+    m_flushTimer.setInterval(flushIntervalMs);
+    connect(&m_flushTimer, &QTimer::timeout, this, [this] { flushPendingLines(); });
+
     m_popUp = new QMenu(this);
     m_popUp->setObjectName(QStringLiteral("frmPopUpfrmTransferHistory"));
     QAction *copy = m_popUp->addAction(text("FRMPU_TRANS_CLIP"), this, &HistoryWindow::copyToClipboard);
@@ -67,33 +75,57 @@ HistoryWindow::HistoryWindow(QWidget *parent)
 
 void HistoryWindow::ScrollHistoryToEnd()
 {
+    flushPendingLines();
     m_log->moveCursor(QTextCursor::End);
 }
 
 void HistoryWindow::appendLine(const QString &line, Colour colour)
 {
-    ScrollHistoryToEnd();
-    // A format of its own for every insert: the colour covers this line and nothing after it.
-    QTextCharFormat format;
-    format.setForeground(QColor::fromRgb(static_cast<QRgb>(colour)));
-    QTextCursor cursor = m_log->textCursor();
-    cursor.insertText(line, format);
+    // An insert, a layout, a scroll and a repaint per line would cost an engine that logs
+    // thousands of lines more than its server does. The flush takes whatever came in a short
+    // while, too short for the eye to notice.
+    if (!m_flushTimer.isActive())
+        m_flushTimer.start();
+    m_pendingLines.push_back({ line, colour });
+}
+
+void HistoryWindow::flushPendingLines() const
+{
+    if (m_pendingLines.empty())
+        return;
+    QTextCursor cursor(m_log->document());
+    cursor.movePosition(QTextCursor::End);
+    // One edit block: the document lays out and announces the change once, not once per line.
+    cursor.beginEditBlock();
+    for (const PendingLine &line : m_pendingLines) {
+        // A format of its own for every insert: the colour covers this line and nothing after it.
+        QTextCharFormat format;
+        format.setForeground(QColor::fromRgb(static_cast<QRgb>(line.colour)));
+        cursor.insertText(line.text, format);
+    }
+    cursor.endEditBlock();
+    m_pendingLines.clear();
+    m_flushTimer.stop();
     m_log->setTextCursor(cursor);
     m_log->ensureCursorVisible();
 }
 
 void HistoryWindow::clear()
 {
+    m_pendingLines.clear();
+    m_flushTimer.stop();
     m_log->clear();
 }
 
 QString HistoryWindow::plainText() const
 {
+    flushPendingLines();
     return m_log->toPlainText();
 }
 
 void HistoryWindow::copyToClipboard() const
 {
+    flushPendingLines();
     auto *data = new QMimeData;
     data->setText(m_log->toPlainText());
     const QByteArray rtf = RtfWriter::write(*m_log->document());

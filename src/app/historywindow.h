@@ -4,7 +4,10 @@
 
 #include "core/historylog.h"
 
+#include <QTimer>
 #include <QWidget>
+
+#include <vector>
 
 class QAction;
 class QGroupBox;
@@ -16,6 +19,8 @@ class HistoryWindow : public QWidget, public HistoryLog {
 public:
     explicit HistoryWindow(QWidget *parent = nullptr);
 
+    // Queues the line; the queue goes into the log once per event-loop turn, or sooner when the
+    // log is read, cleared or copied.
     void appendLine(const QString &text, Colour colour = Colour::Black) override;
     void clear() override;
     QString plainText() const override;
@@ -26,9 +31,18 @@ public:
     void copyToClipboard() const;
 
 private:
+    struct PendingLine {
+        QString text;
+        Colour colour;
+    };
+
+    // Queued lines already belong to the log, so even a reader of the log puts them in first.
+    void flushPendingLines() const;
     void showPopUp(const QPoint &position);
 
     QGroupBox *m_frame = nullptr;
     QTextEdit *m_log = nullptr;
     QMenu *m_popUp = nullptr;
+    mutable std::vector<PendingLine> m_pendingLines;
+    mutable QTimer m_flushTimer;
 };

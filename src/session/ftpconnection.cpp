@@ -43,6 +43,11 @@ void FtpConnection::setCertificateTrust(std::shared_ptr<CertificateTrust> trust)
     d->login().setCertificateTrust(std::move(trust));
 }
 
+void FtpConnection::setServerMemory(std::shared_ptr<FtpServerMemory> memory)
+{
+    d->login().setServerMemory(std::move(memory));
+}
+
 bool FtpConnection::isEncrypted() const
 {
     return d->isEncrypted();

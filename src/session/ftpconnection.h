@@ -18,6 +18,7 @@
 #include <optional>
 
 class CertificateTrust;
+class FtpServerMemory;
 class RunCancellation;
 
 class FtpConnection : public QObject
@@ -46,6 +47,8 @@ public:
     void setSecurity(FtpSecurity security);
     // Judges certificates the system does not trust; without it they are refused.
     void setCertificateTrust(std::shared_ptr<CertificateTrust> trust);
+    // Shares what the run's earlier logins learnt (TLS session, extensions) and adds to it.
+    void setServerMemory(std::shared_ptr<FtpServerMemory> memory);
 
     // Connects and logs in; host is a name or an IPv4/IPv6 address.
     bool connectToHost(const QString &host, quint16 port, const QString &user, const QString &password, bool passive);

@@ -26,8 +26,9 @@ public:
     ~FtpControlChannel() override;
 
     // With implicitTls the handshake starts at once, and the channel counts as connected only
-    // once it is encrypted.
-    void connectToHost(const QString &host, quint16 port, bool implicitTls = false);
+    // once it is encrypted. tlsSession, when given, is an earlier connection's session
+    // (QSslConfiguration::sessionTicket()) for the handshake to resume.
+    void connectToHost(const QString &host, quint16 port, bool implicitTls = false, const QByteArray &tlsSession = {});
     bool isConnected() const;
 
     // TLS (RFC 4217): the handshake after the server's 234 to AUTH TLS; whatever arrived in clear

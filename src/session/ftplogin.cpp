@@ -32,7 +32,7 @@ bool FtpLogin::connectToHost(const QString &host, quint16 port, const QString &u
     m_exchange.setState(FtpExchange::State::Connecting);
     const bool implicitTls = m_security == FtpSecurity::ImplicitTls;
     FtpControlChannel &control = m_exchange.control();
-    control.connectToHost(host, port, implicitTls);
+    control.connectToHost(host, port, implicitTls, m_memory ? m_memory->tlsSession(host, port) : QByteArray());
     const int connectMs = m_exchange.timeouts().connectMs;
     if (!m_exchange.waitFor([&] { return control.isConnected(); }, connectMs)
         || (implicitTls && !acceptCertificate())) {
@@ -53,7 +53,7 @@ bool FtpLogin::connectToHost(const QString &host, quint16 port, const QString &u
     m_exchange.setState(FtpExchange::State::LoggingIn);
     // Nothing about the user, the password least of all, goes out before the handshake.
     if (!secureControl() || (control.isEncrypted() && !protectData()) || !logIn(user, password)
-        || (m_protection == DataProtection::AfterLogin && !protectData()) || !readFeatures()) {
+        || (m_protection == DataProtection::AfterLogin && !protectData()) || !readFeatures(user)) {
         m_exchange.drop();
         return false;
     }
@@ -63,6 +63,7 @@ bool FtpLogin::connectToHost(const QString &host, quint16 port, const QString &u
         m_exchange.drop();
         return false;
     }
+    rememberTlsSession();
     m_exchange.setState(FtpExchange::State::Ready);
     return true;
 }
@@ -133,8 +134,13 @@ bool FtpLogin::protectData()
 
 // RFC 2389: "211-Features:" / " MLST type*;size*;modify*;" / " UTF8" / "211 End". A server
 // without FEAT (500) simply offers no extensions.
-bool FtpLogin::readFeatures()
+bool FtpLogin::readFeatures(const QString &user)
 {
+    // A server tells a user the same in one run; asking again would only cost a round trip.
+    if (const std::optional<QSet<QString>> known = m_memory ? m_memory->features(m_host, m_port, user) : std::nullopt) {
+        m_features = *known;
+        return true;
+    }
     const std::optional<FtpReply> reply = m_exchange.command(QStringLiteral("FEAT"));
     if (!reply)
         return false;
@@ -143,5 +149,16 @@ bool FtpLogin::readFeatures()
         for (qsizetype i = 1; i + 1 < lines.size(); ++i)
             m_features.insert(lines.at(i).trimmed().section(QLatin1Char(' '), 0, 0).toUpper());
     }
+    if (m_memory)
+        m_memory->setFeatures(m_host, m_port, user, m_features);
     return true;
+}
+
+void FtpLogin::rememberTlsSession()
+{
+    // Only a login that got this far has a session worth resuming: its certificate was judged
+    // and accepted. TLS 1.3 sends the session after the handshake; the login's replies that
+    // followed it have brought it in by now.
+    if (m_memory && m_exchange.control().isEncrypted())
+        m_memory->setTlsSession(m_host, m_port, m_exchange.control().sessionConfiguration().sessionTicket());
 }

@@ -6,6 +6,7 @@
 #include "session/certificatetrust.h"
 #include "session/ftpexchange.h"
 #include "session/ftpsecurity.h"
+#include "session/ftpservermemory.h"
 
 #include <QSet>
 #include <QString>
@@ -26,6 +27,9 @@ public:
     // For the next connectToHost(); Opportunistic unless set.
     void setSecurity(FtpSecurity security) { m_security = security; }
     void setCertificateTrust(std::shared_ptr<CertificateTrust> trust) { m_trust = std::move(trust); }
+    // What earlier logins of the run learnt: a login resumes the server's TLS session and takes
+    // its extensions from there, and leaves what it learnt there in turn.
+    void setServerMemory(std::shared_ptr<FtpServerMemory> memory) { m_memory = std::move(memory); }
 
     // Leaves the connection Ready, or dropped with the reason in error().
     bool connectToHost(const QString &host, quint16 port, const QString &user, const QString &password);
@@ -42,11 +46,14 @@ private:
     bool acceptCertificate();
     // RFC 4217, 8-9: PBSZ 0 and PROT P, so every data connection is TLS as well.
     bool protectData();
-    bool readFeatures();
+    bool readFeatures(const QString &user);
+    // Leaves this connection's TLS session for the next connection to the server to resume.
+    void rememberTlsSession();
 
     FtpExchange &m_exchange;
     FtpSecurity m_security = FtpSecurity::Opportunistic;
     std::shared_ptr<CertificateTrust> m_trust;
+    std::shared_ptr<FtpServerMemory> m_memory;
     QString m_host;
     quint16 m_port = 0;
     QSet<QString> m_features;

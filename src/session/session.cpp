@@ -1,17 +1,10 @@
 #include "session/session.h"
 
-namespace {
-
-QString serverKey(const QString &host, quint16 port)
-{
-    // Host names are case-insensitive (RFC 4343).
-    return host.toLower() + u':' + QString::number(port);
-}
-
-} // namespace
+#include "session/ftpservermemory.h"
 
 Session::Session(QObject *parent)
     : QObject(parent)
+    , m_serverMemory(std::make_shared<FtpServerMemory>())
 {
 }
 
@@ -30,17 +23,18 @@ std::unique_ptr<FtpConnection> Session::createConnection() const
     auto connection = std::make_unique<FtpConnection>();
     connection->setRunCancellation(&m_cancellation);
     connection->setCertificateTrust(m_trust);
+    connection->setServerMemory(m_serverMemory);
     return connection;
 }
 
 void Session::noteTlsServer(const QString &host, quint16 port)
 {
-    m_tlsServers.insert(serverKey(host, port));
+    m_tlsServers.insert(FtpServerMemory::serverKey(host, port));
 }
 
 bool Session::isTlsServer(const QString &host, quint16 port) const
 {
-    return m_tlsServers.contains(serverKey(host, port));
+    return m_tlsServers.contains(FtpServerMemory::serverKey(host, port));
 }
 
 void Session::setConnection(std::unique_ptr<FtpConnection> connection)

@@ -11,6 +11,8 @@
 
 #include <memory>
 
+class FtpServerMemory;
+
 class Session : public QObject {
     Q_OBJECT
 public:
@@ -23,8 +25,8 @@ public:
     // The certificates trusted for this run, shared by every connection the session makes.
     CertificateTrust &certificateTrust() const { return *m_trust; }
 
-    // A new connection that already honours this session's Stop and trust, for a connect still to
-    // be made.
+    // A new connection that already honours this session's Stop and trust and shares what the
+    // run's earlier logins learnt, for a connect still to be made.
     std::unique_ptr<FtpConnection> createConnection() const;
     // Takes over a fresh connection (it honours the Stop from now on), closing the one before.
     void setConnection(std::unique_ptr<FtpConnection> connection);
@@ -101,6 +103,7 @@ private:
 
     RunCancellation m_cancellation;
     std::shared_ptr<CertificateTrust> m_trust = std::make_shared<CertificateTrust>();
+    std::shared_ptr<FtpServerMemory> m_serverMemory;
     std::unique_ptr<FtpConnection> m_connection;
     QSet<QString> m_tlsServers; // "host:port", the host in lower case
     bool m_connectionStopped = false;

@@ -9,6 +9,7 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -38,6 +39,13 @@ protected:
         QTextCursor cursor(block);
         cursor.movePosition(QTextCursor::NextCharacter);
         return cursor.charFormat().foreground().color();
+    }
+
+    // Lets the event loop run until the document holds lines lines (and the empty block after
+    // the last line end): queued lines arrive shortly, not at once.
+    bool waitForLines(int lines) const
+    {
+        return QTest::qWaitFor([&] { return m_log->document()->blockCount() == lines + 1; });
     }
 
     std::unique_ptr<HistoryWindow> m_window;
@@ -75,6 +83,8 @@ TEST_F(HistoryWindowTest, LinesLandAtTheEndWhereverTheCaretIs)
 {
     m_window->appendLine(QStringLiteral("first\r\n"));
     m_window->appendLine(QStringLiteral("second\r\n"), Colour::Green);
+    // The user moves the caret from the event loop, which puts the queued lines in meanwhile.
+    ASSERT_TRUE(waitForLines(2));
     QTextCursor middle(m_log->document());
     middle.setPosition(3);
     m_log->setTextCursor(middle);
@@ -138,6 +148,65 @@ TEST_F(HistoryWindowTest, RightClickOpensThePopUpLeftClickDoesNot)
     QApplication::sendEvent(m_log->viewport(), &rightClick);
     EXPECT_TRUE(popUp->isVisible());
     popUp->hide();
+}
+
+TEST_F(HistoryWindowTest, LinesQueuedInOneTurnArriveInOrderWithTheirColours)
+{
+    const Colour colours[] = { Colour::Black, Colour::Green, Colour::Red, Colour::Blue };
+    const QColor expected[] = { QColor(0, 0, 0), QColor(0, 200, 0), QColor(200, 0, 0), QColor(0, 0, 200) };
+    constexpr int lines = 300;
+    for (int i = 0; i < lines; ++i)
+        m_window->appendLine(QStringLiteral("line %1\r\n").arg(i), colours[i % 4]);
+    ASSERT_TRUE(waitForLines(lines));
+
+    const QTextDocument *document = m_log->document();
+    for (int i = 0; i < lines; ++i) {
+        EXPECT_EQ(document->findBlockByNumber(i).text(), QStringLiteral("line %1").arg(i));
+        EXPECT_EQ(colourOfLine(i), expected[i % 4]) << i;
+    }
+    // A line after the batch starts a new one and keeps its own colour.
+    m_window->appendLine(QStringLiteral("after\r\n"), Colour::Green);
+    ASSERT_TRUE(waitForLines(lines + 1));
+    EXPECT_EQ(colourOfLine(lines), QColor(0, 200, 0));
+    EXPECT_TRUE(m_window->plainText().endsWith(QStringLiteral("line 299\nafter\n")));
+}
+
+TEST_F(HistoryWindowTest, ReadingClearingAndCopyingSeeLinesStillQueued)
+{
+    m_window->appendLine(QStringLiteral("one\r\n"));
+    m_window->appendLine(QStringLiteral("two\r\n"), Colour::Red);
+    EXPECT_EQ(m_window->plainText(), QStringLiteral("one\ntwo\n"));
+
+    m_window->appendLine(QStringLiteral("three\r\n"), Colour::Blue);
+    m_window->copyToClipboard();
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("one\ntwo\nthree\n"));
+
+    // A clear takes the queued lines with it: none turns up in the empty log later.
+    m_window->appendLine(QStringLiteral("four\r\n"));
+    m_window->clear();
+    m_window->appendLine(QStringLiteral("five\r\n"));
+    ASSERT_TRUE(waitForLines(1));
+    EXPECT_EQ(m_window->plainText(), QStringLiteral("five\n"));
+    m_window->clear();
+    EXPECT_TRUE(m_log->document()->isEmpty());
+    EXPECT_TRUE(m_window->plainText().isEmpty());
+}
+
+TEST_F(HistoryWindowTest, TheLogShowsItsLastLineAfterABatch)
+{
+    m_window->resize(500, 150);
+    m_window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
+    for (int i = 0; i < 200; ++i)
+        m_window->appendLine(QStringLiteral("entry %1\r\n").arg(i), i % 2 ? Colour::Green : Colour::Black);
+    ASSERT_TRUE(waitForLines(200));
+
+    const QScrollBar *bar = m_log->verticalScrollBar();
+    // Scrolled down as far as the last line needs: the caret's line, not the document margin.
+    EXPECT_GT(bar->value(), bar->maximum() / 2);
+    EXPECT_TRUE(m_log->textCursor().atEnd());
+    const QRect lastLine = m_log->cursorRect(QTextCursor(m_log->document()->findBlockByNumber(199)));
+    EXPECT_TRUE(m_log->viewport()->rect().intersects(lastLine));
 }
 
 } // namespace

@@ -1,9 +1,11 @@
 // TLS against pyftpdlib: when a connection encrypts, what goes out before the handshake, data
-// connections that resume the session in both modes, and the certificate question.
+// connections that resume the session in both modes, reconnects that resume the control
+// connection's session, and the certificate question.
 #include "core/textcatalogue.h"
 #include "session/certificatetrust.h"
 #include "session/ftpconnection.h"
 #include "session/ftperrortext.h"
+#include "session/ftpservermemory.h"
 #include "support/englishcatalogue.h"
 #include "support/ftprelay.h"
 #include "support/ftptestserver.h"
@@ -43,9 +45,11 @@ protected:
         return !m_server->isExternal();
     }
 
-    std::unique_ptr<FtpConnection> connectWith(FtpSecurity security, bool passive = true)
+    std::unique_ptr<FtpConnection> connectWith(
+        FtpSecurity security, bool passive = true, std::shared_ptr<FtpServerMemory> memory = nullptr)
     {
         auto connection = std::make_unique<FtpConnection>();
+        connection->setServerMemory(std::move(memory));
         connection->setTimeouts({ testTimeoutMs, testTimeoutMs, testTimeoutMs });
         connection->setSecurity(security);
         connection->setCertificateTrust(m_trust);
@@ -219,6 +223,47 @@ TEST_F(FtpTlsTest, AnUntrustedCertificateIsAskedAboutOncePerServerAndCertificate
     EXPECT_TRUE(m_connected) << describe(connection->error()).toStdString();
     ASSERT_EQ(questions.size(), 3);
     EXPECT_TRUE(questions.last().startsWith(text("CERT_CHANGED").arg(m_server->host())));
+}
+
+TEST_F(FtpTlsTest, ALaterLoginResumesTheSessionAndKeepsWhatFeatSaid)
+{
+    using enum FtpSecurity;
+    const struct {
+        const char *name;
+        Tls server;
+        FtpSecurity security;
+    } cases[] = { { "AUTH TLS", Tls::Required, RequireTls }, { "implicit TLS", Tls::Implicit, ImplicitTls } };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!start(c.server))
+            GTEST_SKIP() << "needs the local server";
+        const auto memory = std::make_shared<FtpServerMemory>();
+        QList<QStringList> logins;
+        for (int i = 0; i < 3; ++i) {
+            m_commands.clear();
+            const std::unique_ptr<FtpConnection> connection = connectWith(c.security, true, memory);
+            ASSERT_TRUE(m_connected) << describe(connection->error()).toStdString();
+            ASSERT_TRUE(connection->isEncrypted());
+            // The data connection resumes the resumed session just as well.
+            ASSERT_TRUE(connection->list().has_value()) << describe(connection->error()).toStdString();
+            logins.append(m_commands);
+        }
+        EXPECT_EQ(m_server->controlHandshakes(),
+            QStringList({ QStringLiteral("full"), QStringLiteral("resumed"), QStringLiteral("resumed") }));
+        ASSERT_TRUE(logins[0].contains(QStringLiteral("FEAT")));
+        // Apart from FEAT the later logins say what the first said: OPTS UTF8 ON, MLSD.
+        QStringList withoutFeat = logins[0];
+        withoutFeat.removeAll(QStringLiteral("FEAT"));
+        EXPECT_EQ(logins[1], withoutFeat);
+        EXPECT_EQ(logins[2], withoutFeat);
+
+        // A connection that shares nothing with the others starts afresh.
+        m_commands.clear();
+        const std::unique_ptr<FtpConnection> fresh = connectWith(c.security);
+        ASSERT_TRUE(m_connected) << describe(fresh->error()).toStdString();
+        EXPECT_TRUE(m_commands.contains(QStringLiteral("FEAT")));
+        EXPECT_EQ(m_server->controlHandshakes()->value(3), QStringLiteral("full"));
+    }
 }
 
 } // namespace

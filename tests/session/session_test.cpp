@@ -1,4 +1,5 @@
-// The session's one cancellation per run, as every connection of the session honours it.
+// The session's one cancellation per run, as every connection of the session honours it, and
+// what its connections learn for the next one.
 #include "session/ftperrortext.h"
 #include "session/session.h"
 #include "support/ftptestserver.h"
@@ -82,6 +83,28 @@ TEST_F(SessionTest, StopDropsAnUploadLeftOpenBetweenBlocks)
         return;
     EXPECT_EQ(directory, QStringLiteral("/")) << describe(connection->error()).toStdString();
     EXPECT_TRUE(connection->noop());
+}
+
+TEST_F(SessionTest, ALaterConnectionToTheSameServerAsksNoFeat)
+{
+    // The same login and listing, once through the session and once from nothing.
+    const auto loginAndList = [this](bool throughSession) {
+        std::unique_ptr<FtpConnection> connection = m_session.createConnection();
+        if (!throughSession)
+            connection->setServerMemory(nullptr);
+        QStringList sent;
+        QObject::connect(connection.get(), &FtpConnection::commandSent,
+            [&sent](const QString &command) { sent.append(command); });
+        EXPECT_TRUE(connectToServer(*connection)) << describe(connection->error()).toStdString();
+        EXPECT_TRUE(connection->list().has_value()) << describe(connection->error()).toStdString();
+        return sent;
+    };
+    const QStringList later = loginAndList(true);
+    QStringList fresh = loginAndList(false);
+    ASSERT_TRUE(fresh.contains(QStringLiteral("FEAT")));
+    // Apart from FEAT the later login says what a new one says: OPTS UTF8 ON, MLSD where offered.
+    fresh.removeAll(QStringLiteral("FEAT"));
+    EXPECT_EQ(later, fresh);
 }
 
 } // namespace

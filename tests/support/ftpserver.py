@@ -17,6 +17,11 @@ from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import DTPHandler, FTPHandler, TLS_DTPHandler, TLS_FTPHandler
 from pyftpdlib.servers import FTPServer
 
+try:
+    from OpenSSL._util import lib as openssl
+except ImportError:  # a plain server needs no TLS
+    openssl = None
+
 
 def free_port_range(hosts, count):
     """The first port of count consecutive ports that nothing listens on at any of hosts.
@@ -66,6 +71,8 @@ def main():
     parser.add_argument("--key", help="PEM private key of --cert")
     parser.add_argument("--tls-optional", action="store_true", help="with --cert: plain sessions are served too")
     parser.add_argument("--tls-implicit", action="store_true", help="with --cert: TLS from the first byte")
+    parser.add_argument("--tls-handshakes", help="with --cert: a file that gets a line per control connection "
+                        "handshake, 'resumed' when it resumed an earlier session, else 'full'")
     args = parser.parse_args()
 
     logging.basicConfig(level=logging.WARNING, stream=sys.stderr)
@@ -92,6 +99,14 @@ def main():
             if args.tls_implicit:
                 self.secure_connection(self.ssl_context)
             super().handle()
+
+        def handle_ssl_established(self):
+            super().handle_ssl_established()
+            if args.tls_handshakes:
+                # pyOpenSSL does not wrap SSL_session_reused(); its own binding has it.
+                resumed = openssl.SSL_session_reused(self.socket._ssl)
+                with open(args.tls_handshakes, "a") as log:
+                    log.write("resumed\n" if resumed else "full\n")
 
     if args.cert:
         Handler.certfile = args.cert

@@ -180,6 +180,22 @@ bool FtpTestServer::startExternal(const QString &url)
     return true;
 }
 
+QString FtpTestServer::handshakeLogPath() const
+{
+    return m_root->path() + QStringLiteral(".tls-handshakes");
+}
+
+std::optional<QStringList> FtpTestServer::controlHandshakes() const
+{
+    if (isExternal() || !isTls() || !m_root)
+        return std::nullopt;
+    QFile log(handshakeLogPath());
+    // No file yet: no handshake yet.
+    if (!log.open(QIODevice::ReadOnly))
+        return QStringList();
+    return QString::fromLatin1(log.readAll()).split(u'\n', Qt::SkipEmptyParts);
+}
+
 bool FtpTestServer::launchLocal(quint16 port)
 {
     m_process = std::make_unique<QProcess>();
@@ -196,6 +212,7 @@ bool FtpTestServer::launchLocal(quint16 port)
                   << folder.filePath(QStringLiteral("key.pem")) << QStringLiteral("--pasv")
                   << (m_passiveFirst != 0 ? QStringLiteral("%1-%2").arg(m_passiveFirst).arg(m_passiveLast)
                                           : QStringLiteral("auto:%1").arg(passivePortCount));
+        arguments << QStringLiteral("--tls-handshakes") << handshakeLogPath();
         if (m_tls == Tls::Optional)
             arguments << QStringLiteral("--tls-optional");
         else if (m_tls == Tls::Implicit)
@@ -290,6 +307,8 @@ void FtpTestServer::stop()
         m_process->waitForFinished(startTimeoutMs);
         m_process.reset();
     }
+    if (m_root && isTls() && !isExternal())
+        QFile::remove(handshakeLogPath());
     m_certificateFolder.reset();
     if (isExternal()) {
         // Through the file system when it can: FTP has no way to tell a link from what it

@@ -44,6 +44,10 @@ public:
     // stays out of the CA list, so the engine must ask.
     void setCertificateTrusted(bool trusted) { m_certificateTrusted = trusted; }
     Tls tls() const { return m_tls; }
+    // Local TLS server only: how each TLS handshake on a control connection went so far, in
+    // order, "full" or "resumed" (an earlier connection's session); nullopt where the fixture
+    // cannot see it (no TLS, an external server).
+    std::optional<QStringList> controlHandshakes() const;
     bool isTls() const { return m_tls != Tls::None; }
     QSslCertificate certificate() const { return m_certificate; }
     // Local TLS server only: restarts it on the same port and root with a new certificate, which
@@ -98,6 +102,8 @@ private:
     // A certificate of this server's own, trusted unless the test says otherwise.
     bool makeOwnCertificate();
     QString serverHost() const;
+    // Beside the root, out of the clients' sight: the local TLS server's control handshakes.
+    QString handshakeLogPath() const;
     QString localPath(const QString &path) const;
     QUrl remoteUrl(const QString &path) const;
     // Runs curl with the given arguments; nullopt when it fails.
