@@ -250,10 +250,12 @@ void ServerPane::listServerFolder(PathBoxStep step, Session::Pointer pointer)
 {
     Session::Run run(m_services.session, pointer);
     FtpConnection *connection = m_services.session.connection();
+    // A listing that failed may have taken the connection with it (a data connection the
+    // server would not open): the folder must not pass for an empty one then either.
+    const bool wasConnected = isConnected();
     ListingProblems problems;
     auto entries = ReadServerEntries(connection, GetFileTypeName, &problems);
-    // An unreadable folder must not pass for an empty one.
-    if (!entries && isConnected()) {
+    if (!entries && wasConnected) {
         m_services.history.appendLine(
             text("FRMSERVER_LISTFAILED") + u' ' + describe(connection->error()) + QStringLiteral("\r\n"),
             HistoryLog::Colour::Red);

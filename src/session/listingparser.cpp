@@ -55,7 +55,8 @@ std::optional<LineResult> readAnyListLine(const QString &line, const QDateTime &
     // Most lines are Unix lines; then come the families that are easiest to tell.
     if (auto result = readUnixLine(line, now))
         return result;
-    for (const auto read : { readDosLine, readOs2Line, readVmsLine, readIbmiLine, readMvsLine }) {
+    for (const auto read :
+        { readDosLine, readOs2Line, readVmsLine, readIbmiLine, readMvsLine, readZvmLine, readNonStopLine }) {
         if (auto result = read(line))
             return result;
     }

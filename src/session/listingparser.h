@@ -26,7 +26,8 @@ struct LineResult {
 };
 
 // One line of a LIST reply in any of the forms that keep an entry on one line: Unix `ls -l` and
-// its variants, DOS/IIS, OS/2, EPLF, IBM i, z/OS data sets and VMS lines that hold a whole entry.
+// its variants, DOS/IIS, OS/2, EPLF, IBM i, z/OS data sets, z/VM, HP NonStop and VMS lines that
+// hold a whole entry.
 // now decides the year of Unix lines that give a time of day instead of a year.
 LineResult readListLine(const QString &line, const QDateTime &now = QDateTime::currentDateTimeUtc());
 

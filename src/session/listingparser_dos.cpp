@@ -21,6 +21,26 @@ std::optional<Clock> dosClock(QStringView clockText, QStringView halfDay)
     return clock;
 }
 
+// The servers of small boards (ESP8266, ESP32 and the devices built on them) write the size, or
+// "<DIR>", into a column of 14 after four blanks, and two blanks before the name:
+// "2024-03-05  09:05    <DIR>           logs", "2024-03-05  09:05              1234  data.csv".
+// Read as IIS lines, every name would begin with a blank.
+std::optional<LineResult> readDeviceDosLine(const QString &line)
+{
+    static const QRegularExpression pattern(
+        QStringLiteral("^(\\d{4})-(\\d{2})-(\\d{2})  (\\d{2}:\\d{2})    (<DIR>         | *\\d+)  (.+)$"));
+    const QRegularExpressionMatch match = pattern.match(line);
+    if (!match.hasMatch() || match.capturedLength(5) != 14)
+        return std::nullopt;
+    const QDate date(match.capturedView(1).toInt(), match.capturedView(2).toInt(), match.capturedView(3).toInt());
+    const auto clock = parseClock(match.capturedView(4));
+    const bool isFolder = match.capturedView(5).startsWith(u'<');
+    const auto size = isFolder ? std::optional<qint64>(0) : plainSize(match.capturedView(5).trimmed());
+    if (!date.isValid() || !clock || !size)
+        return std::nullopt;
+    return entryResult(makeEntry(match.captured(6), isFolder, *size, listedTime(date, *clock)));
+}
+
 } // namespace
 
 // "03-07-04  09:05AM       <DIR>          name", "03-07-2004  21:05   1,234 name" or the year first,
@@ -28,6 +48,8 @@ std::optional<Clock> dosClock(QStringView clockText, QStringView halfDay)
 // from the name. IIS pads <DIR> to the width of that column; other servers right-align it too.
 std::optional<LineResult> readDosLine(const QString &line)
 {
+    if (auto result = readDeviceDosLine(line))
+        return result;
     static const QRegularExpression pattern(QStringLiteral(
         "^(?:(\\d{2})-(\\d{2})-(\\d{2}|\\d{4})|(\\d{4})-(\\d{2})-(\\d{2})) +(\\d{1,2}:\\d{2}(?::\\d{2})?) *"
         "([AaPp][Mm])? +(?:<[Dd][Ii][Rr]>( +)|([\\d,.]+) )(.+)$"));

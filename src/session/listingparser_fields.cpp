@@ -169,6 +169,16 @@ QDateTime listedTime(const QDate &date, const Clock &clock)
     return QDateTime(date, QTime(clock.hour, clock.minute, clock.second), Qt::UTC);
 }
 
+QDateTime listedTimeOfUtc(const QDateTime &utc)
+{
+    if (!utc.isValid())
+        return utc;
+    // LIST lines carry the server's clock, which is the user's own for a server in the user's
+    // zone: the local reading is what both listings can agree on.
+    const QDateTime local = utc.toLocalTime();
+    return QDateTime(local.date(), local.time(), Qt::UTC);
+}
+
 int fullYear(int year, qsizetype digits)
 {
     if (digits == 3)

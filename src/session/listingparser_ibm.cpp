@@ -1,5 +1,5 @@
-// The listings of IBM's systems: IBM i (AS/400) and z/OS (MVS data sets and the members of
-// partitioned data sets).
+// The listings of IBM's systems: IBM i (AS/400), z/OS (MVS data sets and the members of
+// partitioned data sets) and z/VM (CMS minidisks and the Shared File System).
 #include "session/listingparser_p.h"
 
 #include <QRegularExpression>
@@ -134,6 +134,52 @@ std::optional<LineResult> readMvsMemberLine(const QString &line)
         return entryResult(
             makeEntry(tokens.at(0).text.toString(), false, tokens.at(1).text.toLongLong(nullptr, 16), {}));
     return std::nullopt;
+}
+
+namespace {
+
+// A CMS file name or type: up to eight of the characters CMS allows.
+bool isCmsName(QStringView text)
+{
+    static const QRegularExpression pattern(QStringLiteral("^[A-Za-z0-9$#@+_:-]{1,8}$"));
+    return pattern.match(text).hasMatch();
+}
+
+} // namespace
+
+// z/VM's CMS files, "file name, file type, record format, record length, records, blocks, date,
+// time" and, on a minidisk, its label: "PROFILE  EXEC     V         68          5          1
+// 1999-07-28 13:45:47 TCM191". Older levels date "7/28/99". A Shared File System directory has
+// the type DIR and dashes for the numbers. FTP names a file "NAME.TYPE". The numbers count records
+// and blocks, not bytes.
+std::optional<LineResult> readZvmLine(const QString &line)
+{
+    const QList<Token> tokens = leadingTokens(line, 10);
+    if (tokens.size() < 8 || tokens.size() > 9 || line.at(0) == u' ')
+        return std::nullopt;
+    const auto text = [&tokens](qsizetype index) { return tokens.at(index).text; };
+    if (!isCmsName(text(0)) || !isCmsName(text(1)))
+        return std::nullopt;
+    static const QRegularExpression numbers(QStringLiteral("^(?:\\d+|-)$"));
+    for (qsizetype index = 3; index <= 5; ++index) {
+        if (!numbers.match(text(index)).hasMatch())
+            return std::nullopt;
+    }
+    static const QRegularExpression oldDate(QStringLiteral("^(\\d{1,2})/(\\d{1,2})/(\\d{2})$"));
+    std::optional<QDate> date;
+    if (const auto yearFirst = QDate::fromString(text(6).toString(), QStringLiteral("yyyy-MM-dd")); yearFirst.isValid())
+        date = yearFirst;
+    else if (const QRegularExpressionMatch match = oldDate.match(text(6)); match.hasMatch())
+        date = QDate(
+            fullYear(match.capturedView(3).toInt(), 2), match.capturedView(1).toInt(), match.capturedView(2).toInt());
+    const auto clock = parseClock(text(7));
+    if (!date || !date->isValid() || !clock)
+        return std::nullopt;
+    const bool isFolder = text(1) == u"DIR" && text(2) == u"-";
+    if (!isFolder && text(2) != u"F" && text(2) != u"V")
+        return std::nullopt;
+    const QString name = isFolder ? text(0).toString() : text(0).toString() + u'.' + text(1).toString();
+    return entryResult(makeEntry(name, isFolder, -1, listedTime(*date, *clock)));
 }
 
 } // namespace ListingParser::Detail

@@ -92,7 +92,7 @@ std::optional<LineResult> readMlsdEntry(const QString &line)
             if (!size)
                 return std::nullopt;
         } else if (key == u"modify") {
-            lastWrite = mlsdTime(value);
+            lastWrite = listedTimeOfUtc(mlsdTime(value));
         } else if (key == u"unique") {
             unique = value.toString();
         }
@@ -131,7 +131,7 @@ std::optional<LineResult> readEplfLine(const QString &line)
             break;
         case u'm':
             if (const auto seconds = plainSize(value); seconds && *seconds < 253402300800LL)
-                lastWrite = QDateTime::fromSecsSinceEpoch(*seconds, Qt::UTC);
+                lastWrite = listedTimeOfUtc(QDateTime::fromSecsSinceEpoch(*seconds, Qt::UTC));
             break;
         case u'i':
             unique = value.toString();

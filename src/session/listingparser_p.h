@@ -42,6 +42,9 @@ struct Clock {
 std::optional<Clock> parseClock(QStringView text);
 // A listed time without a time zone: the server's own clock, kept as it reads (as UTC).
 QDateTime listedTime(const QDate &date, const Clock &clock = {});
+// A time the listing gives in UTC (MLSD, EPLF) as this machine's clock reads it, kept like a listed
+// time, so that one folder shows the same times through LIST and through MLSD.
+QDateTime listedTimeOfUtc(const QDateTime &utc);
 // Two-digit years of the 20th century from 70 on, of the 21st before; "103" counts from 1900.
 int fullYear(int year, qsizetype digits);
 
@@ -65,5 +68,7 @@ std::optional<LineResult> readMvsLine(const QString &line);
 // The header above a z/OS member list, below which a line may hold a member's name alone.
 bool isMvsMemberHeader(QStringView line);
 std::optional<LineResult> readMvsMemberLine(const QString &line);
+std::optional<LineResult> readZvmLine(const QString &line);
+std::optional<LineResult> readNonStopLine(const QString &line);
 
 } // namespace ListingParser::Detail

@@ -1,5 +1,5 @@
 // Unix `ls -l` lines and the servers that imitate them: GNU ls in its time styles and in other
-// languages, NetWare, NetPresenz and other Mac servers, busybox and small devices.
+// languages, NetWare, NetPresenz and other Mac servers, VShell, busybox and small devices.
 #include "session/listingparser_p.h"
 
 #include <QRegularExpression>
@@ -125,6 +125,7 @@ struct UnixDate {
 // The date columns that begin at word i, in the forms of ls and of GNU ls --time-style in the
 // languages servers run in:
 //   "Mar  5 09:05" / "Mar  5  2004" / "févr.  5 09:05"   (default)
+//   "Mar  5 2004 09:05"                                  (VShell)
 //   "29 Jul 02:27" / "5. Mär 2004"                       (day first)
 //   "2005-06-07 21:22" / "1999/10/12 17:12"              (long-iso and its relatives)
 //   "2005-06-07 21:22:33.000000000 +0200"                (full-iso)
@@ -148,8 +149,18 @@ std::optional<UnixDate> unixDateAt(const QString &line, const QList<Token> &toke
         return endingAt(last, listedTime(date));
     };
 
-    if (const int month = monthNumber(first))
-        return withDayDate(i + 2, dayDate(month, dayNumber(word(i + 1)), word(i + 2), now));
+    if (const int month = monthNumber(first)) {
+        // VShell keeps the time after the year, "Jan 22 2009 10:05". ls pads a year to the width
+        // of a time ("Jan 22  2009 10:05 name" is a name after a year): one blank tells them apart.
+        const auto day = dayNumber(word(i + 1));
+        if (day && i + 3 < tokens.size() && tokens.at(i + 2).start == tokens.at(i + 1).end + 1
+            && word(i + 2).size() == 4 && isAllDigits(word(i + 2))) {
+            const QDate date(word(i + 2).toInt(), month, *day);
+            if (const auto clock = parseClock(word(i + 3)); clock && date.isValid())
+                return endingAt(i + 3, listedTime(date, *clock));
+        }
+        return withDayDate(i + 2, dayDate(month, day, word(i + 2), now));
+    }
     if (const int month = monthNumber(word(i + 1)); month && dayNumber(first))
         return withDayDate(i + 2, dayDate(month, dayNumber(first), word(i + 2), now));
     if (const auto month = unitNumber(first, MonthUnits, 2)) {

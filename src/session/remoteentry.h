@@ -10,7 +10,9 @@ struct RemoteEntry {
     QString name;
     bool isFolder = false;
     qint64 size = -1; // bytes; -1 when the listing gave none
-    QDateTime lastWrite; // UTC
+    // The time as a clock reads it, kept as UTC so that no zone moves it again: LIST lines give the
+    // server's clock, the UTC times of MLSD and EPLF are read on this machine's clock.
+    QDateTime lastWrite;
     quint32 attributes = FileAttribute::Normal;
     // A symbolic link ("l" in ls -l, OS.unix=symlink or slink in MLSD). Servers that follow
     // links list one to a folder as a plain folder: isLink false does not prove there is none.

@@ -87,6 +87,12 @@ void DeleteEngine::DeleteSelection(const QList<TransferItem> &selection)
         std::stable_sort(m_folderList.begin(), m_folderList.end(),
             [](const QString &a, const QString &b) { return a.size() > b.size(); });
         for (int i = 0; i < int(m_folderList.size()) && !isCancelled() && !hasLostServer(); ++i) {
+            // Its unreadable lines may be entries this run never saw, let alone deleted.
+            if (walk.foldersReadInPart().contains(m_folderList[i])) {
+                writeLine(text("MDEL_DELFILE") + u' ' + m_folderList[i]);
+                writeFailure("MDEL_DELFAILED", text("MDEL_READINPART"));
+                continue;
+            }
             removeFolder(m_folderList[i]);
             // Every removed folder gets a reconnect.
             if (!reconnect())

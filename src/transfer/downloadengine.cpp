@@ -110,6 +110,8 @@ void DownloadEngine::DownloadSelection(const QList<TransferItem> &selection, con
         filesTotal += entry.isFolder() ? 0 : 1;
     {
         TransferStatus status(m_host, filesTotal);
+        // What the unreadable lines of a folder held is missing from the list.
+        status.addFailures(int(walk.foldersReadInPart().size()));
         // A listing the server cut short may have left no connection to fetch anything with.
         regainServer();
         int left = count; // the entries without a line of their own when the server is lost

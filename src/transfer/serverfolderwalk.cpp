@@ -1,5 +1,6 @@
 #include "transfer/serverfolderwalk.h"
 
+#include "core/fileattributes.h"
 #include "core/paths.h"
 #include "server/serverlisting.h"
 #include "session/ftpconnection.h"
@@ -162,13 +163,19 @@ std::optional<std::vector<ServerFolder>> ServerFolderWalk::listFolderInto(
     }
     for (const QString &name : std::as_const(problems.refusedNames))
         m_engine.writeFailure("TRANSFER_REFUSEDNAME", path + name);
-    if (problems.unreadableLines > 0)
+    if (problems.unreadableLines > 0) {
         m_engine.writeLine(describeUnreadableLines(problems), HistoryLog::Colour::Red);
+        m_foldersReadInPart.insert(path);
+    }
     std::vector<ServerFolder> subfolders;
     for (const RemoteEntry &entry : *listing) {
         if (entry.name == QLatin1String(".") || entry.name == QLatin1String(".."))
             continue;
-        if (!entry.isFolder || (entry.isLink && linksAsFiles)) {
+        // vsftpd and proftpd list a link without saying what it leads to: it is a folder when the
+        // server lets the walk enter it, as a double-click finds out.
+        const bool isFolder
+            = entry.isFolder || (entry.isLink && !linksAsFiles && m_engine.enterFolder(path + entry.name + u'/'));
+        if (!isFolder || (entry.isLink && linksAsFiles)) {
             // A link's listed size is the link's own, not its target's.
             list.push_back({ entry.name, path, entry.attributes, entry.isFolder || entry.isLink ? -1 : entry.size });
             continue;
@@ -179,7 +186,7 @@ std::optional<std::vector<ServerFolder>> ServerFolderWalk::listFolderInto(
         // as a link first, so its refusal waits until the folder is to be entered.
         if (!linksAsFiles && !mayEnter(subfolder))
             continue;
-        list.push_back({ QString(), subfolder.path, entry.attributes, -1 });
+        list.push_back({ QString(), subfolder.path, FileAttribute::Directory, -1 });
         subfolders.push_back(subfolder);
     }
     return subfolders;

@@ -45,6 +45,9 @@ public:
     // set (a delete removes the link, never what it points to), and it is not entered.
     void walk(const ServerFolder &folder, std::vector<TransferEntry> &list, bool linksAsFiles,
         const std::function<bool(const ServerFolder &)> &mayList);
+    // The folders ("/a/b/") whose listing had lines the parser could not read: what those lines
+    // held is missing from the list, so the run cannot have done all of such a folder.
+    const QSet<QString> &foldersReadInPart() const { return m_foldersReadInPart; }
 
 private:
     // Enters folder and appends its files and subfolders to list; returns the subfolders.
@@ -64,4 +67,5 @@ private:
     QSet<QString> m_walkedUniques;
     QSet<QString> m_walkedPaths; // as walked and as the server's PWD gave them
     QHash<QString, QByteArray> m_listingFingerprints; // by folder path
+    QSet<QString> m_foldersReadInPart;
 };

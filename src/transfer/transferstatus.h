@@ -21,6 +21,9 @@ public:
     void setFileProgress(qint64 done, qint64 total = -1);
     // transferred: the file arrived whole; otherwise it counts as failed.
     void finishFile(bool transferred);
+    // Failures that are no file of their own (a folder whose listing was read in part) count
+    // among the failed files of the summary.
+    void addFailures(int count) { m_filesFailed += count; }
 
     // The text for the current state; public so that its form can be checked.
     QString statusText() const;

@@ -386,22 +386,36 @@ TEST_F(ServerPaneTest, RightClickOnARowOpensTheCommandMenu)
     menu->hide();
 }
 
-// Servers no real test server imitates: a listing the parser can read only in part.
-TEST(ServerPaneListingTest, FolderReadInPartWritesOneRedLine)
-{
-    ASSERT_TRUE(useEnglishCatalogue());
+// Servers no real test server imitates: a listing the parser can read only in part, a listing
+// that ends the connection.
+class ServerPaneListingTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(useEnglishCatalogue());
+        server.features = "211 no features\r\n";
+    }
+
+    void connect()
+    {
+        auto connection = std::make_unique<FtpConnection>();
+        ASSERT_TRUE(connection->connectToHost(
+            QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("ann"), QStringLiteral("pw"), true));
+        session.setConnection(std::move(connection));
+    }
+
     ScriptedFtpServer server;
-    server.features = "211 no features\r\n";
-    server.listLines = "-rw-r--r--   1 ann ann 12 Mar 05  2004 a.txt\r\nfirst garbage\r\nsecond garbage\r\n";
     Session session;
     RecordingHistoryLog history;
     ScriptedPrompts prompts;
     RecordingProgress progress;
     const AppServices services { session, history, prompts, progress };
-    auto connection = std::make_unique<FtpConnection>();
-    ASSERT_TRUE(connection->connectToHost(
-        QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("ann"), QStringLiteral("pw"), true));
-    session.setConnection(std::move(connection));
+};
+
+TEST_F(ServerPaneListingTest, FolderReadInPartWritesOneRedLine)
+{
+    server.listLines = "-rw-r--r--   1 ann ann 12 Mar 05  2004 a.txt\r\nfirst garbage\r\nsecond garbage\r\n";
+    connect();
     ServerPane pane(services);
 
     pane.RefreshServerList();
@@ -409,6 +423,28 @@ TEST(ServerPaneListingTest, FolderReadInPartWritesOneRedLine)
     ASSERT_EQ(history.lines().size(), 1);
     EXPECT_EQ(history.lines()[0].text,
         QStringLiteral("The server folder's listing had 2 lines that could not be read, the first: first garbage\r\n"));
+    EXPECT_EQ(history.lines()[0].colour, HistoryLog::Colour::Red);
+}
+
+// A server that hangs up instead of opening the listing's data connection, as some do after a
+// PORT they refuse: the pane shows no folder, and says why.
+TEST_F(ServerPaneListingTest, ListingThatEndsTheConnectionWritesItsRedLine)
+{
+    server.onCommand = [this](const QByteArray &verb, const QByteArray &) {
+        if (verb != "LIST")
+            return false;
+        server.disconnectClient();
+        return true;
+    };
+    connect();
+    ServerPane pane(services);
+
+    pane.RefreshServerList();
+    EXPECT_FALSE(session.isConnected());
+    EXPECT_EQ(rowNames(*pane.model()), QStringList { QStringLiteral("..") });
+    ASSERT_EQ(history.lines().size(), 1);
+    EXPECT_TRUE(history.lines()[0].text.startsWith(text("FRMSERVER_LISTFAILED")))
+        << qPrintable(history.lines()[0].text);
     EXPECT_EQ(history.lines()[0].colour, HistoryLog::Colour::Red);
 }
 

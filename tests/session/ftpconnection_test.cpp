@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <ctime>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -367,6 +369,65 @@ TEST_P(FtpConnectionNetworkTest, TransfersOverTheRightDataConnection)
     EXPECT_TRUE(std::any_of(commands.begin(), commands.end(), [&](const QString &command) {
         return command.startsWith(QLatin1String(c.dataCommand));
     })) << commands.join(QLatin1Char('|')).toStdString();
+}
+
+// The machine's time zone for one test, the old one back at its end.
+class TimeZoneScope {
+public:
+    explicit TimeZoneScope(const char *zone)
+        : m_old(qgetenv("TZ"))
+        , m_wasSet(qEnvironmentVariableIsSet("TZ"))
+    {
+        qputenv("TZ", zone);
+        ::tzset();
+    }
+    ~TimeZoneScope()
+    {
+        if (m_wasSet)
+            qputenv("TZ", m_old);
+        else
+            qunsetenv("TZ");
+        ::tzset();
+    }
+
+private:
+    QByteArray m_old;
+    bool m_wasSet;
+};
+
+// MLSD gives UTC, LIST the server's own clock: a server in the user's zone shows a file at the
+// same time through either listing, and that is the user's clock.
+TEST(FtpListingTimes, MlsdAndListShowTheSameTime)
+{
+    if (qEnvironmentVariableIsSet("FERROLINK_TEST_FTP_URL"))
+        GTEST_SKIP() << "needs the local test server in both listing styles";
+    const TimeZoneScope zone("XYZ-3"); // POSIX: three hours east of UTC, no summer time
+    // Recent, so that LIST gives the time of day; whole minutes, all that LIST gives.
+    QDateTime written = QDateTime::currentDateTimeUtc().addDays(-10);
+    written.setTime(QTime(written.time().hour(), written.time().minute()));
+    const QDateTime onTheClock(written.toLocalTime().date(), written.toLocalTime().time(), Qt::UTC);
+    ASSERT_EQ(written.secsTo(onTheClock), 3 * 3600);
+
+    for (const bool listOnly : { false, true }) {
+        SCOPED_TRACE(listOnly ? "LIST" : "MLSD");
+        FtpTestServer server;
+        server.setListOnly(listOnly);
+        ASSERT_TRUE(server.start());
+        ASSERT_TRUE(server.writeFile(QStringLiteral("dated.txt"), "d"));
+        QFile file(server.rootPath() + QStringLiteral("/dated.txt"));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(written, QFileDevice::FileModificationTime));
+        file.close();
+        FtpConnection connection;
+        QStringList commands;
+        QObject::connect(
+            &connection, &FtpConnection::commandSent, [&](const QString &command) { commands.append(command); });
+        ASSERT_TRUE(connection.connectToHost(server.host(), server.port(), server.user(), server.password(), true));
+        const std::optional<QList<RemoteEntry>> entries = connection.list();
+        ASSERT_TRUE(entries && entries->size() == 1) << describe(connection.error()).toStdString();
+        EXPECT_TRUE(commands.join(u' ').contains(listOnly ? u"LIST" : u"MLSD")) << qPrintable(commands.join(u' '));
+        EXPECT_EQ(entries->first().lastWrite, onTheClock) << qPrintable(entries->first().lastWrite.toString());
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Networks, FtpConnectionNetworkTest,

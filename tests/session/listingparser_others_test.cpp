@@ -98,6 +98,59 @@ const LineCase MvsCases[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Mvs, OtherLine, testing::ValuesIn(MvsCases), caseName);
 
+const LineCase ZvmCases[] = {
+    { "minidisk_variable", "PROFILE  EXEC     V         68          5          1 1999-07-28 13:45:47 TCM191",
+        Expected { "PROFILE.EXEC", false, -1, "1999-07-28 13:45:47" } },
+    { "minidisk_fixed", "ACL      SCRIPT   F         80        256          7 2001-02-22 14:22:18 TCM191",
+        Expected { "ACL.SCRIPT", false, -1, "2001-02-22 14:22:18" } },
+    { "old_date", "README   TEXT     F         80         12          1  7/28/99  9:05:00 MNT191",
+        Expected { "README.TEXT", false, -1, "1999-07-28 09:05:00" } },
+    { "sfs_directory", "PROJECTS DIR      -          -          -          - 2003-11-02 08:15:00 -",
+        Expected { "PROJECTS", true, -1, "2003-11-02 08:15:00" } },
+    { "sfs_file_without_label", "NOTES    LIST     V        132         40          2 2003-11-02 08:15:00",
+        Expected { "NOTES.LIST", false, -1, "2003-11-02 08:15:00" } },
+    { "unknown_record_format", "PROFILE  EXEC     X         68          5          1 1999-07-28 13:45:47 TCM191",
+        std::nullopt },
+    { "bad_date", "PROFILE  EXEC     V         68          5          1 1999-13-28 13:45:47 TCM191", std::nullopt },
+};
+INSTANTIATE_TEST_SUITE_P(Zvm, OtherLine, testing::ValuesIn(ZvmCases), caseName);
+
+const LineCase NonStopCases[] = {
+    { "header", "File         Code             EOF  Last Modification    Owner  RWEP", std::nullopt, "",
+        Kind::Skipped },
+    { "edit_file", "ALTERDAT      101            4242 27-Jan-07 13:23:02 255,255 \"nunu\"",
+        Expected { "ALTERDAT", false, -1, "2007-01-27 13:23:02" } },
+    { "unstructured", "BACKUP0         0         1048576  3-Mar-98 07:00:00   8,44  \"oooo\"",
+        Expected { "BACKUP0", false, 1048576, "1998-03-03 07:00:00" } },
+    { "owner_with_blank", "OBJFILE     100           81920 15-Jun-26 09:10:11 255, 1 \"-uuu\"",
+        Expected { "OBJFILE", false, 81920, "2026-06-15 09:10:11" } },
+    { "name_too_long", "TOOLONGNAME   101            4242 27-Jan-07 13:23:02 255,255 \"nunu\"", std::nullopt },
+    { "rights_unquoted", "ALTERDAT      101            4242 27-Jan-07 13:23:02 255,255 nunu", std::nullopt },
+};
+INSTANTIATE_TEST_SUITE_P(NonStop, OtherLine, testing::ValuesIn(NonStopCases), caseName);
+
+// The servers of printers, cameras, routers and small boards: busybox, ls-like lines of their
+// own, the fixed columns of the ESP boards' servers, EPLF without a time.
+const LineCase EmbeddedCases[] = {
+    { "busybox_clock_never_set", "-rw-r--r--    1 0        0            4096 Jan  1 00:00 config.bin",
+        Expected { "config.bin", false, 4096, "2026-01-01 00:00:00" } },
+    { "printer_port_folder", "drwxrwxrwx   1 root     root            0 Jan  1  1970 PORT1",
+        Expected { "PORT1", true, 0, "1970-01-01 00:00:00" } },
+    { "one_blank_before_year", "drw-rw-rw- 1 ftp ftp 0 Jan 01 1980 gcodes",
+        Expected { "gcodes", true, 0, "1980-01-01 00:00:00" } },
+    { "camera_without_group", "-rw-------   1 0        123456 Jun 14 23:10 image0001.jpg",
+        Expected { "image0001.jpg", false, 123456, "2026-06-14 23:10:00" } },
+    { "board_folder", "2024-03-05  09:05    <DIR>           logs",
+        Expected { "logs", true, 0, "2024-03-05 09:05:00" } },
+    { "board_file", "2024-03-05  09:05              1234  data.csv",
+        Expected { "data.csv", false, 1234, "2024-03-05 09:05:00" } },
+    { "board_name_with_blank", "2024-03-05  09:05                 7   x",
+        Expected { " x", false, 7, "2024-03-05 09:05:00" } },
+    { "eplf_without_time", "+r,s1234,\tindex.htm", Expected { "index.htm", false, 1234, "" } },
+    { "eplf_folder", "+/,\tdata", Expected { "data", true, -1, "" } },
+};
+INSTANTIATE_TEST_SUITE_P(Embedded, OtherLine, testing::ValuesIn(EmbeddedCases), caseName);
+
 // ---- whole listings ---------------------------------------------------------------------------
 
 struct Read {

@@ -1,8 +1,23 @@
 #include "session/listingcases.h"
 
+#include <cstdlib>
+#include <ctime>
+
 namespace {
 
 using namespace ListingCases;
+
+// MLSD and EPLF give UTC, which entries keep as this machine's clock reads it: the tables give
+// those times as a clock in UTC reads them, wherever the tests run.
+class UtcClock : public testing::Environment {
+public:
+    void SetUp() override
+    {
+        ::setenv("TZ", "UTC", 1);
+        ::tzset();
+    }
+};
+testing::Environment *const utcClock = testing::AddGlobalTestEnvironment(new UtcClock);
 
 // ---- Unix ls -l ------------------------------------------------------------------------------
 
@@ -189,6 +204,19 @@ TEST_P(UnixLine, Parses)
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, UnixLine, testing::ValuesIn(UnixCases), caseName);
+
+// VShell, a Windows server: ls-like lines with the year and the time of day.
+const LineCase VShellCases[] = {
+    { "file", "-rw-r--r--    1 user     group        1234 Feb 14 2003 12:34 report.txt",
+        Expected { "report.txt", false, 1234, "2003-02-14 12:34:00" } },
+    { "folder", "drwxr-xr-x    1 user     group           0 Nov  3 2025 08:05 Projects",
+        Expected { "Projects", true, 0, "2025-11-03 08:05:00" } },
+    { "name_with_blanks", "-rw-r--r--    1 user     group          10 Jan  2 2024 23:59 my file.txt",
+        Expected { "my file.txt", false, 10, "2024-01-02 23:59:00" } },
+    { "ls_padded_year_then_name", "-rw-r--r--    1 user     group        1234 Feb 14  2003 12:34 notes",
+        Expected { "12:34 notes", false, 1234, "2003-02-14 00:00:00" } },
+};
+INSTANTIATE_TEST_SUITE_P(VShell, UnixLine, testing::ValuesIn(VShellCases), caseName);
 
 TEST(ListingParser, RejectsNulInName)
 {

@@ -73,6 +73,8 @@ def main():
     parser.add_argument("--tls-implicit", action="store_true", help="with --cert: TLS from the first byte")
     parser.add_argument("--tls-handshakes", help="with --cert: a file that gets a line per control connection "
                         "handshake, 'resumed' when it resumed an earlier session, else 'full'")
+    parser.add_argument("--list-only", action="store_true",
+                        help="no MLST/MLSD, LIST times on the server's own clock, as older servers list")
     args = parser.parse_args()
 
     logging.basicConfig(level=logging.WARNING, stream=sys.stderr)
@@ -120,6 +122,10 @@ def main():
     Handler.banner = "ferrolink test server ready."
     if args.masquerade:
         Handler.masquerade_address = args.masquerade
+    if args.list_only:
+        # FEAT announces MLST only while the handler knows the command.
+        Handler.proto_cmds = {name: facts for name, facts in Handler.proto_cmds.items() if name not in ("MLST", "MLSD")}
+        Handler.use_gmt_times = False
 
     passive = passive_range(args.pasv, args.host) if args.pasv else None
     if passive:

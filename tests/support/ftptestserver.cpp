@@ -206,6 +206,8 @@ bool FtpTestServer::launchLocal(quint16 port)
         QStringLiteral("--user"), user(), QStringLiteral("--password"), password() };
     if (!m_masqueradeAddress.isEmpty())
         arguments << QStringLiteral("--masquerade") << m_masqueradeAddress;
+    if (m_listOnly)
+        arguments << QStringLiteral("--list-only");
     if (isTls()) {
         const QDir folder(m_certificateFolderPath);
         arguments << QStringLiteral("--cert") << folder.filePath(QStringLiteral("cert.pem")) << QStringLiteral("--key")

@@ -57,6 +57,9 @@ public:
     // another address in PASV replies, as a server behind NAT does ("10.1.2.3", "0.0.0.0").
     void setListenAddress(const QString &address) { m_listenAddress = address; }
     void setMasqueradeAddress(const QString &address) { m_masqueradeAddress = address; }
+    // Before start(), local server only: no MLSD, and LIST times on the server's own clock (its
+    // TZ, inherited from the test), as many servers list.
+    void setListOnly(bool listOnly) { m_listOnly = listOnly; }
 
     // Before start(): clients reach the server through a fault-injecting relay (host() and port()
     // name the relay), so a test can make any server go away, stall or cut a transfer.
@@ -127,5 +130,6 @@ private:
     QString m_masqueradeAddress;
     quint16 m_port = 0;
     bool m_relayed = false;
+    bool m_listOnly = false;
     std::unique_ptr<FtpRelay> m_relay;
 };

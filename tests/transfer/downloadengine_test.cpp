@@ -364,6 +364,30 @@ const LoopCase loopCases[] = {
 INSTANTIATE_TEST_SUITE_P(Cases, DownloadLoopTest, ::testing::ValuesIn(loopCases),
     [](const ::testing::TestParamInfo<LoopCase> &info) { return std::string(info.param.name); });
 
+// A link to a folder and one to a file, as each server lists them (pyftpdlib's MLSD follows links,
+// vsftpd and proftpd list them as links that do not say what they lead to): a link selected as a
+// file arrives as the bytes it leads to, and a tree download takes each link for what it leads to.
+TEST_F(DownloadEngineTest, LinksToAFolderAndToAFileArriveAsWhatTheyLeadTo)
+{
+    if (!startWhereLinksCanBeMade())
+        GTEST_SKIP() << "needs FERROLINK_TEST_FTP_ROOT to make links on this server";
+    ASSERT_TRUE(m_server.writeFile(QStringLiteral("outside/o.txt"), "o"));
+    ASSERT_TRUE(m_server.writeFile(QStringLiteral("tree/real/f.txt"), "f"));
+    makeLinks({ { "tree/tofolder", "../outside" }, { "tree/tofile", "../outside/o.txt" } });
+    connectTo(QStringLiteral("/tree"));
+
+    download({ file(QStringLiteral("tofile")) });
+    EXPECT_EQ(readLocal(QStringLiteral("tofile")), "o");
+
+    ASSERT_TRUE(SetServerDirectory(m_session.connection(), QStringLiteral("/")));
+    download({ folder(QStringLiteral("tree")) });
+    EXPECT_EQ(readLocal(QStringLiteral("tree/real/f.txt")), "f");
+    EXPECT_EQ(readLocal(QStringLiteral("tree/tofolder/o.txt")), "o");
+    EXPECT_EQ(readLocal(QStringLiteral("tree/tofile")), "o");
+    EXPECT_TRUE(linesOf(Colour::Red).isEmpty()) << qPrintable(lineTexts().join(u'\n'));
+    EXPECT_EQ(m_server.readFile(QStringLiteral("outside/o.txt")), QByteArray("o"));
+}
+
 // What is at the local target: a download replaces only what the user may write, writes through
 // a link and keeps the target's permissions.
 TEST_F(DownloadEngineTest, LocalTargetsKeepWhatTheyAre)
@@ -437,9 +461,8 @@ TEST_F(DownloadEngineTest, FullDiskGivesItsRealReasonAndLeavesTheOldFile)
         QStringList { text("MDOWN_DOWNFAILED") + u' ' + QString::fromLocal8Bit(std::strerror(ENOSPC)) });
 }
 
-// Names that cannot be entries of the listed folder ("../x", "a/b") never reach the work list,
-// and every walk says that it left each one out.
-class RefusedNameTest : public ScriptedTransferTest {
+// A server with one folder "d" in its root, listed as m_inside says.
+class ScriptedFolderTest : public ScriptedTransferTest {
 protected:
     void SetUp() override
     {
@@ -451,8 +474,7 @@ protected:
             else if (verb == "PWD")
                 m_server.reply("257 \"" + (m_folder == "/" ? m_folder : m_folder.chopped(1)) + "\"\r\n");
             else if (verb == "MLSD")
-                m_server.sendData(
-                    m_folder == "/" ? "type=dir; d\r\n" : "type=file;size=1; ../x\r\ntype=file;size=1; a/b\r\n");
+                m_server.sendData(m_folder == "/" ? "type=dir; d\r\n" : m_inside);
             else if (verb == "DELE" || verb == "RMD")
                 m_server.reply("550 Not here\r\n");
             return verb == "PWD" || verb == "MLSD" || verb == "DELE" || verb == "RMD";
@@ -461,6 +483,14 @@ protected:
     }
 
     QByteArray m_folder = "/";
+    QByteArray m_inside;
+};
+
+// Names that cannot be entries of the listed folder ("../x", "a/b") never reach the work list,
+// and every walk says that it left each one out.
+class RefusedNameTest : public ScriptedFolderTest {
+protected:
+    RefusedNameTest() { m_inside = "type=file;size=1; ../x\r\ntype=file;size=1; a/b\r\n"; }
 };
 
 TEST_F(RefusedNameTest, EachGetsARedLineInDownloadAndDelete)
@@ -475,6 +505,27 @@ TEST_F(RefusedNameTest, EachGetsARedLineInDownloadAndDelete)
     DeleteEngine remove(m_services, m_host);
     remove.DeleteSelection({ folder(QStringLiteral("d")) });
     EXPECT_EQ(allLines().split(QStringLiteral("\r\n")).filter(refused).join(u'\n'), expected) << qPrintable(allLines());
+}
+
+// A folder whose listing could not be read in full cannot have been done in full: the download
+// counts it among the failures of its summary, the delete leaves it and says so.
+class PartlyReadFolderTest : public ScriptedFolderTest {
+protected:
+    PartlyReadFolderTest() { m_inside = "no listing form has this line\r\n"; }
+};
+
+TEST_F(PartlyReadFolderTest, CountsAsAFailureInDownloadAndDelete)
+{
+    const QString summary = text("TRANSFER_SUMMARY").arg(QStringLiteral("0"), QStringLiteral("1"));
+    DownloadEngine download(m_services, m_host);
+    download.DownloadSelection({ folder(QStringLiteral("d")) }, m_local.path());
+    EXPECT_TRUE(allLines().contains(summary.left(summary.indexOf(u"%3")))) << qPrintable(allLines());
+
+    m_history.clear();
+    DeleteEngine remove(m_services, m_host);
+    remove.DeleteSelection({ folder(QStringLiteral("d")) });
+    EXPECT_TRUE(allLines().contains(text("MDEL_DELFAILED") + u' ' + text("MDEL_READINPART"))) << qPrintable(allLines());
+    EXPECT_TRUE(m_server.received.filter(QStringLiteral("RMD")).isEmpty()) << qPrintable(m_server.received.join(u' '));
 }
 
 } // namespace
