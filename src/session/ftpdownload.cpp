@@ -30,6 +30,7 @@ bool FtpDownload::getFile(const QString &remoteName, const QString &localPath, q
     // RFC 3659 SIZE gives the progress its total, unless a listing already did: a round trip per
     // file saved. A server without it leaves the total unknown.
     std::optional<qint64> announced;
+    bool listingSizeOnly = knownSize >= 0;
     if (knownSize >= 0) {
         announced = knownSize;
     } else {
@@ -52,6 +53,7 @@ bool FtpDownload::getFile(const QString &remoteName, const QString &localPath, q
         const qint64 count = match.captured(1).toLongLong(&isNumber);
         if (isNumber) {
             announced = count;
+            listingSizeOnly = false;
             data.setTotal(count);
         }
         // Opened only once the server agreed to send, so a refused download leaves an existing
@@ -65,6 +67,14 @@ bool FtpDownload::getFile(const QString &remoteName, const QString &localPath, q
     // some servers have already answered 226 for what they handed to the network.
     const qint64 arrived = data.channel() ? data.channel()->bytesTransferred() : 0;
     data.release();
+    // A listing's size may be rounded (ls -h "1.2M", VMS blocks) or older than the file: only the
+    // server's own count decides that a download came up short.
+    if (received && announced && arrived < *announced && listingSizeOnly) {
+        const std::optional<FtpReply> sizeReply = m_exchange.command(QStringLiteral("SIZE ") + remoteName);
+        if (!sizeReply)
+            return false;
+        announced = sizeFrom(*sizeReply);
+    }
     if (received && announced && arrived < *announced)
         return m_exchange.fail(FtpError::downloadShort(arrived, *announced));
     return received;

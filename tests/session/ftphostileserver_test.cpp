@@ -368,6 +368,39 @@ TEST_P(FtpDownloadSize, ADownloadShortOfTheAnnouncedSizeFails)
 
 INSTANTIATE_TEST_SUITE_P(Sizes, FtpDownloadSize, ::testing::ValuesIn(DownloadCases), labelOf<DownloadCase>);
 
+struct ListedSizeCase {
+    const char *label;
+    qint64 listedSize; // what the listing said
+    QByteArray sizeReply; // asked only when fewer bytes arrived than the listing said
+    bool completes;
+};
+
+const ListedSizeCase ListedSizeCases[] = {
+    { "listing_rounded_up", 4096, "213 12\r\n", true },
+    { "server_confirms_short", 4096, "213 4096\r\n", false },
+    { "listing_matches", 12, "550 not asked\r\n", true },
+};
+
+using FtpListedSize = FtpHostileTable<ListedSizeCase>;
+
+TEST_P(FtpListedSize, OnlyTheServersCountMakesADownloadShort)
+{
+    const ListedSizeCase &c = GetParam();
+    m_server.onCommand = [&](const QByteArray &verb, const QByteArray &) {
+        if (verb == "SIZE")
+            m_server.reply(c.sizeReply);
+        else if (verb == "RETR")
+            m_server.sendData("hello world\n");
+        return verb == "SIZE" || verb == "RETR";
+    };
+    ASSERT_TRUE(connectToServer()) << describe(m_connection.error()).toStdString();
+    EXPECT_EQ(m_connection.getFile(QStringLiteral("a.bin"), m_local.filePath(QStringLiteral("a.bin")), c.listedSize),
+        c.completes);
+    expectUsableOrGone();
+}
+
+INSTANTIATE_TEST_SUITE_P(Listed, FtpListedSize, ::testing::ValuesIn(ListedSizeCases), labelOf<ListedSizeCase>);
+
 struct EndlessCase {
     const char *label;
     QByteArray chunk; // sent again and again
