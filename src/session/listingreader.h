@@ -11,6 +11,9 @@
 #include <QDateTime>
 #include <QIODevice>
 #include <QList>
+#include <QString>
+
+class FtpNameCodec;
 
 class ListingReader : public QIODevice
 {
@@ -25,8 +28,10 @@ public:
 
     enum class Format { List, Mlsd };
 
-    // Opened for writing; now decides the year of LIST lines that give a time of day.
-    explicit ListingReader(Format format, const QDateTime &now = QDateTime::currentDateTimeUtc());
+    // Opened for writing; now decides the year of LIST lines that give a time of day. names, when
+    // given, reads the names of lines that are not UTF-8 and remembers their bytes.
+    explicit ListingReader(
+        Format format, FtpNameCodec *names = nullptr, const QDateTime &now = QDateTime::currentDateTimeUtc());
 
     // The data connection ended: a last line without its line end still counts.
     void finish();
@@ -48,9 +53,16 @@ private:
     void takeResults();
     void keep(ListingParser::LineResult result);
     void noteUnreadable(const QString &line);
+    // text as a name of the server: a part of a recent line read as Latin-1 is read again as a
+    // name (so it may turn out UTF-8 after all) and its bytes are remembered.
+    QString serverName(const QString &text) const;
     qint64 fail();
 
     Format m_format;
+    FtpNameCodec *m_names;
+    // The line before and the line just added, when they were read as Latin-1 (empty when not): an
+    // entry comes from the line just added or, when the parser held that back, from the one before.
+    QString m_latin1Lines[2];
     QByteArray m_partialLine; // received after the last line end
     bool m_skippingLine = false; // the line under way passed MaxLineLength
     QString m_longLineStart; // what the problems show of it
