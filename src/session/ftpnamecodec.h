@@ -9,8 +9,7 @@
 #include <QSet>
 #include <QString>
 
-class FtpNameCodec
-{
+class FtpNameCodec {
 public:
     // A line from the server: UTF-8 when it is valid UTF-8, otherwise Latin-1, one character per
     // byte, so that toLatin1() of the text gives the bytes back. isLatin1, when given, says which.

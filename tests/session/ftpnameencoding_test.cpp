@@ -60,8 +60,7 @@ TEST(FtpNameCodecTest, OnlyPathnameArgumentsTakeTheServersBytes)
     EXPECT_EQ(codec.encodeCommand(QStringLiteral("RETR ") + name), QByteArray("RETR caf\xc3\xa9"));
 }
 
-class FtpNameEncodingTest : public ::testing::Test
-{
+class FtpNameEncodingTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -74,8 +73,8 @@ protected:
         writeRaw(utf8File, "unicode");
         writeRaw(latin1Folder + '/' + latin1File, "inside");
         m_connection.setTimeouts({ testTimeoutMs, testTimeoutMs, testTimeoutMs });
-        ASSERT_TRUE(m_connection.connectToHost(
-            m_server.host(), m_server.port(), m_server.user(), m_server.password(), true))
+        ASSERT_TRUE(
+            m_connection.connectToHost(m_server.host(), m_server.port(), m_server.user(), m_server.password(), true))
             << describe(m_connection.error()).toStdString();
     }
 
