@@ -103,10 +103,10 @@ QSslConfiguration FtpControlChannel::sessionConfiguration() const
     return m_socket->sslConfiguration();
 }
 
-void FtpControlChannel::sendCommand(const QString &command)
+void FtpControlChannel::sendCommand(const QByteArray &command)
 {
-    // RFC 959, 4.1: commands end with Telnet's CR LF. Names go out as UTF-8 (RFC 2640).
-    m_socket->write(command.toUtf8() + "\r\n");
+    // RFC 959, 4.1: commands end with Telnet's CR LF.
+    m_socket->write(command + "\r\n");
     m_socket->flush();
 }
 
@@ -123,7 +123,7 @@ QHostAddress FtpControlChannel::peerAddress() const
 void FtpControlChannel::quit()
 {
     if (isConnected()) {
-        sendCommand(QStringLiteral("QUIT"));
+        sendCommand("QUIT");
         m_socket->disconnectFromHost();
     } else {
         m_socket->abort();

@@ -46,8 +46,8 @@ public:
     bool hasFailed() const { return m_failed; }
     FtpError error() const { return m_error; }
 
-    // Sends one command line; the text must not contain CR or LF.
-    void sendCommand(const QString &command);
+    // Sends one command line; it must not contain CR or LF.
+    void sendCommand(const QByteArray &command);
     bool hasReply() const { return m_reader.hasReply(); }
     std::optional<FtpReply> takeReply() { return m_reader.takeReply(); }
 

@@ -11,7 +11,7 @@ void FtpControlLink::transmit(const QString &command)
     // the answer to this command.
     while (m_channel.takeReply()) { }
     m_owedReplies = 1;
-    m_channel.sendCommand(command);
+    m_channel.sendCommand(m_names.encodeCommand(command));
     const bool isPassword = command.startsWith(QLatin1String("PASS "));
     m_announce(isPassword ? QStringLiteral("PASS ****") : command);
 }
@@ -22,7 +22,7 @@ void FtpControlLink::sendAbort()
         return;
     // Sent as a plain command: the Telnet IP and Synch that RFC 959 puts before it are urgent data
     // that today's servers neither need nor all handle.
-    m_channel.sendCommand(QStringLiteral("ABOR"));
+    m_channel.sendCommand("ABOR");
     m_announce(QStringLiteral("ABOR"));
     ++m_owedReplies;
     m_abortOut = true;

@@ -4,6 +4,7 @@
 // final reply (RFC 959, 4.2); ABOR adds its own.
 
 #include "session/ftpcontrolchannel.h"
+#include "session/ftpnamecodec.h"
 #include "session/ftpreply.h"
 
 #include <QString>
@@ -18,6 +19,8 @@ public:
 
     FtpControlChannel &channel() { return m_channel; }
     const FtpControlChannel &channel() const { return m_channel; }
+    // How this server's names become text and back; the commands go out through it.
+    FtpNameCodec &names() { return m_names; }
 
     // RFC 959, 5.4: the greeting is the reply to the connection itself.
     void expectGreeting() { m_owedReplies = 1; }
@@ -46,6 +49,7 @@ private:
     void forgetOwedReplies();
 
     FtpControlChannel m_channel;
+    FtpNameCodec m_names;
     std::function<void(const QString &)> m_announce;
     int m_owedReplies = 0; // final replies still owed: the command sent last's, and ABOR's
     bool m_abortOut = false;

@@ -78,10 +78,14 @@ std::optional<QString> directoryFrom(FtpExchange &exchange, const FtpReply &repl
         exchange.failWith(reply);
         return std::nullopt;
     }
-    std::optional<QString> path = quotedPath(reply.lines().constFirst());
-    if (!path)
+    const std::optional<QString> path = quotedPath(reply.lines().constFirst());
+    if (!path) {
         exchange.fail(FtpError::unexpectedReply(QStringLiteral("PWD"), reply));
-    return path;
+        return std::nullopt;
+    }
+    // Read again part by part: a folder with a Latin-1 name may sit in one with a UTF-8 name, and
+    // each must go back to the server as it came.
+    return exchange.names().decodeName(reply.isFirstLineLatin1() ? path->toLatin1() : path->toUtf8());
 }
 
 } // namespace FtpDirectoryCommands

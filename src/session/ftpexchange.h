@@ -35,6 +35,7 @@ public:
     FtpControlChannel &control() { return m_link.channel(); }
     const FtpControlChannel &control() const { return m_link.channel(); }
     FtpDataLink &data() { return m_data; }
+    FtpNameCodec &names() { return m_link.names(); }
     FtpCall &call() { return m_call; }
     const FtpCall &call() const { return m_call; }
 

@@ -23,7 +23,8 @@ std::optional<QList<RemoteEntry>> FtpListing::list(ListingProblems *problems)
     bool machineListing = m_machineListing == MachineListing::Offered;
     std::optional<ListingReader> reader;
     const auto receiveListing = [&](std::optional<FtpReply> *refusal) {
-        reader.emplace(machineListing ? ListingReader::Format::Mlsd : ListingReader::Format::List);
+        reader.emplace(
+            machineListing ? ListingReader::Format::Mlsd : ListingReader::Format::List, &m_exchange.names());
         if (!m_dataConnection.open())
             return false;
         // Parsed as it arrives, even before the server's 150: only the entries are kept.

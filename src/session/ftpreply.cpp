@@ -1,8 +1,9 @@
 #include "session/ftpreply.h"
 
-FtpReply::FtpReply(int code, QStringList lines)
+FtpReply::FtpReply(int code, QStringList lines, bool firstLineIsLatin1)
     : m_code(code)
     , m_lines(std::move(lines))
+    , m_firstLineIsLatin1(firstLineIsLatin1)
 {
 }
 

@@ -18,7 +18,7 @@ public:
     };
 
     FtpReply() = default;
-    FtpReply(int code, QStringList lines);
+    FtpReply(int code, QStringList lines, bool firstLineIsLatin1 = false);
 
     int code() const { return m_code; }
     ReplyClass replyClass() const;
@@ -34,8 +34,11 @@ public:
     QString text() const { return m_lines.join(QLatin1Char('\n')); }
     // The text after the code of the first line ("No such file" of "550 No such file").
     QString message() const;
+    // The first line was not UTF-8 and was read as Latin-1: its toLatin1() is the server's bytes.
+    bool isFirstLineLatin1() const { return m_firstLineIsLatin1; }
 
 private:
     int m_code = 0;
     QStringList m_lines;
+    bool m_firstLineIsLatin1 = false;
 };

@@ -1,5 +1,7 @@
 #include "session/ftpreplyreader.h"
 
+#include "session/ftpnamecodec.h"
+
 namespace {
 
 // The code of a line that begins with three digits, the first of them 1 to 5 (RFC 959, 4.2.1),
@@ -59,7 +61,9 @@ void FtpReplyReader::addLine(const QByteArray &bytes)
         fail(Error::LineTooLong);
         return;
     }
-    const QString line = QString::fromUtf8(bytes);
+    // Replies name paths (PWD, MKD), in whatever bytes the server keeps them.
+    bool isLatin1 = false;
+    const QString line = FtpNameCodec::decodeLine(bytes, &isLatin1);
     QChar separator;
     const int code = leadingCode(line, &separator);
     if (m_multiLineCode != 0) {
@@ -70,7 +74,7 @@ void FtpReplyReader::addLine(const QByteArray &bytes)
         }
         m_lines.append(line);
         if (code == m_multiLineCode && separator == QLatin1Char(' ')) {
-            m_replies.emplace_back(code, m_lines);
+            m_replies.emplace_back(code, m_lines, m_firstLineIsLatin1);
             m_lines.clear();
             m_multiLineCode = 0;
         }
@@ -82,9 +86,10 @@ void FtpReplyReader::addLine(const QByteArray &bytes)
         m_multiLineCode = code;
         m_replyLength = bytes.size() + 2;
         m_lines = { line };
+        m_firstLineIsLatin1 = isLatin1;
         return;
     }
-    m_replies.emplace_back(code, QStringList { line });
+    m_replies.emplace_back(code, QStringList { line }, isLatin1);
 }
 
 std::optional<FtpReply> FtpReplyReader::takeReply()

@@ -39,6 +39,7 @@ private:
     QByteArray m_pending; // bytes of an unfinished line
     int m_multiLineCode = 0; // code of the open "xyz-" reply, 0 when none is open
     QStringList m_lines;
+    bool m_firstLineIsLatin1 = false; // of the open multi-line reply
     qsizetype m_replyLength = 0; // bytes of the lines of the open multi-line reply
     Error m_error = Error::None;
     std::deque<FtpReply> m_replies;

@@ -1,10 +1,12 @@
 #include "session/listingreader.h"
 
 #include "core/backgroundwork.h"
+#include "session/ftpnamecodec.h"
 #include "session/listingparser.h"
 
-ListingReader::ListingReader(Format format, const QDateTime &now)
+ListingReader::ListingReader(Format format, FtpNameCodec *names, const QDateTime &now)
     : m_format(format)
+    , m_names(names)
     , m_listParser(now)
 {
     open(QIODevice::WriteOnly);
@@ -96,7 +98,9 @@ void ListingReader::finish()
 
 void ListingReader::parseLine(QByteArrayView bytes)
 {
-    const QString line = QString::fromUtf8(bytes);
+    bool isLatin1 = false;
+    const QString line = FtpNameCodec::decodeLine(bytes, &isLatin1);
+    m_latin1Lines[0] = std::exchange(m_latin1Lines[1], isLatin1 ? line : QString());
     if (m_format == Format::Mlsd) {
         keep(ListingParser::readMlsdLine(line));
         return;
@@ -117,6 +121,8 @@ void ListingReader::keep(ListingParser::LineResult result)
     using Kind = ListingParser::LineResult::Kind;
     switch (result.kind) {
     case Kind::Entry:
+        result.entry.name = serverName(result.entry.name);
+        result.entry.linkTarget = serverName(result.entry.linkTarget);
         m_entries.append(std::move(result.entry));
         break;
     case Kind::Skipped:
@@ -128,6 +134,17 @@ void ListingReader::keep(ListingParser::LineResult result)
         noteUnreadable(result.text);
         break;
     }
+}
+
+QString ListingReader::serverName(const QString &text) const
+{
+    if (!m_names || (m_latin1Lines[0].isEmpty() && m_latin1Lines[1].isEmpty()) || text.isEmpty())
+        return text;
+    for (const QString &line : m_latin1Lines) {
+        if (line.contains(text))
+            return m_names->decodeName(text.toLatin1());
+    }
+    return text;
 }
 
 void ListingReader::noteUnreadable(const QString &line)

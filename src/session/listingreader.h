@@ -16,6 +16,9 @@
 #include <QMutex>
 
 #include <atomic>
+#include <QString>
+
+class FtpNameCodec;
 
 class ListingReader : public QIODevice
 {
@@ -30,8 +33,10 @@ public:
 
     enum class Format { List, Mlsd };
 
-    // Opened for writing; now decides the year of LIST lines that give a time of day.
-    explicit ListingReader(Format format, const QDateTime &now = QDateTime::currentDateTimeUtc());
+    // Opened for writing; now decides the year of LIST lines that give a time of day. names, when
+    // given, reads the names of lines that are not UTF-8 and remembers their bytes.
+    explicit ListingReader(
+        Format format, FtpNameCodec *names = nullptr, const QDateTime &now = QDateTime::currentDateTimeUtc());
 
     // Waits, letting the window's events run, for the lines under way to be parsed.
     ~ListingReader() override;
@@ -60,20 +65,28 @@ private:
     void takeResults();
     void keep(ListingParser::LineResult result);
     void noteUnreadable(const QString &line);
+    // text as a name of the server: a part of a recent line read as Latin-1 is read again as a
+    // name (so it may turn out UTF-8 after all) and its bytes are remembered.
+    QString serverName(const QString &text) const;
     qint64 fail();
 
     Format m_format;
+    qint64 m_received = 0;
+    std::atomic<bool> m_overflowed = false;
+    std::atomic<bool> m_stopped = false; // nothing more is parsed: overflowed or given up
     QMutex m_queueLock;
     QByteArray m_queue; // received, not yet parsed; guarded by m_queueLock
     bool m_draining = false; // a pool task parses the queue; guarded by m_queueLock
     QFuture<void> m_drainTask;
     // Everything below belongs to the pool task while it runs and to the caller after finish().
+    // The codec too: the connection is busy with the listing, so no command reads it meanwhile.
+    FtpNameCodec *m_names;
+    // The line before and the line just added, when they were read as Latin-1 (empty when not): an
+    // entry comes from the line just added or, when the parser held that back, from the one before.
+    QString m_latin1Lines[2];
     QByteArray m_partialLine; // received after the last line end
     bool m_skippingLine = false; // the line under way passed MaxLineLength
     QString m_longLineStart; // what the problems show of it
-    qint64 m_received = 0;
-    std::atomic<bool> m_overflowed = false;
-    std::atomic<bool> m_stopped = false; // nothing more is parsed: overflowed or given up
     ListingParser::ListParser m_listParser;
     QList<RemoteEntry> m_entries;
     ListingProblems m_problems;

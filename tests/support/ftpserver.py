@@ -96,6 +96,10 @@ def main():
 
     # The settings below go on a subclass, not on pyftpdlib's own handler class.
     class Handler(TLS_FTPHandler if args.cert else FTPHandler):
+        # Names that are not UTF-8 travel as the bytes the file system holds, both ways, as
+        # vsftpd and proftpd pass them (pyftpdlib would replace them with "?" or U+FFFD).
+        unicode_errors = "surrogateescape"
+
         def handle(self):
             # Implicit FTPS: the greeting already travels inside TLS.
             if args.tls_implicit:
@@ -109,6 +113,9 @@ def main():
                 resumed = openssl.SSL_session_reused(self.socket._ssl)
                 with open(args.tls_handshakes, "a") as log:
                     log.write("resumed\n" if resumed else "full\n")
+        def push(self, data):
+            # Replies name paths too (PWD, MKD); FTPHandler.push encodes them strictly.
+            super(FTPHandler, self).push(data.encode("utf8", self.unicode_errors))
 
     if args.cert:
         Handler.certfile = args.cert

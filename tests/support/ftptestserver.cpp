@@ -417,6 +417,14 @@ bool FtpTestServer::makeLink(const QString &path, const QString &target)
     return ::symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()) == 0;
 }
 
+std::optional<std::filesystem::path> FtpTestServer::fileSystemPath(const QByteArray &path) const
+{
+    if (!canMakeLinks())
+        return std::nullopt;
+    return std::filesystem::path(QFile::encodeName(isExternal() ? m_externalRoot : rootPath()).toStdString())
+        / path.toStdString();
+}
+
 bool FtpTestServer::exists(const QString &path) const
 {
     if (!isExternal())

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <filesystem>
 #include <memory>
 #include <optional>
 
@@ -91,6 +92,10 @@ public:
     // folder; false otherwise (FTP cannot make links).
     bool makeLink(const QString &path, const QString &target);
     bool canMakeLinks() const { return !isExternal() || !m_externalRoot.isEmpty(); }
+    // Where a path relative to the root (raw bytes: a Latin-1 "caf\xe9.txt" as an old server
+    // keeps it) lies in this machine's file system, for names no QString path can spell; nullopt
+    // where the root cannot be reached (see canMakeLinks()).
+    std::optional<std::filesystem::path> fileSystemPath(const QByteArray &path) const;
 
     QString rootPath() const; // local root folder; empty for an external server
     // Kills the server the fixture started and empties an external one's root. Tests of a server
