@@ -95,7 +95,8 @@ bool FtpConnection::Private::connectToHost(
     const QString &host, quint16 port, const QString &user, const QString &password, bool passive)
 {
     quit();
-    m_exchange.names().forget();
+    FtpServerMemory *memory = m_login.serverMemory();
+    m_exchange.names().useKnownParts(memory ? memory->latin1NameParts(host, port) : nullptr);
     m_dataConnection.reset(passive);
     const bool loggedIn = m_login.connectToHost(host, port, user, password);
     // RFC 3659 announces MLSD as the MLST feature.

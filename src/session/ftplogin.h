@@ -30,6 +30,7 @@ public:
     // What earlier logins of the run learnt: a login resumes the server's TLS session and takes
     // its extensions from there, and leaves what it learnt there in turn.
     void setServerMemory(std::shared_ptr<FtpServerMemory> memory) { m_memory = std::move(memory); }
+    FtpServerMemory *serverMemory() const { return m_memory.get(); }
 
     // Leaves the connection Ready, or dropped with the reason in error().
     bool connectToHost(const QString &host, quint16 port, const QString &user, const QString &password);

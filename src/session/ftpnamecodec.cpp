@@ -43,7 +43,7 @@ QString FtpNameCodec::decodeName(QByteArrayView bytes)
         bool isLatin1 = false;
         const QString text = decodeLine(part, &isLatin1);
         if (isLatin1)
-            m_latin1Parts.insert(text);
+            m_latin1Parts->insert(text);
         name += text;
         if (slash < 0)
             return name;
@@ -54,7 +54,7 @@ QString FtpNameCodec::decodeName(QByteArrayView bytes)
 
 QByteArray FtpNameCodec::encodeName(const QString &name) const
 {
-    if (m_latin1Parts.isEmpty())
+    if (m_latin1Parts->isEmpty())
         return name.toUtf8();
     QByteArray bytes;
     const QList<QStringView> parts = QStringView(name).split(u'/');
@@ -63,7 +63,7 @@ QByteArray FtpNameCodec::encodeName(const QString &name) const
             bytes += '/';
         // Only parts with a character past ASCII are remembered, and each of them is below 256.
         const QStringView part = parts.at(i);
-        bytes += m_latin1Parts.contains(part.toString()) ? part.toLatin1() : part.toUtf8();
+        bytes += m_latin1Parts->contains(part.toString()) ? part.toLatin1() : part.toUtf8();
     }
     return bytes;
 }

@@ -9,6 +9,8 @@
 #include <QSet>
 #include <QString>
 
+#include <memory>
+
 class FtpNameCodec {
 public:
     // A line from the server: UTF-8 when it is valid UTF-8, otherwise Latin-1, one character per
@@ -24,9 +26,14 @@ public:
     // encoded as encodeName() does, every other command as UTF-8.
     QByteArray encodeCommand(const QString &command) const;
 
-    // Another server: what was learned of the last one means nothing there.
-    void forget() { m_latin1Parts.clear(); }
+    // A new connection: the parts learnt of its server earlier in the run (shared with the run's
+    // memory of that server, so a reconnect sends them back as they came), or none.
+    void useKnownParts(std::shared_ptr<QSet<QString>> parts)
+    {
+        m_latin1Parts = parts ? std::move(parts) : std::make_shared<QSet<QString>>();
+    }
 
 private:
-    QSet<QString> m_latin1Parts; // decoded parts whose server bytes are Latin-1
+    // Decoded parts whose server bytes are Latin-1.
+    std::shared_ptr<QSet<QString>> m_latin1Parts = std::make_shared<QSet<QString>>();
 };

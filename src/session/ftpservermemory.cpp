@@ -40,3 +40,11 @@ void FtpServerMemory::setFeatures(const QString &host, quint16 port, const QStri
 {
     m_features.insert(userKey(host, port, user), features);
 }
+
+std::shared_ptr<QSet<QString>> FtpServerMemory::latin1NameParts(const QString &host, quint16 port)
+{
+    std::shared_ptr<QSet<QString>> &parts = m_latin1NameParts[serverKey(host, port)];
+    if (!parts)
+        parts = std::make_shared<QSet<QString>>();
+    return parts;
+}

@@ -3,6 +3,7 @@
 #include "session/ftpconnection.h"
 #include "session/ftperrortext.h"
 #include "session/ftpnamecodec.h"
+#include "session/ftpservermemory.h"
 #include "support/ftptestserver.h"
 
 #include <QTemporaryDir>
@@ -166,6 +167,21 @@ TEST_F(FtpNameEncodingTest, Latin1FolderIsEnteredShownAndWorkedIn)
     ASSERT_TRUE(m_connection.closeFile()) << describe(m_connection.error()).toStdString();
     EXPECT_EQ(readRaw(latin1Folder + '/' + latin1File), "replaced");
     EXPECT_EQ(listedNames(), QStringList({ shownFile }));
+}
+
+TEST_F(FtpNameEncodingTest, ANewConnectionToTheServerSendsNamesLearntBefore)
+{
+    // The way a reconnect goes: a new connection that returns to the folder without listing.
+    const auto memory = std::make_shared<FtpServerMemory>();
+    m_connection.setServerMemory(memory);
+    ASSERT_TRUE(
+        m_connection.connectToHost(m_server.host(), m_server.port(), m_server.user(), m_server.password(), true));
+    listedNames();
+    FtpConnection again;
+    again.setTimeouts({ testTimeoutMs, testTimeoutMs, testTimeoutMs });
+    again.setServerMemory(memory);
+    ASSERT_TRUE(again.connectToHost(m_server.host(), m_server.port(), m_server.user(), m_server.password(), true));
+    EXPECT_TRUE(again.setCurrentDirectory(u'/' + shownFolder)) << describe(again.error()).toStdString();
 }
 
 } // namespace
