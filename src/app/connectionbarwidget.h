@@ -25,6 +25,7 @@ public:
     QString user() const override;
     QString password() const override;
     bool isPassiveChecked() const override;
+    void setFieldText(Field field, const QString &text) override;
     void setFieldEnabled(Field field, bool enabled) override;
     void focusField(Field field) override;
     void setEncrypted(bool encrypted) override;

@@ -17,6 +17,7 @@ public:
     virtual QString password() const = 0;
     virtual bool isPassiveChecked() const = 0;
 
+    virtual void setFieldText(Field field, const QString &text) = 0;
     virtual void setFieldEnabled(Field field, bool enabled) = 0;
     virtual void focusField(Field field) = 0;
     // Shows whether the current connection is encrypted.

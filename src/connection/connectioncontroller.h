@@ -5,6 +5,7 @@
 #include <QString>
 
 class ConnectionBar;
+struct FtpLink;
 class QTimer;
 struct AppServices;
 
@@ -18,6 +19,10 @@ public:
     void connectCommand();
     // Enter in the password field.
     void QuickConnect();
+    // Fills the connection bar from a link and connects as the connect command does; a link that
+    // names a user without a password asks for it first. False when the question was cancelled
+    // or the connect failed (the user has been told).
+    bool connectToLink(const FtpLink &link);
     // A connection as good as a fresh one from the connection bar's fields, in "/": the live
     // connection is kept when it answers, is idle and was made from the fields as they stand;
     // otherwise a new login replaces it. False when that failed (the user has been told) or the
