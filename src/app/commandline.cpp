@@ -20,7 +20,9 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     if (!parser.parse(arguments)) {
         line.action = Action::Fail;
         line.output = parser.errorText();
-    } else if (parser.isSet(help)) {
+    } else if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
+        // Qt's own list of its window-system options is private to the parser; the program's
+        // options are what --help-all users look for as well.
         line.action = Action::ShowHelp;
         line.output = parser.helpText();
     } else if (parser.isSet(version)) {

@@ -25,6 +25,7 @@ const Case cases[] = {
     { { QStringLiteral("http://host/") }, Action::Start, "", "http://host/" },
     { { QStringLiteral("--help") }, Action::ShowHelp, "ftp://, ftpes:// or ftps://", "" },
     { { QStringLiteral("-h") }, Action::ShowHelp, "--version", "" },
+    { { QStringLiteral("--help-all") }, Action::ShowHelp, "[link]", "" },
     { { QStringLiteral("--version") }, Action::ShowVersion, "Ferrolink " FERROLINK_VERSION "\n", "" },
     { { QStringLiteral("-v"), QStringLiteral("ftp://host/") }, Action::ShowVersion, FERROLINK_VERSION, "" },
     { { QStringLiteral("--bogus") }, Action::Fail, "Ferrolink: ", "" },
