@@ -68,14 +68,27 @@ protected:
     std::unique_ptr<MainWindow> m_window;
 };
 
-TEST_F(LinkStartTest, AFileLinkShowsItsFolderWithTheFileSelected)
+// A file's folder is shown with the file selected; a link does not say which it names.
+TEST_F(LinkStartTest, ShowsTheFolderOrTheFilesFolderWithTheFileSelected)
 {
-    m_window->openLink(link(QStringLiteral("/pub/a b.txt")));
-
-    ASSERT_TRUE(m_window->session().isConnected());
+    const struct {
+        const char *path, *folder, *selected;
+        bool notFound;
+    } cases[] = {
+        { "/pub/a b.txt", "/pub", "a b.txt", false },
+        { "/pub/docs/", "/pub/docs", "", false },
+        { "/pub/docs", "/pub/docs", "", false },
+        { "/pub/gone.txt", "/pub", "", true },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.path);
+        m_window->openLink(link(QString::fromUtf8(c.path)));
+        ASSERT_TRUE(m_window->session().isConnected());
+        EXPECT_EQ(shownFolder(), QString::fromUtf8(c.folder));
+        EXPECT_EQ(selectedName(), QString::fromUtf8(c.selected));
+        EXPECT_EQ(log().contains(text("LINK_NOTFOUND") + u' ' + QString::fromUtf8(c.path)), c.notFound);
+    }
     EXPECT_TRUE(m_prompts.asked().isEmpty());
-    EXPECT_EQ(shownFolder(), QStringLiteral("/pub"));
-    EXPECT_EQ(selectedName(), QStringLiteral("a b.txt"));
     EXPECT_EQ(field("txtUserID"), m_server.user());
     EXPECT_EQ(field("txtPort"), QString::number(m_server.port()));
     // The address field has the form the user could have typed: scheme and host alone.
@@ -83,46 +96,19 @@ TEST_F(LinkStartTest, AFileLinkShowsItsFolderWithTheFileSelected)
     EXPECT_FALSE(log().contains(m_server.password())) << log().toStdString();
 }
 
-TEST_F(LinkStartTest, AFolderLinkShowsTheFolder)
-{
-    for (const QString &path : { QStringLiteral("/pub/docs/"), QStringLiteral("/pub/docs") }) {
-        m_window->openLink(link(path));
-        EXPECT_EQ(shownFolder(), QStringLiteral("/pub/docs")) << qPrintable(path);
-        EXPECT_EQ(selectedName(), QString()) << qPrintable(path);
-    }
-}
-
 TEST_F(LinkStartTest, AMissingPasswordIsAskedForWithoutEcho)
-{
-    m_prompts.answerInput(m_server.password());
-    m_window->openLink(link(QStringLiteral("/pub/"), false));
-
-    ASSERT_EQ(m_prompts.asked().size(), 1);
-    EXPECT_EQ(m_prompts.asked().constFirst().kind, Kind::Password);
-    EXPECT_TRUE(m_prompts.asked().constFirst().text.contains(m_server.user()));
-    EXPECT_TRUE(m_window->session().isConnected());
-    EXPECT_EQ(shownFolder(), QStringLiteral("/pub"));
-    EXPECT_FALSE(log().contains(m_server.password())) << log().toStdString();
-}
-
-TEST_F(LinkStartTest, ACancelledPasswordQuestionConnectsNothing)
 {
     m_prompts.answerInput(std::nullopt);
     m_window->openLink(link(QStringLiteral("/pub/"), false));
-
-    EXPECT_EQ(m_prompts.asked().size(), 1);
     EXPECT_FALSE(m_window->session().isConnected());
-    EXPECT_EQ(field("txtUserID"), m_server.user());
-    EXPECT_EQ(field("txtPassword"), QString());
-}
 
-TEST_F(LinkStartTest, ALinkToAMissingFileSaysSoInRed)
-{
-    m_window->openLink(link(QStringLiteral("/pub/gone.txt")));
-
+    m_prompts.answerInput(m_server.password());
+    m_window->openLink(link(QStringLiteral("/pub/"), false));
+    ASSERT_EQ(m_prompts.asked().size(), 2);
+    EXPECT_EQ(m_prompts.asked().constLast().kind, Kind::Password);
+    EXPECT_TRUE(m_prompts.asked().constLast().text.contains(m_server.user()));
     EXPECT_EQ(shownFolder(), QStringLiteral("/pub"));
-    EXPECT_EQ(selectedName(), QString());
-    EXPECT_TRUE(log().contains(text("LINK_NOTFOUND") + QStringLiteral(" /pub/gone.txt"))) << log().toStdString();
+    EXPECT_FALSE(log().contains(m_server.password())) << log().toStdString();
 }
 
 TEST_F(LinkStartTest, ABadLinkIsExplainedAndConnectsNothing)
