@@ -50,6 +50,7 @@ public:
     {
         return std::nullopt;
     }
+    std::optional<QString> inputPassword(const QString &) override { return std::nullopt; }
     bool askTrustCertificate(const QString &) override { return false; }
 };
 

@@ -6,9 +6,15 @@
 #include <QApplication>
 #include <QIcon>
 
-void setUpApplication(QApplication &app)
+void nameApplication(QCoreApplication &app)
 {
     app.setApplicationName(QString::fromLatin1(ProductInfo::Name));
+    app.setApplicationVersion(QStringLiteral(FERROLINK_VERSION));
+}
+
+void setUpApplication(QApplication &app)
+{
+    nameApplication(app);
     app.setDesktopFileName(QStringLiteral("ferrolink"));
     app.setWindowIcon(applicationIcon());
     // Desktops outside GNOME and KDE often report no theme (or bare hicolor), which leaves the

@@ -285,6 +285,11 @@ QLineEdit *ConnectionBarWidget::field(Field which) const
     return m_port;
 }
 
+void ConnectionBarWidget::setFieldText(Field which, const QString &text)
+{
+    field(which)->setText(text);
+}
+
 void ConnectionBarWidget::setFieldEnabled(Field which, bool enabled)
 {
     field(which)->setEnabled(enabled);

@@ -30,6 +30,7 @@ public:
     QString password() const override;
     bool isPassiveChecked() const override;
     bool isPasswordRemembered() const override;
+    void setFieldText(Field field, const QString &text) override;
     void setFieldEnabled(Field field, bool enabled) override;
     void focusField(Field field) override;
     void setEncrypted(bool encrypted) override;

@@ -5,6 +5,7 @@
 #include "app/mainmenu.h"
 #include "app/transfermodecontroller.h"
 #include "connection/connectioncontroller.h"
+#include "connection/ftplink.h"
 #include "connection/passwordkeyring.h"
 #include "core/productinfo.h"
 #include "core/textcatalogue.h"
@@ -310,6 +311,20 @@ void MainWindow::setBusy(bool busy)
         // Close from the event loop, once the finished run has left every handler.
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
     }
+}
+
+void MainWindow::openLink(const QString &link)
+{
+    FtpLink::Problem problem {};
+    const std::optional<FtpLink> parsed = FtpLink::parse(link, &problem);
+    if (!parsed) {
+        // The link itself stays out of the message: it may carry a password.
+        m_prompts.message(
+            text("LINK_NOTOPENED") + QStringLiteral("\r\n") + FtpLink::describe(problem), Prompts::Icon::Critical);
+        return;
+    }
+    if (m_controller->connectToLink(*parsed))
+        m_server->showServerPath(parsed->path);
 }
 
 void MainWindow::stopRun()

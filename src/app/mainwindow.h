@@ -49,6 +49,10 @@ public:
     // measured from the real heights.
     int frameReserveTwips() const;
 
+    // Connects to an ftp://, ftpes:// or ftps:// link and shows its folder, or its file's folder
+    // with the file selected; a link that cannot be opened is explained in a message.
+    void openLink(const QString &link);
+
 public slots:
     // Cancels the command or transfer under way.
     void stopRun();

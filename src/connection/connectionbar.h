@@ -19,6 +19,7 @@ public:
     // The user wants the password kept in the desktop's secret service.
     virtual bool isPasswordRemembered() const = 0;
 
+    virtual void setFieldText(Field field, const QString &text) = 0;
     virtual void setFieldEnabled(Field field, bool enabled) = 0;
     virtual void focusField(Field field) = 0;
     // Shows whether the current connection is encrypted.

@@ -1,6 +1,7 @@
 #include "connection/connectioncontroller.h"
 
 #include "connection/connectionbar.h"
+#include "connection/ftplink.h"
 #include "connection/passwordkeyring.h"
 #include "core/appservices.h"
 #include "core/eventpump.h"
@@ -157,6 +158,27 @@ void ConnectionController::QuickConnect()
             withFailureReason(text("NO_CONNECTION") + LineEnd + text("CHECK_PROVIDER")), Prompts::Icon::Exclamation);
     }
     setFieldsEnabled(true, false);
+}
+
+bool ConnectionController::connectToLink(const FtpLink &link)
+{
+    if (!mayStart())
+        return false;
+    m_bar.setFieldText(ConnectionBar::Field::Address, link.address);
+    m_bar.setFieldText(ConnectionBar::Field::Port, link.port);
+    m_bar.setFieldText(ConnectionBar::Field::User, link.user);
+    m_bar.setFieldText(ConnectionBar::Field::Password, link.password.value_or(QString()));
+    if (!link.password) {
+        const std::optional<QString> password
+            = m_services.prompts.inputPassword(text("LINK_PASSWORD").arg(link.user, link.address));
+        if (!password) {
+            m_bar.focusField(ConnectionBar::Field::Password);
+            return false;
+        }
+        m_bar.setFieldText(ConnectionBar::Field::Password, *password);
+    }
+    connectCommand();
+    return m_services.session.isConnected();
 }
 
 void ConnectionController::Initialize_Internet()

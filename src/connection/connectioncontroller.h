@@ -8,6 +8,7 @@
 
 class ConnectionBar;
 class PasswordKeyring;
+struct FtpLink;
 class QTimer;
 struct AppServices;
 
@@ -21,6 +22,10 @@ public:
     void connectCommand();
     // Enter in the password field.
     void QuickConnect();
+    // Fills the connection bar from a link and connects as the connect command does; a link that
+    // names a user without a password asks for it first. False when the question was cancelled
+    // or the connect failed (the user has been told).
+    bool connectToLink(const FtpLink &link);
     // A connection as good as a fresh one from the connection bar's fields: the live connection
     // is kept, in the folder it is in, when it answers, is idle and was made from the fields as
     // they stand; otherwise a new login replaces it, in "/". False when that failed (the user

@@ -22,6 +22,8 @@ public:
     // An input box; nullopt when cancelled. position is in twips from the screen's top left.
     virtual std::optional<QString> input(const QString &prompt, const QString &defaultText = {},
                                          std::optional<QPoint> position = std::nullopt) = 0;
+    // An input box whose text is not shown, for a password; nullopt when cancelled.
+    virtual std::optional<QString> inputPassword(const QString &prompt) = 0;
     // A server's certificate the system does not trust; true when the user trusts it for this run.
     virtual bool askTrustCertificate(const QString &description) = 0;
 };

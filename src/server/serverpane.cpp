@@ -19,9 +19,11 @@
 #include "widgets/panemeasures.h"
 #include "widgets/toolbaricons.h"
 
+#include <QAbstractItemView>
 #include <QActionGroup>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QItemSelectionModel>
 #include <QMenu>
 #include <QToolBar>
 
@@ -239,6 +241,34 @@ void ServerPane::returnToShownFolder()
         RelistServerFolder();
     else
         listServerFolder(PathBoxStep::Take);
+}
+
+void ServerPane::showServerPath(const QString &path)
+{
+    if (!isConnected() || m_services.session.isBusy())
+        return;
+    Session::Run run(m_services.session);
+    // A link does not say whether it names a folder or a file: only the server knows, and it
+    // refuses to enter a file. A refused folder then fails once more, with its red line.
+    QString fileName;
+    if (!SetServerDirectory(m_services.session.connection(), path)) {
+        const qsizetype slash = path.lastIndexOf(u'/');
+        fileName = path.mid(slash + 1);
+        enterServerFolder(path.left(slash + 1));
+    }
+    listServerFolder(PathBoxStep::Take);
+    if (fileName.isEmpty())
+        return;
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        if (m_model->rowName(row) == fileName) {
+            const QModelIndex index = m_model->index(row, 0);
+            m_list->selectionModel()->setCurrentIndex(
+                index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            m_list->currentItemView()->scrollTo(index);
+            return;
+        }
+    }
+    m_services.history.appendLine(text("LINK_NOTFOUND") + u' ' + path + QStringLiteral("\r\n"), HistoryLog::Colour::Red);
 }
 
 void ServerPane::RelistServerFolder()

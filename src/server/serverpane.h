@@ -54,6 +54,10 @@ public slots:
     // command holds the session, it waits until that command has ended.
     void returnToShownFolder();
 
+    // Shows a server path a link named: a folder is entered and listed; anything else is taken
+    // for a file, whose folder is listed with that file selected.
+    void showServerPath(const QString &path);
+
     // The commands of the "Mein Server" menu: each says so when there is no connection.
     void downloadAs();
     void openSelection();

@@ -4,6 +4,7 @@
 #include "core/textcatalogue.h"
 
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -60,6 +61,17 @@ std::optional<QString> WidgetPrompts::input(
         // Positions are given in twips; 15 twips make one pixel.
         dialog.move(position->x() / 15, position->y() / 15);
     }
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.textValue();
+}
+
+std::optional<QString> WidgetPrompts::inputPassword(const QString &prompt)
+{
+    QInputDialog dialog(m_parent);
+    dialog.setWindowTitle(titleOr({}));
+    dialog.setLabelText(prompt);
+    dialog.setTextEchoMode(QLineEdit::Password);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.textValue();

@@ -15,6 +15,7 @@ public:
     bool askYesNo(const QString &text) override;
     std::optional<QString> input(
         const QString &prompt, const QString &defaultText = {}, std::optional<QPoint> position = std::nullopt) override;
+    std::optional<QString> inputPassword(const QString &prompt) override;
     bool askTrustCertificate(const QString &description) override;
 
 private:

@@ -78,6 +78,7 @@ TEST_F(InstallTest, LaysOutProgramDataIconAndDesktopFile)
         "lib/ferrolink/Dateien/la.rtf",
         "share/icons/hicolor/scalable/apps/ferrolink.svg",
         "share/applications/ferrolink.desktop",
+        "share/metainfo/org.example.ferrolink.metainfo.xml",
     };
     for (const char *file : files)
         EXPECT_TRUE(QFileInfo(installed(QLatin1String(file))).isFile()) << file;
@@ -100,6 +101,48 @@ TEST_F(InstallTest, DesktopFilePassesValidation)
     // The validator prints hints and errors alike; a clean file gives no output at all.
     EXPECT_EQ(process.exitCode(), 0);
     EXPECT_TRUE(process.readAll().trimmed().isEmpty());
+}
+
+// What the package's trigger runs: the desktop's handler cache then names the program for links.
+TEST_F(InstallTest, DesktopFileHandlesFtpLinks)
+{
+    const QString folder = installed(QStringLiteral("share/applications"));
+    ASSERT_EQ(QProcess::execute(QStringLiteral("update-desktop-database"), { folder }), 0);
+    QFile cache(folder + QStringLiteral("/mimeinfo.cache"));
+    ASSERT_TRUE(cache.open(QIODevice::ReadOnly));
+    const QString handlers = QString::fromUtf8(cache.readAll());
+    for (const char *scheme : { "ftp", "ftps", "ftpes" })
+        EXPECT_TRUE(handlers.contains(QStringLiteral("x-scheme-handler/%1=ferrolink.desktop;").arg(QLatin1String(scheme))))
+            << scheme << " in " << handlers.toStdString();
+}
+
+TEST_F(InstallTest, MetainfoPassesValidation)
+{
+    const QString validator = QStandardPaths::findExecutable(QStringLiteral("appstreamcli"));
+    ASSERT_FALSE(validator.isEmpty()) << "appstreamcli is missing: run scripts/install-deps";
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(validator,
+        { QStringLiteral("validate"), QStringLiteral("--no-net"),
+            installed(QStringLiteral("share/metainfo/org.example.ferrolink.metainfo.xml")) });
+    ASSERT_TRUE(process.waitForFinished(60000));
+    // Warnings fail the validation as well.
+    EXPECT_EQ(process.exitCode(), 0) << process.readAll().toStdString();
+}
+
+// A terminal without a display gets the version all the same.
+TEST_F(InstallTest, VersionOptionPrintsTheVersionWithoutADisplay)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" })
+        environment.remove(QLatin1String(name));
+    process.setProcessEnvironment(environment);
+    process.start(installed(QStringLiteral("bin/ferrolink")), { QStringLiteral("--version") });
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 0);
+    EXPECT_EQ(QString::fromUtf8(process.readAllStandardOutput()), QStringLiteral("Ferrolink " FERROLINK_VERSION "\n"));
 }
 
 TEST_F(InstallTest, InstalledProgramFindsItsCatalogueBesideTheRealExecutable)
@@ -142,6 +185,11 @@ TEST_F(InstallTest, DebianPackageNamesWhatTheProgramNeeds)
     const QString files = QString::fromUtf8(contents.readAllStandardOutput());
     EXPECT_TRUE(files.contains(QStringLiteral("./usr/bin/ferrolink -> ../lib/ferrolink/ferrolink")));
     EXPECT_TRUE(files.contains(QStringLiteral("./usr/lib/ferrolink/lang.db")));
+
+    QProcess triggers;
+    triggers.start(QStringLiteral("dpkg-deb"), { QStringLiteral("--info"), output.filePath(packages.first()), QStringLiteral("triggers") });
+    ASSERT_TRUE(triggers.waitForFinished(60000));
+    EXPECT_TRUE(triggers.readAllStandardOutput().contains("activate-noawait /usr/share/applications"));
 }
 
 TEST_F(InstallTest, ProgramWithoutItsFilesShowsThePlaceholder)

@@ -32,6 +32,12 @@ std::optional<QString> ScriptedPrompts::input(const QString &prompt, const QStri
     return nextAnswer(m_inputs, std::optional<QString>());
 }
 
+std::optional<QString> ScriptedPrompts::inputPassword(const QString &prompt)
+{
+    m_asked.append({Asked::Kind::Password, prompt, Icon::Information, {}, {}, std::nullopt});
+    return nextAnswer(m_inputs, std::optional<QString>());
+}
+
 bool ScriptedPrompts::askTrustCertificate(const QString &description)
 {
     m_asked.append({Asked::Kind::Certificate, description, Icon::Exclamation, {}, {}, std::nullopt});

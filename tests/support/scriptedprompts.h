@@ -12,7 +12,7 @@ class ScriptedPrompts : public Prompts
 {
 public:
     struct Asked {
-        enum class Kind { Message, YesNo, Input, Certificate } kind;
+        enum class Kind { Message, YesNo, Input, Password, Certificate } kind;
         QString text;
         Icon icon = Icon::Information;
         QString title;
@@ -29,6 +29,8 @@ public:
     bool askYesNo(const QString &text) override;
     std::optional<QString> input(const QString &prompt, const QString &defaultText = {},
                                  std::optional<QPoint> position = std::nullopt) override;
+    // Answered from the same script as input().
+    std::optional<QString> inputPassword(const QString &prompt) override;
     bool askTrustCertificate(const QString &description) override;
 
     const QList<Asked> &asked() const { return m_asked; }

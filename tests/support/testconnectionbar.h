@@ -27,6 +27,23 @@ public:
     QString password() const override { return passwordText; }
     bool isPassiveChecked() const override { return passive; }
     bool isPasswordRemembered() const override { return rememberPassword; }
+    void setFieldText(Field field, const QString &text) override
+    {
+        switch (field) {
+        case Field::Address:
+            addressText = text;
+            break;
+        case Field::User:
+            userText = text;
+            break;
+        case Field::Password:
+            passwordText = text;
+            break;
+        case Field::Port:
+            portText = text;
+            break;
+        }
+    }
     void setFieldEnabled(Field field, bool enabled) override { enableCalls.append({ field, enabled }); }
     void focusField(Field field) override { focused.append(field); }
     void setEncrypted(bool on) override { encrypted = on; }
