@@ -37,6 +37,13 @@ public:
     // The total the progress reports name; -1 when unknown.
     void setTotal(qint64 total) { m_total = total; }
     void reportProgress();
+    // Tells the progress of a transfer already released that its total was corrected.
+    void reportCorrectedTotal(qint64 done, qint64 total)
+    {
+        m_total = total;
+        if (m_progress)
+            m_progress(done, total);
+    }
 
     // Drops the data connection and deletes its channel.
     void release();

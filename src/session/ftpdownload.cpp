@@ -68,12 +68,13 @@ bool FtpDownload::getFile(const QString &remoteName, const QString &localPath, q
     const qint64 arrived = data.channel() ? data.channel()->bytesTransferred() : 0;
     data.release();
     // A listing's size may be rounded (ls -h "1.2M", VMS blocks) or older than the file: only the
-    // server's own count decides that a download came up short.
-    if (received && announced && arrived < *announced && listingSizeOnly) {
+    // server's own count decides that a download came up short or long.
+    if (received && announced && arrived != *announced && listingSizeOnly) {
         const std::optional<FtpReply> sizeReply = m_exchange.command(QStringLiteral("SIZE ") + remoteName);
         if (!sizeReply)
             return false;
         announced = sizeFrom(*sizeReply);
+        data.reportCorrectedTotal(arrived, announced.value_or(-1));
     }
     if (received && announced && arrived < *announced)
         return m_exchange.fail(FtpError::downloadShort(arrived, *announced));

@@ -1,5 +1,6 @@
 #include "transfer/downloadengine.h"
 
+#include "core/backgroundwork.h"
 #include "core/appservices.h"
 #include "core/fileattributes.h"
 #include "core/paths.h"
@@ -254,7 +255,8 @@ bool DownloadEngine::DownloadFile(
     const qint64 size = QFileInfo(temporary).size();
     if (expected >= 0 && size != expected)
         return fail(text("TRANSFER_SIZEMISMATCH").arg(size).arg(expected));
-    const QString unsynced = syncToDisk(temporary);
+    // Writing back half a gigabyte takes longer than the window may wait.
+    const QString unsynced = runAwayFromWindow([temporary] { return syncToDisk(temporary); });
     if (!unsynced.isEmpty())
         return fail(unsynced);
     if (target.exists())
