@@ -11,7 +11,7 @@ void processPendingEvents();
 // become the loop's main work.
 class EventPump {
 public:
-    explicit EventPump(int intervalMs = 50);
+    explicit EventPump(int intervalMs = 30);
 
     // Runs pending events when intervalMs have passed since the last run (or the pump's start).
     void pump();
