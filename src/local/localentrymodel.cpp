@@ -85,12 +85,7 @@ QStringList LocalEntryModel::mimeTypes() const
 
 QMimeData *LocalEntryModel::mimeData(const QModelIndexList &indexes) const
 {
-    QList<int> rows;
-    for (const QModelIndex &index : indexes) {
-        if (!rows.contains(index.row()))
-            rows.append(index.row());
-    }
-    std::sort(rows.begin(), rows.end());
+    const QList<int> rows = TransferDrag::rowsOf(indexes);
     // Rows of a listing that is being replaced name no folder.
     if (rows.isEmpty() || m_folder.isEmpty())
         return nullptr;

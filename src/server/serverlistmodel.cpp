@@ -166,12 +166,9 @@ QStringList ServerListModel::mimeTypes() const
 
 QMimeData *ServerListModel::mimeData(const QModelIndexList &indexes) const
 {
-    QList<int> rows;
-    for (const QModelIndex &index : indexes) {
-        if (index.row() > 0 && !rows.contains(index.row()))
-            rows.append(index.row());
-    }
-    std::sort(rows.begin(), rows.end());
+    // The ".." row is no entry to carry.
+    QList<int> rows = TransferDrag::rowsOf(indexes);
+    rows.removeOne(0);
     if (rows.isEmpty())
         return nullptr;
     return TransferDrag::serverEntriesData({ m_folder, transferItems(rows) });

@@ -7,9 +7,23 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMimeData>
+#include <QModelIndex>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace TransferDrag {
+
+QList<int> rowsOf(const QList<QModelIndex> &indexes)
+{
+    QList<int> rows;
+    rows.reserve(indexes.size());
+    for (const QModelIndex &index : indexes)
+        rows.append(index.row());
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
 
 namespace {
 

@@ -10,8 +10,12 @@
 #include <optional>
 
 class QMimeData;
+class QModelIndex;
 
 namespace TransferDrag {
+
+// The rows of the dragged cells, each once and in order; a report view drags every column.
+QList<int> rowsOf(const QList<QModelIndex> &indexes);
 
 // The type of dragged server rows; no other program offers it.
 QString serverEntriesType();
